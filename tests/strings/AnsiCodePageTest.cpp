@@ -1,0 +1,47 @@
+// Windows-1252 texts: every byte decodes to one character and encodes back to itself.
+#include "strings/AnsiCodePage.h"
+
+#include <gtest/gtest.h>
+
+TEST(AnsiCodePage, TypographicBytesDecodeToTheirCharacters)
+{
+    const struct {
+        unsigned char byte;
+        char16_t character;
+    } cases[] = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x92, 0x2019}, {0x93, 0x201C}, {0x96, 0x2013},
+                 {0x99, 0x2122}, {0x9F, 0x0178}, {0xA9, 0x00A9}, {0xE9, 0x00E9}, {0x41, 'A'}};
+    for (const auto &c : cases) {
+        const char byte = char(c.byte);
+        EXPECT_EQ(DecodeAnsiText(QByteArrayView(&byte, 1)), QString(QChar(c.character))) << int(c.byte);
+    }
+}
+
+TEST(AnsiCodePage, UnassignedBytesDecodeToTheControlCharacterOfTheSameValue)
+{
+    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        const char byte = char(b);
+        EXPECT_EQ(DecodeAnsiText(QByteArrayView(&byte, 1)), QString(QChar(char16_t(b))));
+    }
+}
+
+TEST(AnsiCodePage, EveryByteSurvivesDecodingAndEncoding)
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    const QString text = DecodeAnsiText(all);
+    ASSERT_EQ(text.size(), 256);
+    bool ok = false;
+    EXPECT_EQ(EncodeAnsiText(text, &ok), all);
+    EXPECT_TRUE(ok);
+}
+
+TEST(AnsiCodePage, CharactersOutsideTheCodePageBecomeQuestionMarksAndAreReported)
+{
+    bool ok = true;
+    EXPECT_EQ(EncodeAnsiText(QStringLiteral("a\u0416b"), &ok), QByteArray("a?b"));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(EncodeAnsiText(QStringLiteral("caf\u00e9 \u20ac5"), &ok), QByteArray("caf\xe9 \x80"
+                                                                                   "5"));
+    EXPECT_TRUE(ok);
+}

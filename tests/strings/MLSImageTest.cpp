@@ -1,0 +1,88 @@
+// Building module images from the numbered text sources.
+#include "strings/MLSImage.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+TEST(MLSImage, LaysTheImageOutByteForByte)
+{
+    const QByteArray expected("MLS\x01"  // magic, version
+                              "\x04\x00" // language index 4
+                              "\x02\x00"
+                              "ab"               // description
+                              "\x02\x00\x00\x00" // two entries
+                              "\x01\x00\x03\x00" // their lengths
+                              "x"
+                              "y\x80z" // their texts
+                              "MLS",
+                              3 + 1 + 2 + 4 + 4 + 4 + 4 + 3);
+    EXPECT_EQ(BuildMLSImage(4, "ab", {"x", "y\x80z"}), expected);
+}
+
+TEST(MLSImage, DescriptionHasThreeCrLfLinesOfFixedWidth)
+{
+    const QDateTime built(QDate(2024, 5, 1), QTime(9, 30, 0), Qt::UTC);
+    const QByteArray d =
+        MLSImageDescription(QStringLiteral("SoundRec"), QStringLiteral("English (United States)"), built);
+    EXPECT_EQ(d.size(), 118);
+    const QList<QByteArray> lines = d.split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QByteArray("SoundRec\r"));
+    EXPECT_EQ(lines[1], QByteArray("English (United States)\r"));
+    EXPECT_TRUE(lines[2].contains("mlsgen"));
+    EXPECT_TRUE(lines[2].contains("2024-05-01 09:30:00"));
+    EXPECT_TRUE(lines[3].isEmpty());
+    EXPECT_EQ(MLSImageDescription(QStringLiteral("VoiceMail"), QStringLiteral("English (United States)"),
+                                  built.addYears(3).addSecs(1))
+                  .size(),
+              119);
+}
+
+TEST(MLSSource, ReadsNumberedLinesVerbatimSkippingCommentsAndBlankLines)
+{
+    QString error;
+    const auto entries = ParseMLSSource("# header\n0=OK\r\n\n1= %d KB\n# note\n2=a=b\\nc\n3=\n", &error);
+    ASSERT_TRUE(entries) << error.toStdString();
+    EXPECT_EQ(*entries, QStringList({"OK", " %d KB", "a=b\\nc", ""}));
+}
+
+TEST(MLSSource, RefusesGapsRepeatsAndLinesWithoutANumber)
+{
+    const struct {
+        const char *source;
+        const char *error;
+    } cases[] = {
+        {"0=a\n2=b\n", "line 2: entry 2 where 1 was expected"},
+        {"0=a\n0=b\n", "line 2: entry 0 where 1 was expected"},
+        {"1=a\n", "line 1: entry 1 where 0 was expected"},
+        {"0=a\nb\n", "line 2: expected <number>=<text>"},
+        {"=a\n", "line 1: expected <number>=<text>"},
+        {"x=a\n", "line 1: \"x\" is not an entry number"},
+        {" 0=a\n", "line 1: \" 0\" is not an entry number"},
+    };
+    for (const auto &c : cases) {
+        QString error;
+        EXPECT_FALSE(ParseMLSSource(c.source, &error)) << c.source;
+        EXPECT_EQ(error, QString::fromLatin1(c.error)) << c.source;
+    }
+}
+
+TEST(MLSSource, CompilesUtf8SourcesToWindows1252Images)
+{
+    QString error;
+    const auto image = CompileMLSSource("0=Copyright \xc2\xa9\n1=caf\xc3\xa9\n", 2, 4, "d", &error);
+    ASSERT_TRUE(image) << error.toStdString();
+    EXPECT_EQ(*image, BuildMLSImage(4, "d", {"Copyright \xa9", "caf\xe9"}));
+}
+
+TEST(MLSSource, RefusesWrongCountsAndCharactersOutsideTheCodePage)
+{
+    QString error;
+    EXPECT_FALSE(CompileMLSSource("0=a\n1=b\n", 3, 4, {}, &error));
+    EXPECT_EQ(error, QStringLiteral("2 entries where 3 are needed"));
+    EXPECT_FALSE(CompileMLSSource("0=a\n1=\xd0\x96\n", 2, 4, {}, &error));
+    EXPECT_EQ(error, QStringLiteral("entry 1 has characters outside Windows-1252"));
+    EXPECT_FALSE(CompileMLSSource("0=" + QByteArray(70000, 'x') + "\n", 1, 4, {}, &error));
+    EXPECT_EQ(error, QStringLiteral("entry 0 is longer than 65535 bytes"));
+}

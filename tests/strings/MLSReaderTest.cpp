@@ -1,0 +1,190 @@
+// Reading module images: the texts of a good image, and the error code of every kind of damage.
+#include "MLSTestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <QtEndian>
+
+using namespace mlstest;
+
+namespace {
+
+const QByteArray kDescription = "Test\r\nEnglish (United States)\r\n";
+
+QByteArray goodImage(int count = 5, quint16 language = 4)
+{
+    return BuildMLSImage(language, kDescription, numberedEntries(count, "text "));
+}
+
+// Offsets in goodImage().
+const int kDescriptionAt = 8;
+const int kCountAt = kDescriptionAt + int(kDescription.size());
+const int kLengthsAt = kCountAt + 4;
+
+void putU16(QByteArray &image, int at, quint16 value)
+{
+    qToLittleEndian<quint16>(value, image.data() + at);
+}
+void putU32(QByteArray &image, int at, quint32 value)
+{
+    qToLittleEndian<quint32>(value, image.data() + at);
+}
+
+} // namespace
+
+TEST(MLSReader, ReadsEveryEntryOfAGoodImageInOrder)
+{
+    std::array<QString, 5> entries;
+    EXPECT_EQ(readInto(goodImage(), 4, entries), QString());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(entries[i], QStringLiteral("text %1").arg(i));
+}
+
+TEST(MLSReader, DecodesTheAnsiCodePageAndKeepsLineBreakMarksAsStored)
+{
+    const QByteArray image = BuildMLSImage(4, {}, {"Caf\xe9 \x80 5", "one\\ntwo", ""});
+    std::array<QString, 3> entries = {QStringLiteral("old"), QStringLiteral("old"), QStringLiteral("old")};
+    ASSERT_EQ(readInto(image, 4, entries), QString());
+    EXPECT_EQ(entries[0], QStringLiteral("Caf\u00e9 \u20ac 5"));
+    EXPECT_EQ(entries[1], QStringLiteral("one\\ntwo"));
+    EXPECT_EQ(entries[2], QString());
+}
+
+TEST(MLSReader, AnEmptyDescriptionPutsTheCountAtOffsetEight)
+{
+    const QByteArray image = BuildMLSImage(4, {}, {"a", "bc"});
+    ASSERT_EQ(image.mid(6, 6), QByteArray("\x00\x00\x02\x00\x00\x00", 6));
+    std::array<QString, 2> entries;
+    EXPECT_EQ(readInto(image, 4, entries), QString());
+    EXPECT_EQ(entries[1], QStringLiteral("bc"));
+}
+
+TEST(MLSReader, LeavesTheStreamRightAfterTheTrailer)
+{
+    QBuffer stream;
+    stream.setData(goodImage() + "next");
+    stream.open(QIODevice::ReadOnly);
+    std::array<QString, 5> entries;
+    TMLSFile().ReadModule(4, stream, entries);
+    EXPECT_EQ(stream.readAll(), QByteArray("next"));
+}
+
+struct Damage {
+    const char *name;
+    void (*apply)(QByteArray &image);
+    const char *code;
+};
+
+void PrintTo(const Damage &damage, std::ostream *os)
+{
+    *os << damage.name;
+}
+
+class DamagedImage : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedImage, IsRefusedWithItsErrorCode)
+{
+    QByteArray image = goodImage();
+    GetParam().apply(image);
+    std::array<QString, 5> entries;
+    EXPECT_EQ(errorCode(readInto(image, 4, entries)), QString::fromLatin1(GetParam().code));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MLSReader, DamagedImage,
+    ::testing::Values(
+        Damage{"WrongMagic", [](QByteArray &i) { i[2] = 'X'; }, "MLS250"},
+        Damage{"LowerCaseMagic", [](QByteArray &i) { i[0] = 'm'; }, "MLS250"},
+        Damage{"Version0", [](QByteArray &i) { i[3] = 0; }, "MLS251"},
+        Damage{"Version2", [](QByteArray &i) { i[3] = 2; }, "MLS251"},
+        Damage{"LanguageFive", [](QByteArray &i) { putU16(i, 4, 5); }, "MLS252"},
+        Damage{"LanguageHighByte", [](QByteArray &i) { putU16(i, 4, 0x0104); }, "MLS252"},
+        Damage{"OneEntryFewer", [](QByteArray &i) { putU32(i, kCountAt, 4); }, "MLS253"},
+        Damage{"OneEntryMore", [](QByteArray &i) { putU32(i, kCountAt, 6); }, "MLS253"},
+        Damage{"AbsurdCount", [](QByteArray &i) { putU32(i, kCountAt, 0xFFFFFFFFu); }, "MLS253"},
+        Damage{"DescriptionRunsPastTheEnd", [](QByteArray &i) { putU16(i, 6, 0xFFFF); }, "MLS253"},
+        Damage{"LastEntryLongerThanTheRest", [](QByteArray &i) { putU16(i, kLengthsAt + 8, 0xFFFF); },
+               "MLS254"},
+        Damage{"CutInTheTexts", [](QByteArray &i) { i.chop(10); }, "MLS254"},
+        Damage{"WrongTrailer", [](QByteArray &i) { i[i.size() - 1] = 'Z'; }, "MLS255"},
+        Damage{"NoTrailer", [](QByteArray &i) { i.chop(3); }, "MLS255"},
+        Damage{"TextsLongerThanTheirLengths", [](QByteArray &i) { i.insert(i.size() - 3, 'x'); }, "MLS255"}),
+    [](const ::testing::TestParamInfo<Damage> &info) { return std::string(info.param.name); });
+
+// An image cut at any byte fails with the code of the part it was cut in: the magic 250, the version
+// 251, the language 252, description length, description and count 253, lengths and texts 254,
+// the trailer 255.
+TEST(MLSReader, AnImageCutAnywhereReportsThePartThatCameUpShort)
+{
+    const QByteArray image = goodImage();
+    const int textsAt = kLengthsAt + 2 * 5;
+    const int trailerAt = int(image.size()) - 3;
+    for (int cut = 0; cut < image.size(); ++cut) {
+        const char *expected = cut < 3            ? "MLS250"
+                               : cut < 4          ? "MLS251"
+                               : cut < 6          ? "MLS252"
+                               : cut < kLengthsAt ? "MLS253"
+                               : cut < trailerAt  ? "MLS254"
+                                                  : "MLS255";
+        std::array<QString, 5> entries;
+        EXPECT_EQ(errorCode(readInto(image.left(cut), 4, entries)), QString::fromLatin1(expected))
+            << "cut at " << cut << " (texts at " << textsAt << ")";
+    }
+}
+
+TEST(MLSReader, AnImageForAnotherLanguageChangesNoEntry)
+{
+    std::array<QString, 5> entries;
+    entries.fill(QStringLiteral("before"));
+    EXPECT_EQ(errorCode(readInto(goodImage(5, 5), 4, entries)), QStringLiteral("MLS252"));
+    for (const QString &e : entries)
+        EXPECT_EQ(e, QStringLiteral("before"));
+}
+
+TEST(MLSReader, AnImageCutInItsTextsKeepsTheTextsReadBeforeTheCut)
+{
+    const QByteArray image = BuildMLSImage(4, kDescription, {"aaaa", "bbbb", "cccc", "dddd", "eeee"});
+    const int textsAt = kLengthsAt + 2 * 5;
+    std::array<QString, 5> entries;
+    entries.fill(QStringLiteral("old"));
+    // Two texts whole, the third half there.
+    EXPECT_EQ(errorCode(readInto(image.left(textsAt + 10), 4, entries)), QStringLiteral("MLS254"));
+    EXPECT_EQ(entries[0], QStringLiteral("aaaa"));
+    EXPECT_EQ(entries[1], QStringLiteral("bbbb"));
+    EXPECT_EQ(entries[2], QStringLiteral("old"));
+    EXPECT_EQ(entries[3], QStringLiteral("old"));
+    EXPECT_EQ(entries[4], QStringLiteral("old"));
+}
+
+TEST(MLSReader, AnEmptyStreamHasNoMagic)
+{
+    std::array<QString, 1> entries;
+    EXPECT_EQ(errorCode(readInto(QByteArray(), 4, entries)), QStringLiteral("MLS250"));
+}
+
+TEST(MLSError, TextIsTheMessageThenTheCodeOnItsOwnLine)
+{
+    std::array<QString, 1> entries;
+    EXPECT_EQ(readInto("MLX", 4, entries),
+              QStringLiteral("Invalid MLS Module format.\r\n(Error Code MLS250)"));
+    EXPECT_EQ(MLSErrorText(QStringLiteral("MLS255"), QString::fromLatin1(MLSFormatMessage)),
+              QStringLiteral("Invalid MLS Module format.\r\n(Error Code MLS255)"));
+}
+
+TEST(MLSError, WithoutACodeTheTextIsTheMessageWithItsLineBreaksExpanded)
+{
+    EXPECT_EQ(MLSErrorText(QString(), QStringLiteral("first\\nsecond \\t")),
+              QStringLiteral("first\r\nsecond \\t"));
+    EXPECT_EQ(MLSErrorText(QStringLiteral("X1"), QStringLiteral("a\\nb")),
+              QStringLiteral("a\r\nb\r\n(Error Code X1)"));
+}
+
+TEST(MLSError, RaiseMLSErrorThrowsTheTextAlsoAsWhat)
+{
+    try {
+        RaiseMLSError(QStringLiteral("MLS253"), QStringLiteral("Invalid MLS Module format."));
+        FAIL() << "no exception";
+    } catch (const std::runtime_error &e) {
+        EXPECT_STREQ(e.what(), "Invalid MLS Module format.\r\n(Error Code MLS253)");
+    }
+}

@@ -1,0 +1,53 @@
+// Module images for the string-module tests: valid ones to read and damaged ones to refuse.
+#pragma once
+
+#include "strings/MLSImage.h"
+#include "strings/vqMLS.h"
+
+#include <QBuffer>
+#include <QRegularExpression>
+
+#include <span>
+
+namespace mlstest {
+
+// Entries "<prefix>0", "<prefix>1", ...
+inline QList<QByteArray> numberedEntries(int count, const QByteArray &prefix)
+{
+    QList<QByteArray> entries;
+    for (int i = 0; i < count; ++i)
+        entries.append(prefix + QByteArray::number(i));
+    return entries;
+}
+
+inline QStringList numberedTexts(int count, const QString &prefix)
+{
+    QStringList texts;
+    for (int i = 0; i < count; ++i)
+        texts.append(prefix + QString::number(i));
+    return texts;
+}
+
+// Reads the image into entries; the error text, or an empty string when it read.
+inline QString readInto(const QByteArray &image, quint16 languageIndex, std::span<QString> entries)
+{
+    QBuffer stream;
+    stream.setData(image);
+    stream.open(QIODevice::ReadOnly);
+    try {
+        TMLSFile().ReadModule(languageIndex, stream, entries);
+    } catch (const EMLSException &e) {
+        return e.Message();
+    }
+    return {};
+}
+
+// "MLS25x" from an error text, or the whole text when it carries no code.
+inline QString errorCode(const QString &text)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("\\(Error Code (MLS\\d+)\\)$")).match(text);
+    return m.hasMatch() ? m.captured(1) : text;
+}
+
+} // namespace mlstest

@@ -1,0 +1,194 @@
+// The program's three compiled-in string modules: their images and the texts the program reads.
+#include "MLSTestImages.h"
+#include "strings/SoundRecMLS.h"
+#include "strings/VoiceMailMLS.h"
+#include "strings/vqSharedMLS.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QtEndian>
+
+#include <vector>
+
+using namespace mlstest;
+
+namespace {
+
+struct CompiledImage {
+    const char *resource;
+    const char *module;
+    int entries;
+    int descriptionLength;
+};
+
+void PrintTo(const CompiledImage &image, std::ostream *os)
+{
+    *os << image.resource;
+}
+
+QByteArray resourceBytes(const char *name)
+{
+    QFile file(QStringLiteral(":/chirpel/") + QString::fromLatin1(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class CompiledInImage : public ::testing::TestWithParam<CompiledImage> {};
+
+TEST_P(CompiledInImage, ReadsWholeForEnglishWithItsEntryCount)
+{
+    const CompiledImage &c = GetParam();
+    QFile file(QStringLiteral(":/chirpel/") + QString::fromLatin1(c.resource));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.resource;
+    std::vector<QString> entries(c.entries);
+    TMLSFile().ReadModule(4, file, entries);
+    EXPECT_TRUE(file.atEnd()) << "bytes follow the trailer";
+    for (int i = 0; i < c.entries; ++i)
+        EXPECT_FALSE(entries[i].trimmed().isEmpty()) << c.module << " entry " << i << " has no text";
+}
+
+TEST_P(CompiledInImage, HeaderNamesTheModuleAndItsLanguage)
+{
+    const CompiledImage &c = GetParam();
+    const QByteArray image = resourceBytes(c.resource);
+    ASSERT_GT(image.size(), 12) << c.resource;
+    EXPECT_EQ(image.left(4), QByteArray("MLS\x01"));
+    EXPECT_EQ(qFromLittleEndian<quint16>(image.constData() + 4), 4) << "language index";
+    const int d = qFromLittleEndian<quint16>(image.constData() + 6);
+    EXPECT_EQ(d, c.descriptionLength);
+    const QByteArray description = image.mid(8, d);
+    EXPECT_TRUE(description.startsWith(QByteArray(c.module) + "\r\nEnglish (United States)\r\n"));
+    EXPECT_TRUE(description.endsWith("\r\n"));
+    EXPECT_EQ(qFromLittleEndian<quint32>(image.constData() + 8 + d), quint32(c.entries));
+    EXPECT_EQ(image.right(3), QByteArray("MLS"));
+}
+
+TEST_P(CompiledInImage, IsRefusedForAnyOtherLanguageOrEntryCount)
+{
+    const CompiledImage &c = GetParam();
+    const QByteArray image = resourceBytes(c.resource);
+    std::vector<QString> entries(c.entries);
+    EXPECT_EQ(errorCode(readInto(image, 5, entries)), QStringLiteral("MLS252"));
+    std::vector<QString> fewer(c.entries - 1);
+    EXPECT_EQ(errorCode(readInto(image, 4, fewer)), QStringLiteral("MLS253"));
+}
+
+INSTANTIATE_TEST_SUITE_P(StringModules, CompiledInImage,
+                         ::testing::Values(CompiledImage{"MLS_SOUNDREC", "SoundRec", 26, 118},
+                                           CompiledImage{"MLS_VOICEMAIL", "VoiceMail", 48, 119},
+                                           CompiledImage{"MLS_VQSHARED", "vqShared", 232, 118}),
+                         [](const ::testing::TestParamInfo<CompiledImage> &info) {
+                             return std::string(info.param.module);
+                         });
+
+class ProgramModules : public ::testing::Test {
+protected:
+    void SetUp() override { InitializeStringModules(); }
+    void TearDown() override { FinalizeStringModules(); }
+};
+
+TEST_F(ProgramModules, StartUpCreatesTheThreeModulesInOrderForEnglish)
+{
+    ASSERT_NE(MLSManager, nullptr);
+    ASSERT_NE(SoundRecModule, nullptr);
+    ASSERT_NE(VoiceMailModule, nullptr);
+    ASSERT_NE(vqSharedModule, nullptr);
+    EXPECT_EQ(MLSManager->Modules(), (QList<TMLSModule *>{SoundRecModule, VoiceMailModule, vqSharedModule}));
+    EXPECT_EQ(MLSLanguages[4].LocaleId, 1033u);
+    for (const TMLSModule *m : MLSManager->Modules())
+        EXPECT_EQ(m->LanguageIndex, 4) << m->ModuleName.toStdString();
+    EXPECT_EQ(SoundRecModule->ModuleName, QStringLiteral("SoundRec"));
+    EXPECT_EQ(VoiceMailModule->ModuleName, QStringLiteral("VoiceMail"));
+    EXPECT_EQ(vqSharedModule->ModuleName, QStringLiteral("vqShared"));
+}
+
+TEST_F(ProgramModules, TheRecorderPanelAndSendFlowFindTheirTexts)
+{
+    const struct {
+        std::size_t entry;
+        const char *text;
+    } soundRec[] = {{SoundRecText::Mono, "Mono"},
+                    {SoundRecText::Pause, "Pause"},
+                    {SoundRecText::Paused, "Paused"},
+                    {SoundRecText::Playing, "Playing..."},
+                    {SoundRecText::SecondsFormat, "%d sec."},
+                    {SoundRecText::Recording, "Recording..."},
+                    {SoundRecText::Stereo, "Stereo"},
+                    {SoundRecText::Stop, "Stop"}},
+      voiceMail[] = {{VoiceMailText::GsmCompression, "GSM Compression"},
+                     {VoiceMailText::CompressCaption, "Compress Voice Message"},
+                     {VoiceMailText::CompressPrompt, "Compressing message. Please wait..."}};
+    for (const auto &e : soundRec)
+        EXPECT_EQ(SoundRecModule->Strings[e.entry], QString::fromLatin1(e.text)) << "SoundRec " << e.entry;
+    for (const auto &e : voiceMail)
+        EXPECT_EQ(VoiceMailModule->Strings[e.entry], QString::fromLatin1(e.text)) << "VoiceMail " << e.entry;
+    // The entry numbers themselves are what other code relies on.
+    EXPECT_EQ(SoundRecModule->Strings[11], QStringLiteral("%d sec."));
+    EXPECT_EQ(VoiceMailModule->Strings[10], QStringLiteral("Compress Voice Message"));
+}
+
+TEST_F(ProgramModules, TheOtherEntriesHoldTheirListedTexts)
+{
+    const char *soundRec[] = {"16 Bit Mono",
+                              "16 Bit Stereo",
+                              "8 Bit Mono",
+                              "8 Bit Stereo",
+                              "Mono",
+                              "Pause",
+                              "Paused",
+                              "Play",
+                              "Play",
+                              "Playing...",
+                              "Output signal level",
+                              "%d sec.",
+                              "Record",
+                              "Record",
+                              "Recording...",
+                              "Input signal level",
+                              "Sound Format",
+                              "Sound Quality",
+                              "Phone Quality",
+                              "Radio Quality",
+                              "Tape Quality",
+                              "CD Quality",
+                              "Stereo",
+                              "Stop",
+                              "Stopped",
+                              "Sound Files (*.wav)|*.wav|All Files (*.*)|*.*"};
+    for (int i = 0; i < 26; ++i)
+        EXPECT_EQ(SoundRecModule->Strings[i], QString::fromLatin1(soundRec[i])) << i;
+    EXPECT_EQ(VoiceMailModule->Strings[0], QStringLiteral("%d Bit"));
+    EXPECT_EQ(VoiceMailModule->Strings[1], QStringLiteral("%s KHz"));
+    EXPECT_EQ(vqSharedModule->Strings[0], QStringLiteral("Abort"));
+    EXPECT_EQ(vqSharedModule->Strings[1], QStringLiteral("Cancel"));
+    EXPECT_EQ(vqSharedModule->Strings[63], QStringLiteral(" %d KB"));
+    EXPECT_EQ(vqSharedModule->Strings[72], QStringLiteral("Copyright \u00a9 %s"));
+    EXPECT_EQ(vqSharedModule->Strings[77], QStringLiteral("&Apply"));
+    EXPECT_EQ(vqSharedModule->Strings[88], QStringLiteral("On &desktop"));
+}
+
+TEST_F(ProgramModules, StartingTwiceKeepsTheSameModules)
+{
+    TSoundRecMLSModule *first = SoundRecModule;
+    InitializeStringModules();
+    EXPECT_EQ(SoundRecModule, first);
+    EXPECT_EQ(MLSManager->Modules().size(), 3);
+}
+
+TEST(ProgramModulesLifetime, FinalisationFreesTheModulesThenTheManagerAndClearsTheTable)
+{
+    InitializeStringModules();
+    FinalizeStringModules();
+    EXPECT_EQ(SoundRecModule, nullptr);
+    EXPECT_EQ(VoiceMailModule, nullptr);
+    EXPECT_EQ(vqSharedModule, nullptr);
+    EXPECT_EQ(MLSManager, nullptr);
+    EXPECT_EQ(MLSLanguages[4].LocaleId, 0u);
+    EXPECT_TRUE(MLSLanguages[4].Code.isEmpty());
+    // And the program can start its modules again afterwards.
+    InitializeStringModules();
+    EXPECT_EQ(SoundRecModule->Strings[23], QStringLiteral("Stop"));
+    FinalizeStringModules();
+}
