@@ -1,0 +1,172 @@
+// Mixing interleaved PCM down to mono and resampling it to 16-bit PCM at another rate, through libsoxr.
+#include "platform/SoxrResampler.h"
+
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Frames mixed at a time: small enough to stay in the cache, large enough to keep calls few.
+constexpr size_t BatchFrames = 8192;
+// Room for what the resampler holds back: its filter delay, given out at the end of a signal,
+// and the rounding of the rate ratio. Far above libsoxr's delay at high quality.
+constexpr uint64_t HistoryMargin = 4096;
+
+// Rounds full-scale floats to the nearest 16-bit sample, clipping what lies beyond.
+void storeSamples(const float *values, size_t count, uint8_t *output)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const float scaled = std::clamp(values[i] * 32768.0f, -32768.0f, 32767.0f);
+        const auto sample = int16_t(scaled >= 0 ? scaled + 0.5f : scaled - 0.5f);
+        std::memcpy(output + 2 * i, &sample, 2);
+    }
+}
+
+// Averages the channels of `frames` frames into `mono`, full scale being 1.0.
+void mixDown(const uint8_t *input, size_t frames, unsigned channels, unsigned bits, float *mono)
+{
+    if (bits == 16) {
+        const float scale = 1.0f / (32768.0f * float(channels));
+        if (channels == 1) {
+            for (size_t i = 0; i < frames; ++i) {
+                int16_t s;
+                std::memcpy(&s, input + 2 * i, 2);
+                mono[i] = float(s) * scale;
+            }
+        } else if (channels == 2) {
+            for (size_t i = 0; i < frames; ++i) {
+                int16_t s[2];
+                std::memcpy(s, input + 4 * i, 4);
+                mono[i] = float(int(s[0]) + int(s[1])) * scale;
+            }
+        } else {
+            for (size_t i = 0; i < frames; ++i) {
+                int sum = 0;
+                for (unsigned c = 0; c < channels; ++c) {
+                    int16_t s;
+                    std::memcpy(&s, input + 2 * (i * channels + c), 2);
+                    sum += s;
+                }
+                mono[i] = float(sum) * scale;
+            }
+        }
+    } else {
+        const float scale = 1.0f / (128.0f * float(channels));
+        for (size_t i = 0; i < frames; ++i) {
+            int sum = 0;
+            for (unsigned c = 0; c < channels; ++c)
+                sum += int(input[i * channels + c]) - 128;
+            mono[i] = float(sum) * scale;
+        }
+    }
+}
+
+} // namespace
+
+struct SoxrResampler::Impl {
+    unsigned channels;
+    unsigned bits;
+    double inputRate;
+    double outputRate;
+    soxr_t soxr = nullptr; // null when the rates are equal: mixing is all there is to do
+    bool ok = true;
+    std::vector<float> mono = std::vector<float>(BatchFrames);
+    std::vector<float> out = std::vector<float>(BatchFrames);
+
+    ~Impl()
+    {
+        if (soxr) soxr_delete(soxr);
+    }
+
+    size_t frameBytes() const { return size_t(channels) * bits / 8; }
+};
+
+SoxrResampler::SoxrResampler(unsigned channels, unsigned bitsPerSample, double inputRate, double outputRate)
+    : d(std::make_unique<Impl>(Impl{channels, bitsPerSample, inputRate, outputRate}))
+{
+    if (inputRate == outputRate) return;
+    soxr_error_t error = nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
+    // One thread: the caller already keeps the other core busy with encoding.
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    d->soxr = soxr_create(inputRate, outputRate, 1, &error, &io, &quality, &runtime);
+    d->ok = d->soxr && !error;
+}
+
+SoxrResampler::~SoxrResampler() = default;
+
+bool SoxrResampler::valid() const
+{
+    return d->ok;
+}
+
+size_t SoxrResampler::process(const uint8_t *input, size_t frames, uint8_t *output, size_t room,
+                              size_t &written, bool end)
+{
+    written = 0;
+    size_t taken = 0;
+    while (taken < frames) {
+        const size_t batch = std::min(frames - taken, BatchFrames);
+        mixDown(input + taken * d->frameBytes(), batch, d->channels, d->bits, d->mono.data());
+        size_t used = 0;
+        while (used < batch) {
+            const size_t space = std::min(room - written, d->out.size());
+            if (space == 0) return taken + used;
+            size_t inDone = 0, outDone = 0;
+            if (d->soxr) {
+                soxr_process(d->soxr, d->mono.data() + used, batch - used, &inDone, d->out.data(), space,
+                             &outDone);
+                storeSamples(d->out.data(), outDone, output + 2 * written);
+            } else {
+                inDone = outDone = std::min(batch - used, space);
+                storeSamples(d->mono.data() + used, inDone, output + 2 * written);
+            }
+            written += outDone;
+            used += inDone;
+            if (inDone == 0 && outDone == 0)
+                return taken + used; // the resampler took nothing: never spin on it
+        }
+        taken += batch;
+    }
+    if (end && d->soxr) {
+        for (;;) {
+            const size_t space = std::min(room - written, d->out.size());
+            if (space == 0) return taken; // the rest of the history comes out on the next call with `end`
+            size_t inDone = 0, outDone = 0;
+            soxr_process(d->soxr, nullptr, 0, &inDone, d->out.data(), space, &outDone);
+            storeSamples(d->out.data(), outDone, output + 2 * written);
+            written += outDone;
+            if (outDone == 0) {
+                soxr_clear(d->soxr);
+                break;
+            }
+        }
+    }
+    return taken;
+}
+
+void SoxrResampler::clear()
+{
+    if (d->soxr) soxr_clear(d->soxr);
+}
+
+uint64_t SoxrResampler::maxOutput(uint64_t frames) const
+{
+    const double exact = std::ceil(double(frames) * d->outputRate / d->inputRate);
+    return uint64_t(exact) + HistoryMargin;
+}
+
+uint64_t SoxrResampler::maxInput(uint64_t samples) const
+{
+    if (samples <= HistoryMargin + 1) return 0;
+    return uint64_t(std::floor(double(samples - HistoryMargin - 1) * d->inputRate / d->outputRate));
+}
+
+} // namespace platform

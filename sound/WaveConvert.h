@@ -1,0 +1,70 @@
+// Compressing the message file to GSM 6.10: the two-stage conversion and packing a file in place.
+#pragma once
+
+#include "platform/AudioCompression.h"
+#include "sound/WavFormatUtils.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// One chunk of source data, as the first stage took it.
+struct TChunkInfo {
+    uint32_t Index;     // from 0
+    uint32_t Requested; // bytes asked of the source: the chunk size, or what remains of the data size
+    uint32_t Read;      // bytes the source gave: fewer when its data chunk is shorter than it says
+};
+using TChunkEvent = std::function<void(const TChunkInfo &)>;
+
+// The largest amount of source data converted at a time.
+constexpr uint32_t ConversionChunkLimit = 0x100000;
+
+// The chunk size for `dataSize` bytes of source data: all of it below ConversionChunkLimit,
+// otherwise the limit less its remainder modulo `blockAlign` (above 0), so that a chunk always
+// holds whole source blocks.
+uint32_t ConversionChunkSize(uint32_t dataSize, uint16_t blockAlign);
+
+// The "fact" value of a compressed file: its count of whole blocks, or `dataBytes` itself when
+// the block alignment is 0.
+uint32_t CompressedFactValue(uint32_t dataBytes, uint16_t blockAlign);
+
+// Converts a PCM wave file to PCM mono 8000 Hz and that to the codec's format, writing a complete
+// RIFF WAVE file. The first stage reads the source in chunks of at most ConversionChunkLimit
+// bytes; nothing is lost between chunks: each stage carries what does not fill a block into the
+// next chunk, and the resampler's history is given out after the last one. The second stage
+// runs on a worker thread meanwhile; a final partial block is filled up with silence.
+class TWaveFormatList {
+public:
+    explicit TWaveFormatList(platform::AudioCompression &acm = platform::defaultAudioCompression());
+
+    // `Source` stands at a RIFF header; the header and the compressed data are written at
+    // `Dest`'s position, after which `Dest` stands at their end. `DestFormat` has the wanted
+    // format tag set; on success it holds the format the codec suggested. On failure ErrorText
+    // names the failed step and ErrorCode holds its result (1 for a source that is not plain PCM);
+    // what was written to `Dest` is then incomplete. Throws EStreamError when `Source` fails.
+    bool DoubleConvert(TStream &Source, TStream &Dest, platform::WaveFormatEx &DestFormat);
+
+    uint32_t ErrorCode() const { return FErrorCode; }
+    const std::string &ErrorText() const { return FErrorText; }
+    // The room DoubleConvert gives the suggested destination format (its stored size).
+    uint32_t MaxFormatSize() const { return FMaxFormatSize; }
+
+    // Called on the converting thread after each chunk has passed the first stage.
+    TChunkEvent OnChunk;
+
+private:
+    bool Fail(const std::string &text, uint32_t code);
+
+    platform::AudioCompression &FAcm;
+    uint32_t FMaxFormatSize = 0;
+    uint32_t FErrorCode = 0;
+    std::string FErrorText;
+};
+
+// Rewrites the wave file `FileName` as GSM 6.10 in place. True when the file was rewritten; false
+// when the conversion refused it (List's ErrorText and ErrorCode say why), the file untouched.
+// The result replaces the file whole or not at all (see TMemoryStream::SaveToFile). Throws
+// EStreamError when the file cannot be read or the result cannot be written; the file then stays
+// as it was.
+bool PackWaveFile(const std::string &FileName, TWaveFormatList &List);
+bool PackWaveFile(const std::string &FileName);
