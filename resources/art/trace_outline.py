@@ -6,10 +6,12 @@ outline must follow the outer side of that stroke (for a hole: the inner side), 
 samples the path, offsets it by half the stroke width with mitred corners (the SVG default join),
 thins the result to the vertices that matter and writes them in picture coordinates.
 
-    trace_outline.py PICTURE.svg [--name TEXT] POLYGON... > picture.outline
+    trace_outline.py PICTURE.svg [--name TEXT] [--clip LEFT,TOP,RIGHT,BOTTOM] POLYGON... > picture.outline
 
 Each POLYGON is MODE:ID:OFFSET: the combine mode (2 = OR, 4 = DIFF, ...), the id of a <path>, and
 how far the outline lies outside the path (half the stroke width; negative for the inner edge).
+--clip keeps every vertex inside the given box, so that an outline drawn a little wider than its
+stroke (to cover a neighbour's outline along a shared edge) keeps its designed bounds.
 
 Only what our pictures use is understood: path commands M L H V C Q S Z (absolute or relative)
 and translate() transforms on the path and its groups. Run it again after changing an edge path.
@@ -267,8 +269,15 @@ def main(argv):
     source = argv[1]
     name = source
     specs = argv[2:]
-    if specs[0] == '--name':
-        name, specs = specs[1], specs[2:]
+    clip = None
+    while specs[0].startswith('--'):
+        if specs[0] == '--name':
+            name = specs[1]
+        elif specs[0] == '--clip':
+            clip = [int(v) for v in specs[1].split(',')]
+        else:
+            sys.exit(f'unknown option {specs[0]}')
+        specs = specs[2:]
     tree = ET.parse(source)
     parents = {child: parent for parent in tree.iter() for child in parent}
     paths = {e.get('id'): e for e in tree.iter(SVG + 'path') if e.get('id')}
@@ -288,6 +297,8 @@ def main(argv):
         vertices = []
         for x, y in ring:
             v = (round(x), round(y))
+            if clip:
+                v = (min(max(v[0], clip[0]), clip[2]), min(max(v[1], clip[1]), clip[3]))
             if not vertices or v != vertices[-1]:
                 vertices.append(v)
         if vertices[0] == vertices[-1]:
