@@ -1,0 +1,317 @@
+// Stored shape data: the byte format, its three picture encodings, the legacy layout and the
+// refusal of data that does not hold together.
+#include "controls/WinShapeUtils.h"
+
+#include "controls/BitmapFile.h"
+#include "controls/ControlsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using controlstest::gradientPicture;
+using controlstest::maxChannelDifference;
+
+namespace {
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+QByteArray int32(std::int32_t v)
+{
+    QByteArray out;
+    TByteWriter(out).WriteInt32(v);
+    return out;
+}
+
+TWinShapeData sampleShape(TShapeImageKind kind)
+{
+    TWinShapeData data;
+    data.ImageKind = kind;
+    data.Bounds = {2, 3, 37, 27};
+    TWinShapeRegion outline;
+    outline.Reserved = 0;
+    outline.CombineMode = 0;
+    outline.Points = {{2, 3}, {37, 3}, {37, 27}, {2, 27}};
+    TWinShapeRegion hole;
+    hole.Reserved = 7;
+    hole.CombineMode = 4;
+    hole.Points = {{10, 10}, {15, 10}, {15, 15}};
+    data.Regions = {outline, hole};
+    data.Bitmap = gradientPicture(40, 30);
+    return data;
+}
+
+// A 2 x 1 picture: red, then blue.
+QImage twoPixels()
+{
+    QImage img(2, 1, QImage::Format_RGB32);
+    img.setPixel(0, 0, qRgb(255, 0, 0));
+    img.setPixel(1, 0, qRgb(0, 0, 255));
+    return img;
+}
+
+const char *twoPixelsBitmapFile = "424d 3e000000 00000000 36000000"               // file header
+                                  "28000000 02000000 01000000 0100 1800 00000000" // info header
+                                  "08000000 00000000 00000000 00000000 00000000"  // size, resolution, colours
+                                  "0000ff ff0000 0000";                           // one row, padded
+
+struct EncodingCase {
+    TShapeImageKind kind;
+    int tolerance; // largest channel difference the encoding may introduce
+};
+
+class ShapeDataRoundTrip : public ::testing::TestWithParam<EncodingCase> {};
+
+} // namespace
+
+TEST_P(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixels)
+{
+    const TWinShapeData original = sampleShape(GetParam().kind);
+    const QByteArray bytes = original.SaveToBytes();
+
+    TWinShapeData copy;
+    copy.LoadFromBytes(bytes);
+
+    EXPECT_TRUE(copy.Loaded);
+    EXPECT_EQ(copy.Bounds, original.Bounds);
+    EXPECT_EQ(copy.ImageKind, original.ImageKind);
+    ASSERT_EQ(copy.Regions.size(), 2u);
+    EXPECT_EQ(copy.Regions, original.Regions);
+    EXPECT_EQ(copy.Regions[1].Reserved, 7);
+    EXPECT_EQ(copy.Regions[1].CombineMode, 4);
+    ASSERT_EQ(copy.Bitmap.size(), original.Bitmap.size());
+    EXPECT_LE(maxChannelDifference(copy.Bitmap, original.Bitmap), GetParam().tolerance);
+    // A lossless picture written again gives the same bytes.
+    if (GetParam().tolerance == 0) {
+        EXPECT_EQ(copy.SaveToBytes(), bytes);
+    }
+}
+
+TEST_P(ShapeDataRoundTrip, AnEmptyPictureStaysEmpty)
+{
+    TWinShapeData original = sampleShape(GetParam().kind);
+    original.Bitmap = QImage();
+
+    TWinShapeData copy;
+    copy.Bitmap = gradientPicture(3, 3);
+    copy.LoadFromBytes(original.SaveToBytes());
+
+    EXPECT_EQ(copy.Bitmap.width(), 0);
+    EXPECT_EQ(copy.Regions, original.Regions);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, ShapeDataRoundTrip,
+                         ::testing::Values(EncodingCase{ikBitmap, 0}, EncodingCase{ikDeflatedBitmap, 0},
+                                           EncodingCase{ikJpeg, 12}),
+                         [](const auto &info) {
+                             return std::string(info.param.kind == ikBitmap           ? "Bitmap"
+                                                : info.param.kind == ikDeflatedBitmap ? "Deflated"
+                                                                                      : "Jpeg");
+                         });
+
+TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByte)
+{
+    TWinShapeData data;
+    data.Bounds = {1, 2, 30, 40};
+    data.Regions = {TWinShapeRegion{7, 2, {{1, 2}, {30, 2}, {-4, 40}}}};
+    data.Bitmap = twoPixels();
+
+    const QByteArray expected = hex("01000000 02000000 1e000000 28000000" // bounds
+                                    "feffffff 00000000 01000000"          // marker, kind, one region
+                                    "07000000 02000000 03000000"          // reserved, combine, 3 vertices
+                                    "01000000 02000000 1e000000 02000000 fcffffff 28000000") +
+                                hex(twoPixelsBitmapFile);
+    EXPECT_EQ(data.SaveToBytes().toHex(' '), expected.toHex(' '));
+}
+
+TEST(ShapeDataFormat, TheDeflatedPictureIsOneZlibStreamOfTheBitmapFileImage)
+{
+    TWinShapeData data;
+    data.ImageKind = ikDeflatedBitmap;
+    data.Bitmap = twoPixels();
+    const QByteArray bytes = data.SaveToBytes();
+
+    const QByteArray picture = bytes.mid(28);
+    EXPECT_EQ(quint8(picture[0]), 0x78); // zlib header: deflate, 32 KiB window
+    EXPECT_EQ(quint8(picture[1]), 0x9c); // default compression level
+    // qUncompress takes the expected size (big-endian) in front of a plain zlib stream.
+    EXPECT_EQ(qUncompress(QByteArray::fromHex("0000003e") + picture), hex(twoPixelsBitmapFile));
+}
+
+TEST(ShapeDataFormat, TheJpegPictureIsABaselineJfifImage)
+{
+    TWinShapeData data;
+    data.ImageKind = ikJpeg;
+    data.Bitmap = gradientPicture(16, 16);
+    const QByteArray picture = data.SaveToBytes().mid(28);
+
+    EXPECT_TRUE(picture.startsWith(hex("ffd8 ffe0")));
+    EXPECT_TRUE(picture.mid(6, 5) == QByteArray("JFIF\0", 5));
+    EXPECT_TRUE(picture.contains(hex("ffc0"))); // baseline frame
+    EXPECT_FALSE(picture.contains(hex("ffc2")));
+    EXPECT_TRUE(picture.endsWith(hex("ffd9")));
+}
+
+TEST(ShapeDataLegacyLayout, IsReadAsAPlainBitmapAndWrittenBackWithTheMarker)
+{
+    const QByteArray legacy = hex("0b000000 0b000000 71020000 86010000" // bounds 11, 11, 625, 390
+                                  "01000000"                            // one region, no kind
+                                  "00000000 ffffffff 03000000"          // reserved, combine -1, 3 vertices
+                                  "0b000000 0b000000 71020000 0b000000 0b000000 86010000") +
+                              hex(twoPixelsBitmapFile);
+    TWinShapeData data;
+    data.LoadFromBytes(legacy);
+
+    EXPECT_TRUE(data.Loaded);
+    EXPECT_EQ(data.ImageKind, ikBitmap);
+    EXPECT_EQ(data.Bounds, (TShapeBounds{11, 11, 625, 390}));
+    ASSERT_EQ(data.Regions.size(), 1u);
+    EXPECT_EQ(data.Regions[0].CombineMode, -1);
+    EXPECT_EQ(data.Regions[0].Points, (std::vector<QPoint>{{11, 11}, {625, 11}, {11, 390}}));
+    EXPECT_EQ(data.Bitmap.pixel(1, 0), qRgb(0, 0, 255));
+
+    const QByteArray written = data.SaveToBytes();
+    EXPECT_EQ(written.mid(16, 8), hex("feffffff 00000000"));
+    EXPECT_EQ(written.left(16), legacy.left(16));
+    EXPECT_EQ(written.mid(24), legacy.mid(16));
+}
+
+TEST(ShapeDataLegacyLayout, DecodesThePictureAsTheObjectsCurrentKind)
+{
+    TWinShapeData deflated;
+    deflated.ImageKind = ikDeflatedBitmap;
+    deflated.Bitmap = twoPixels();
+    const QByteArray current = deflated.SaveToBytes();
+    const QByteArray legacy = current.left(16) + int32(0) + current.mid(28);
+
+    TWinShapeData reader;
+    reader.ImageKind = ikDeflatedBitmap;
+    reader.LoadFromBytes(legacy);
+    EXPECT_EQ(reader.ImageKind, ikDeflatedBitmap);
+    EXPECT_EQ(reader.Bitmap.pixel(0, 0), qRgb(255, 0, 0));
+
+    TWinShapeData fresh;
+    EXPECT_THROW(fresh.LoadFromBytes(legacy), EShapeDataError); // zlib data is no bitmap file
+}
+
+TEST(ShapeDataOperations, ClearDropsRegionsButKeepsPictureBoundsAndKind)
+{
+    TWinShapeData data = sampleShape(ikJpeg);
+    data.Loaded = true;
+    data.Clear();
+
+    EXPECT_TRUE(data.Regions.empty());
+    EXPECT_FALSE(data.Loaded);
+    EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27}));
+    EXPECT_EQ(data.ImageKind, ikJpeg);
+    EXPECT_EQ(data.Bitmap.width(), 40);
+}
+
+TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexOfEveryRegion)
+{
+    TWinShapeData data = sampleShape(ikBitmap);
+    data.OffsetPoints(-2, 5);
+
+    EXPECT_EQ(data.Regions[0].Points.front(), QPoint(0, 8));
+    EXPECT_EQ(data.Regions[1].Points.back(), QPoint(13, 20));
+    EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27})); // bounds are stored, never recomputed
+}
+
+TEST(ShapeDataOperations, AnUnknownPictureKindLeavesThePictureAsItWas)
+{
+    TWinShapeData source = sampleShape(ikBitmap);
+    QByteArray bytes = source.SaveToBytes();
+    bytes.replace(20, 4, int32(9));
+
+    TWinShapeData data;
+    data.Bitmap = twoPixels();
+    data.LoadFromBytes(bytes);
+
+    EXPECT_TRUE(data.Loaded);
+    EXPECT_EQ(int(data.ImageKind), 9);
+    EXPECT_EQ(data.Bitmap.size(), QSize(2, 1));
+    EXPECT_EQ(data.Regions.size(), 2u);
+}
+
+namespace {
+
+struct CorruptCase {
+    const char *name;
+    QByteArray bytes;
+};
+
+QByteArray header(std::int32_t kind, std::int32_t regions)
+{
+    return QByteArray(16, '\0') + int32(-2) + int32(kind) + int32(regions);
+}
+
+QByteArray withPicture(TShapeImageKind kind, const QByteArray &picture)
+{
+    return header(kind, 0) + picture;
+}
+
+std::vector<CorruptCase> corruptCases()
+{
+    TWinShapeData jpeg;
+    jpeg.ImageKind = ikJpeg;
+    jpeg.Bitmap = gradientPicture(32, 32);
+    const QByteArray jpegBytes = jpeg.SaveToBytes();
+    const QByteArray bmp = hex(twoPixelsBitmapFile);
+    TWinShapeData deflated;
+    deflated.ImageKind = ikDeflatedBitmap;
+    deflated.Bitmap = gradientPicture(32, 32);
+    const QByteArray deflatedBytes = deflated.SaveToBytes();
+    QByteArray corruptZlib = deflatedBytes;
+    corruptZlib[40] = char(corruptZlib[40] ^ 0x55);
+    corruptZlib[41] = char(corruptZlib[41] ^ 0x55);
+
+    return {
+        {"NoBytes", QByteArray()},
+        {"EndsInsideTheBounds", QByteArray(10, '\0')},
+        {"EndsBeforeTheRegionCount", QByteArray(16, '\0') + int32(-2) + int32(0)},
+        {"NegativeRegionCount", header(0, -1)},
+        {"NegativeLegacyRegionCount", QByteArray(16, '\0') + int32(-7)},
+        {"MoreRegionsThanBytes", header(0, 1000000)},
+        {"HugeRegionCount", header(0, 0x7fffffff)},
+        {"RegionRecordCutShort", header(0, 1) + int32(0) + int32(2)},
+        {"NegativeVertexCount", header(0, 1) + int32(0) + int32(2) + int32(-3)},
+        {"MoreVerticesThanBytes", header(0, 1) + int32(0) + int32(2) + int32(0x7fffffff) + int32(1)},
+        {"VertexCutInHalf", header(0, 1) + int32(0) + int32(2) + int32(1) + int32(5)},
+        {"NotABitmapFile", withPicture(ikBitmap, "GIF89a and then some")},
+        {"BitmapPixelsCutShort", withPicture(ikBitmap, bmp.left(bmp.size() - 3))},
+        {"BitmapOfAbsurdSize",
+         withPicture(ikBitmap, bmp.left(18) + int32(30000) + int32(30000) + bmp.mid(26))},
+        {"NotZlibData", withPicture(ikDeflatedBitmap, "definitely not deflated")},
+        {"ZlibStreamCutShort", deflatedBytes.left(deflatedBytes.size() - 10)},
+        {"ZlibStreamCorrupt", corruptZlib},
+        {"NotAJpeg", withPicture(ikJpeg, "not a jpeg at all")},
+        {"JpegCutShort", jpegBytes.left(jpegBytes.size() * 2 / 3)},
+    };
+}
+
+class CorruptShapeData : public ::testing::TestWithParam<CorruptCase> {};
+
+} // namespace
+
+TEST_P(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
+{
+    TWinShapeData data;
+    EXPECT_THROW(data.LoadFromBytes(GetParam().bytes), EShapeDataError);
+    EXPECT_FALSE(data.Loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CorruptShapeData, ::testing::ValuesIn(corruptCases()),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ShapeDataReader, ReadsFromTheStreamsPositionToItsEnd)
+{
+    const QByteArray shape = sampleShape(ikDeflatedBitmap).SaveToBytes();
+    const QByteArray stream = QByteArray("prefix") + shape;
+    TByteReader reader(stream, 6);
+
+    TWinShapeData data;
+    data.LoadFromStream(reader);
+    EXPECT_EQ(data.Regions.size(), 2u);
+    EXPECT_EQ(reader.Remaining(), 0);
+}

@@ -1,0 +1,379 @@
+// The shaped window control: the outline mask on its parent, placement from the outline's
+// bounds, painting, and dragging the window by it.
+#include "controls/WinShape.h"
+
+#include "controls/ControlsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+TWinShapeRegion polygon(std::int32_t combine, std::vector<QPoint> points)
+{
+    return TWinShapeRegion{0, combine, std::move(points)};
+}
+
+TWinShapeRegion rectangle(std::int32_t combine, int left, int top, int right, int bottom)
+{
+    return polygon(combine, {{left, top}, {right, top}, {right, bottom}, {left, bottom}});
+}
+
+// The voice-mail window's kind of outline: a body with a small hole cut into it.
+TWinShapeData windowShape()
+{
+    TWinShapeData data;
+    data.Loaded = true;
+    data.Bounds = {11, 11, 625, 390};
+    data.Bitmap = QImage(625, 390, QImage::Format_RGB32);
+    data.Bitmap.fill(qRgb(40, 160, 220));
+    data.Regions = {rectangle(0, 11, 11, 625, 390), rectangle(4, 100, 100, 200, 200)};
+    return data;
+}
+
+struct ShapedWindow {
+    QWidget window;
+    TWinShape *shape = new TWinShape(&window);
+
+    explicit ShapedWindow(TWinShapeData data = windowShape(), QSize size = QSize(600, 300))
+    {
+        window.resize(size);
+        shape->Data() = std::move(data);
+        shape->DataChanged();
+    }
+};
+
+// Picture point (x, y) in the parent's coordinates once AutoPos has placed the outline.
+QPoint onParent(int x, int y)
+{
+    return QPoint(x - 11, y - 11);
+}
+
+} // namespace
+
+TEST(WinShapeMask, ContainsTheBodyButNotTheHoleAndNothingOutside)
+{
+    ShapedWindow w;
+    w.shape->setActive(true);
+    const QRegion mask = w.window.mask();
+
+    EXPECT_TRUE(mask.contains(onParent(50, 50)));
+    EXPECT_TRUE(mask.contains(onParent(620, 380)));
+    EXPECT_FALSE(mask.contains(onParent(150, 150))); // the hole
+    EXPECT_TRUE(mask.contains(onParent(99, 150)));
+    EXPECT_FALSE(mask.contains(onParent(5, 5)));
+    EXPECT_FALSE(mask.contains(onParent(630, 200)));
+}
+
+TEST(WinShapeMask, APolygonMarkedMinusOneChangesNothing)
+{
+    ShapedWindow plain;
+    plain.shape->setActive(true);
+
+    TWinShapeData data = windowShape();
+    data.Regions.push_back(rectangle(-1, 50, 50, 300, 300));
+    ShapedWindow skipped(data);
+    skipped.shape->setActive(true);
+
+    EXPECT_EQ(skipped.window.mask(), plain.window.mask());
+}
+
+TEST(WinShapeMask, TheFirstPolygonsCombineCodeNeverMatters)
+{
+    ShapedWindow reference;
+    reference.shape->setActive(true);
+    for (std::int32_t code : {-1, 0, 1, 2, 3, 4, 5, 42}) {
+        TWinShapeData data = windowShape();
+        data.Regions[0].CombineMode = code;
+        ShapedWindow w(data);
+        w.shape->setActive(true);
+        EXPECT_EQ(w.window.mask(), reference.window.mask()) << "first combine code " << code;
+    }
+}
+
+TEST(WinShapeMask, EachCombineCodeMergesTheNextPolygonItsOwnWay)
+{
+    struct Case {
+        std::int32_t code;
+        bool inBaseOnly, inBoth, inSecondOnly;
+    };
+    // Base 11..300 square, second polygon 200..500 square; probes in each part.
+    for (const Case &c :
+         {Case{1, false, true, false}, Case{2, true, true, true}, Case{3, true, false, true},
+          Case{4, true, false, false}, Case{5, true, true, false}, Case{0, true, true, false}}) {
+        TWinShapeData data = windowShape();
+        data.Regions = {rectangle(0, 11, 11, 300, 300), rectangle(c.code, 200, 200, 500, 380)};
+        ShapedWindow w(data);
+        w.shape->setActive(true);
+        const QRegion mask = w.window.mask();
+        EXPECT_EQ(mask.contains(onParent(100, 100)), c.inBaseOnly) << "code " << c.code;
+        EXPECT_EQ(mask.contains(onParent(250, 250)), c.inBoth) << "code " << c.code;
+        EXPECT_EQ(mask.contains(onParent(400, 350)), c.inSecondOnly) << "code " << c.code;
+    }
+}
+
+TEST(WinShapeMask, PolygonsAreFilledAlternately)
+{
+    // A five-pointed star drawn in one stroke: its centre is crossed twice and stays open.
+    TWinShapeData data = windowShape();
+    data.Regions = {polygon(0, {{211, 11}, {331, 371}, {31, 151}, {391, 151}, {91, 371}})};
+    ShapedWindow w(data);
+    w.shape->setActive(true);
+    EXPECT_FALSE(w.window.mask().contains(onParent(211, 200)));
+    EXPECT_TRUE(w.window.mask().contains(onParent(211, 60)));
+}
+
+TEST(WinShapeMask, SettingActiveFalseRestoresTheRectangle)
+{
+    ShapedWindow w;
+    w.shape->setActive(true);
+    ASSERT_FALSE(w.window.mask().isEmpty());
+
+    w.shape->setActive(false);
+    EXPECT_TRUE(w.window.mask().isEmpty());
+    EXPECT_FALSE(w.shape->Active());
+}
+
+TEST(WinShapeMask, WithoutPolygonsActiveLeavesTheParentsOutlineAlone)
+{
+    TWinShapeData data = windowShape();
+    data.Regions.clear();
+    ShapedWindow w(data);
+    const QRegion earlier(0, 0, 30, 30);
+    w.window.setMask(earlier);
+
+    w.shape->setActive(true);
+    EXPECT_EQ(w.window.mask(), earlier);
+}
+
+TEST(WinShapeMask, NewDataWhileActiveReplacesTheOutlineAndTheStoredVerticesStay)
+{
+    ShapedWindow w;
+    w.shape->setActive(true);
+    TWinShapeData next = windowShape();
+    next.Regions = {rectangle(0, 11, 11, 100, 100)};
+    w.shape->LoadStoredData(next.SaveToBytes());
+
+    EXPECT_FALSE(w.window.mask().contains(onParent(300, 300)));
+    EXPECT_TRUE(w.window.mask().contains(onParent(50, 50)));
+    EXPECT_EQ(w.shape->Data().Regions[0].Points[0], QPoint(11, 11));
+}
+
+TEST(WinShapePlacement, AutoPosPutsTheOutlinesCornerAtTheParentsOriginAndGrowsTheParent)
+{
+    ShapedWindow w;
+    EXPECT_EQ(w.shape->geometry(), QRect(-11, -11, 625, 390));
+    EXPECT_EQ(w.window.size(), QSize(614, 379));
+}
+
+TEST(WinShapePlacement, ALargerParentKeepsItsSize)
+{
+    ShapedWindow w(windowShape(), QSize(800, 600));
+    EXPECT_EQ(w.window.size(), QSize(800, 600));
+    EXPECT_EQ(w.shape->pos(), QPoint(-11, -11));
+}
+
+TEST(WinShapePlacement, WithoutLoadedDataOrPictureTheControlSitsAtTenTen)
+{
+    TWinShapeData notLoaded = windowShape();
+    notLoaded.Loaded = false;
+    ShapedWindow a(notLoaded);
+    EXPECT_EQ(a.shape->geometry(), QRect(10, 10, 140, 90));
+
+    TWinShapeData noPicture = windowShape();
+    noPicture.Bitmap = QImage();
+    ShapedWindow b(noPicture);
+    EXPECT_EQ(b.shape->geometry(), QRect(10, 10, 140, 90));
+    EXPECT_EQ(b.window.size(), QSize(600, 300));
+}
+
+TEST(WinShapePlacement, WithoutAutoPosTheControlStaysWhereItWasPut)
+{
+    QWidget window;
+    window.resize(600, 300);
+    auto *shape = new TWinShape(&window);
+    shape->setAutoPos(false);
+    shape->setGeometry(5, 6, 70, 80);
+    shape->Data() = windowShape();
+    shape->DataChanged();
+    EXPECT_EQ(shape->geometry(), QRect(5, 6, 70, 80));
+    EXPECT_EQ(window.size(), QSize(600, 300));
+
+    shape->setAutoPos(true);
+    EXPECT_EQ(shape->geometry(), QRect(-11, -11, 625, 390));
+}
+
+TEST(WinShapePlacement, APanelParentHasNoClientOffset)
+{
+    QWidget window;
+    auto *panel = new QWidget(&window);
+    panel->move(40, 50);
+    auto *shape = new TWinShape(panel);
+    EXPECT_EQ(shape->ParentClientOffset(), QPoint(0, 0));
+}
+
+TEST(WinShapeStoredData, TheResourcePathCanBeSetBeforeOrAfterTheOtherProperties)
+{
+    const QString file =
+        QDir::temp().filePath(QStringLiteral("chirpel-shape-%1.bin").arg(QCoreApplication::applicationPid()));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(windowShape().SaveToBytes());
+    }
+    QWidget first;
+    first.resize(10, 10);
+    auto *a = new TWinShape(&first);
+    a->setStoredData(file);
+    a->setActive(true);
+    a->setAutoPos(true);
+
+    QWidget last;
+    last.resize(10, 10);
+    auto *b = new TWinShape(&last);
+    b->setActive(true);
+    b->setAutoPos(true);
+    b->setStoredData(file);
+    QFile::remove(file);
+
+    EXPECT_EQ(a->geometry(), b->geometry());
+    EXPECT_EQ(first.size(), last.size());
+    EXPECT_EQ(first.mask(), last.mask());
+    EXPECT_FALSE(last.mask().isEmpty());
+    EXPECT_EQ(b->StoredData(), file);
+}
+
+TEST(WinShapeStoredData, AMissingResourceIsReportedAsAShapeDataError)
+{
+    QWidget window;
+    auto *shape = new TWinShape(&window);
+    EXPECT_THROW(shape->setStoredData(QStringLiteral(":/chirpel/shapes/no-such-shape.bin")), EShapeDataError);
+}
+
+TEST(WinShapePainting, DrawsThePictureOrElseItsColour)
+{
+    ShapedWindow w;
+    EXPECT_EQ(controlstest::rendered(*w.shape).pixel(300, 200), qRgb(40, 160, 220));
+
+    QWidget window;
+    auto *bare = new TWinShape(&window);
+    EXPECT_EQ(bare->Color(), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(controlstest::rendered(*bare).pixel(5, 5), qRgb(0x80, 0x80, 0x80));
+    bare->setColor(Qt::yellow);
+    EXPECT_EQ(controlstest::rendered(*bare).pixel(5, 5), QColor(Qt::yellow).rgb());
+}
+
+TEST(WinShapePainting, ACustomDrawThatDeclinesTheDefaultLeavesTheControlUnpainted)
+{
+    ShapedWindow w;
+    int calls = 0;
+    w.shape->setOnCustomDraw([&](QObject *sender, QPainter &canvas, bool &drawDefault) {
+        EXPECT_EQ(sender, w.shape);
+        EXPECT_TRUE(drawDefault);
+        canvas.fillRect(0, 0, 4, 4, Qt::red);
+        drawDefault = false;
+        ++calls;
+    });
+    const QImage img = controlstest::rendered(*w.shape, QColor(1, 2, 3));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(img.pixel(1, 1), QColor(Qt::red).rgb());
+    EXPECT_EQ(img.pixel(300, 200), qRgb(1, 2, 3));
+}
+
+TEST(WinShapePainting, TheCustomDrawSignalCanDeclineTheDefaultToo)
+{
+    ShapedWindow w;
+    QObject::connect(w.shape, &TControl::customDraw,
+                     [](QPainter *, bool &drawDefault) { drawDefault = false; });
+    EXPECT_EQ(controlstest::rendered(*w.shape, QColor(1, 2, 3)).pixel(300, 200), qRgb(1, 2, 3));
+}
+
+namespace {
+
+struct DragFixture : ::testing::Test {
+    QWidget window;
+    TWinShape *shape = new TWinShape(&window);
+    QSignalSpy clicks{shape, &TControl::clicked};
+    QPoint start;
+
+    void SetUp() override
+    {
+        window.resize(300, 200);
+        shape->setAutoPos(false);
+        shape->setGeometry(0, 0, 300, 200);
+        window.move(100, 100);
+        start = window.pos();
+    }
+};
+
+} // namespace
+
+TEST_F(DragFixture, AThreePixelMovementNeitherMovesTheWindowNorSwallowsTheClick)
+{
+    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseMove(shape, QPoint(53, 47));
+    EXPECT_EQ(window.pos(), start);
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(53, 47));
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(DragFixture, AFourPixelMovementDragsTheWindowAndTheEndingClickIsSwallowed)
+{
+    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseMove(shape, QPoint(54, 50));
+    EXPECT_EQ(window.pos(), start + QPoint(4, 0));
+    // The control moved with the window: the press point stays the anchor.
+    QTest::mouseMove(shape, QPoint(40, 70));
+    EXPECT_EQ(window.pos(), start + QPoint(-6, 20));
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(40, 70));
+    EXPECT_EQ(clicks.count(), 0);
+
+    QTest::mouseClick(shape, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(DragFixture, WithoutAutoDragTheWindowStays)
+{
+    shape->setAutoDrag(false);
+    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseMove(shape, QPoint(90, 90));
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(90, 90));
+    EXPECT_EQ(window.pos(), start);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(DragFixture, MouseSignalsArriveBeforeTheDragAndCarryButtonModifiersAndPosition)
+{
+    QPoint windowAtMove;
+    QSignalSpy downs(shape, &TControl::mouseDown);
+    QSignalSpy ups(shape, &TControl::mouseUp);
+    QObject::connect(
+        shape, &TControl::mouseMove,
+        [&](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &) { windowAtMove = window.pos(); });
+
+    QTest::mousePress(shape, Qt::LeftButton, Qt::ControlModifier, QPoint(20, 30));
+    QTest::mouseMove(shape, QPoint(40, 30));
+    EXPECT_EQ(windowAtMove, start); // the handler saw the window before the drag moved it
+    QTest::mouseRelease(shape, Qt::LeftButton, Qt::ControlModifier, QPoint(40, 30));
+
+    ASSERT_EQ(downs.count(), 1);
+    EXPECT_EQ(downs[0][0].value<Qt::MouseButton>(), Qt::LeftButton);
+    EXPECT_EQ(downs[0][1].value<Qt::KeyboardModifiers>(), Qt::ControlModifier);
+    EXPECT_EQ(downs[0][2].toPoint(), QPoint(20, 30));
+    ASSERT_EQ(ups.count(), 1);
+    EXPECT_EQ(ups[0][2].toPoint(), QPoint(40, 30));
+}
+
+TEST_F(DragFixture, AReleaseOutsideTheControlIsNoClick)
+{
+    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(50, 50));
+    shape->setAutoDrag(false);
+    QTest::mouseMove(shape, QPoint(350, 50));
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(350, 50));
+    EXPECT_EQ(clicks.count(), 0);
+}
