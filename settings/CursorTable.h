@@ -1,0 +1,31 @@
+// The application's table of cursor shapes by number, and the one cursor shown over all windows.
+#pragma once
+
+#include <QCursor>
+
+#include <map>
+
+class TCursorTable {
+public:
+    TCursorTable() = default;
+    ~TCursorTable();
+    TCursorTable(const TCursorTable &) = delete;
+    TCursorTable &operator=(const TCursorTable &) = delete;
+
+    void SetCursor(int number, const QCursor &cursor);
+    bool HasCursor(int number) const;
+    QCursor Cursor(int number) const;
+
+    // The number shown over every window of the program; 0 gives each window its own cursor.
+    int AppCursor() const { return FAppCursor; }
+    // Shows cursor number over all windows (Qt's override cursor); 0 takes it away again.
+    void SetAppCursor(int number);
+
+private:
+    std::map<int, QCursor> FCursors;
+    int FAppCursor = 0;
+    bool FOverriding = false;
+};
+
+// The program's own table.
+TCursorTable &AppCursorTable();

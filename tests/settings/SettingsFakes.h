@@ -1,0 +1,116 @@
+// Stand-ins for the platform services the settings use, and a registry in a temporary folder.
+#pragma once
+
+#include "platform/Folders.h"
+#include "platform/KeyCapture.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/Registry.h"
+#include "platform/SystemServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+// The registry's two files in a folder of their own that disappears with the test.
+struct TempRegistry {
+    QTemporaryDir dir;
+    QString userFile = dir.filePath(QStringLiteral("config/chirpel/user.reg"));
+    QString machineFile = dir.filePath(QStringLiteral("machine.reg"));
+    platform::RegFileStore store{userFile, machineFile};
+
+    void writeUser(const QByteArray &text) const { write(userFile, text); }
+    void writeMachine(const QByteArray &text) const { write(machineFile, text); }
+    QByteArray readUser() const { return read(userFile); }
+
+    static void write(const QString &path, const QByteArray &text)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.write(text);
+    }
+    static QByteArray read(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+class FakeKeyCapture final : public platform::KeyCapture {
+public:
+    bool captureTaskSwitchKeys() override
+    {
+        ++captures;
+        return accept;
+    }
+    void releaseTaskSwitchKeys() override { ++releases; }
+
+    bool accept = true;
+    int captures = 0;
+    int releases = 0;
+};
+
+class FakeFolders final : public platform::SystemFolders {
+public:
+    QString tempFolder() const override { return note(QStringLiteral("temp"), temp); }
+    QString windowsFolder() const override { return note(QStringLiteral("windows"), windows); }
+    QString systemFolder() const override { return note(QStringLiteral("system"), system); }
+    QString programFolder() const override { return note(QStringLiteral("program"), program); }
+    QString currentFolder() const override { return current; }
+    bool folderExists(const QString &path) const override
+    {
+        looked << path;
+        return existing.contains(path);
+    }
+
+    QString temp = QStringLiteral("/tmp/");
+    QString windows = QStringLiteral("/usr");
+    QString system = QStringLiteral("/usr/bin");
+    QString program = QStringLiteral("/opt/chirpel/bin");
+    QString current = QStringLiteral("/home/kid");
+    QStringList existing;
+    mutable QStringList asked;  // which folders were asked for, in order
+    mutable QStringList looked; // which paths were tested as folders
+
+private:
+    QString note(const QString &what, const QString &value) const
+    {
+        asked << what;
+        return value;
+    }
+};
+
+class FakeLauncher final : public platform::ProcessLauncher {
+public:
+    bool startDetached(const QString &commandLine, const QString &workingFolder, int showMode) override
+    {
+        lastCommandLine = commandLine;
+        lastWorkingFolder = workingFolder;
+        lastShowMode = showMode;
+        ++starts;
+        return result;
+    }
+
+    bool result = true;
+    int starts = 0;
+    QString lastCommandLine;
+    QString lastWorkingFolder;
+    int lastShowMode = -1;
+};
+
+class FakeSystemServices final : public platform::SystemServices {
+public:
+    void beep() override { calls << QStringLiteral("beep"); }
+    void errorBox(QWidget *owner, const QString &text) override
+    {
+        calls << QStringLiteral("box");
+        boxOwner = owner;
+        boxText = text;
+    }
+
+    QStringList calls;
+    QWidget *boxOwner = nullptr;
+    QString boxText;
+};
