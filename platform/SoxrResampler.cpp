@@ -18,15 +18,40 @@ constexpr size_t BatchFrames = 8192;
 // and the rounding of the rate ratio. Far above libsoxr's delay at high quality.
 constexpr uint64_t HistoryMargin = 4096;
 
-// Rounds full-scale floats to the nearest 16-bit sample, clipping what lies beyond.
-void storeSamples(const float *values, size_t count, uint8_t *output)
-{
-    for (size_t i = 0; i < count; ++i) {
-        const float scaled = std::clamp(values[i] * 32768.0f, -32768.0f, 32767.0f);
-        const auto sample = int16_t(scaled >= 0 ? scaled + 0.5f : scaled - 0.5f);
-        std::memcpy(output + 2 * i, &sample, 2);
+// Rounds full-scale floats to 16-bit samples, clipping what lies beyond, after adding triangular
+// noise of +-1 step (TPDF dither, as sox does). Besides keeping the rounding error free of the
+// signal, the noise spares the GSM codec exact digital silence: where a sound stops dead, its
+// decoded "silence" stays near -25 dBFS for half a second, a loud hiss after every word of a
+// synthesized or muted recording; with the dither it falls below -50 dBFS at once. The generator
+// is seeded per stream: equal input, equal output.
+class Requantizer {
+public:
+    void store(const float *values, size_t count, uint8_t *output)
+    {
+        for (size_t i = 0; i < count; ++i) {
+            float scaled = values[i] * 32768.0f + uniform() - uniform();
+            scaled = std::clamp(scaled, -32768.0f, 32767.0f);
+            const auto sample = int16_t(scaled >= 0 ? scaled + 0.5f : scaled - 0.5f);
+            std::memcpy(output + 2 * i, &sample, 2);
+        }
     }
-}
+
+    void restart() { FState = Seed; }
+
+private:
+    static constexpr uint64_t Seed = 0x9E3779B97F4A7C15u;
+
+    // xorshift64*: uniform in [0, 1).
+    float uniform()
+    {
+        FState ^= FState >> 12;
+        FState ^= FState << 25;
+        FState ^= FState >> 27;
+        return float((FState * 0x2545F4914F6CDD1Du) >> 40) * (1.0f / 16777216.0f);
+    }
+
+    uint64_t FState = Seed;
+};
 
 // Averages the channels of `frames` frames into `mono`, full scale being 1.0.
 void mixDown(const uint8_t *input, size_t frames, unsigned channels, unsigned bits, float *mono)
@@ -70,34 +95,41 @@ void mixDown(const uint8_t *input, size_t frames, unsigned channels, unsigned bi
 } // namespace
 
 struct SoxrResampler::Impl {
-    unsigned channels;
-    unsigned bits;
-    double inputRate;
-    double outputRate;
-    soxr_t soxr = nullptr; // null when the rates are equal: mixing is all there is to do
-    bool ok = true;
-    std::vector<float> mono = std::vector<float>(BatchFrames);
-    std::vector<float> out = std::vector<float>(BatchFrames);
-
+    Impl(unsigned channels, unsigned bits, double inputRate, double outputRate)
+        : channels(channels), bits(bits), inputRate(inputRate), outputRate(outputRate)
+    {
+        if (inputRate == outputRate) return;
+        soxr_error_t error = nullptr;
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
+        // One thread: the caller keeps the other core busy with encoding.
+        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+        soxr = soxr_create(inputRate, outputRate, 1, &error, &io, &quality, &runtime);
+        ok = soxr && !error;
+    }
     ~Impl()
     {
         if (soxr) soxr_delete(soxr);
     }
+    Impl(const Impl &) = delete;
+    Impl &operator=(const Impl &) = delete;
 
     size_t frameBytes() const { return size_t(channels) * bits / 8; }
+
+    const unsigned channels;
+    const unsigned bits;
+    const double inputRate;
+    const double outputRate;
+    soxr_t soxr = nullptr; // null when the rates are equal: mixing is all there is to do
+    bool ok = true;
+    std::vector<float> mono = std::vector<float>(BatchFrames);
+    std::vector<float> out = std::vector<float>(BatchFrames);
+    Requantizer requantizer;
 };
 
 SoxrResampler::SoxrResampler(unsigned channels, unsigned bitsPerSample, double inputRate, double outputRate)
-    : d(std::make_unique<Impl>(Impl{channels, bitsPerSample, inputRate, outputRate}))
+    : d(std::make_unique<Impl>(channels, bitsPerSample, inputRate, outputRate))
 {
-    if (inputRate == outputRate) return;
-    soxr_error_t error = nullptr;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
-    // One thread: the caller already keeps the other core busy with encoding.
-    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
-    d->soxr = soxr_create(inputRate, outputRate, 1, &error, &io, &quality, &runtime);
-    d->ok = d->soxr && !error;
 }
 
 SoxrResampler::~SoxrResampler() = default;
@@ -123,10 +155,10 @@ size_t SoxrResampler::process(const uint8_t *input, size_t frames, uint8_t *outp
             if (d->soxr) {
                 soxr_process(d->soxr, d->mono.data() + used, batch - used, &inDone, d->out.data(), space,
                              &outDone);
-                storeSamples(d->out.data(), outDone, output + 2 * written);
+                d->requantizer.store(d->out.data(), outDone, output + 2 * written);
             } else {
                 inDone = outDone = std::min(batch - used, space);
-                storeSamples(d->mono.data() + used, inDone, output + 2 * written);
+                d->requantizer.store(d->mono.data() + used, inDone, output + 2 * written);
             }
             written += outDone;
             used += inDone;
@@ -141,10 +173,10 @@ size_t SoxrResampler::process(const uint8_t *input, size_t frames, uint8_t *outp
             if (space == 0) return taken; // the rest of the history comes out on the next call with `end`
             size_t inDone = 0, outDone = 0;
             soxr_process(d->soxr, nullptr, 0, &inDone, d->out.data(), space, &outDone);
-            storeSamples(d->out.data(), outDone, output + 2 * written);
+            d->requantizer.store(d->out.data(), outDone, output + 2 * written);
             written += outDone;
             if (outDone == 0) {
-                soxr_clear(d->soxr);
+                clear();
                 break;
             }
         }
@@ -155,6 +187,7 @@ size_t SoxrResampler::process(const uint8_t *input, size_t frames, uint8_t *outp
 void SoxrResampler::clear()
 {
     if (d->soxr) soxr_clear(d->soxr);
+    d->requantizer.restart();
 }
 
 uint64_t SoxrResampler::maxOutput(uint64_t frames) const

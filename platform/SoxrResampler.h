@@ -12,7 +12,8 @@ namespace platform {
 class SoxrResampler {
 public:
     // `bitsPerSample` is 8 (unsigned) or 16 (signed, little-endian); channels are averaged.
-    // High quality, linear phase, no dither: the result is rounded to the nearest 16-bit value.
+    // High quality, linear phase; the result is rounded to 16 bits with TPDF dither, also when
+    // the rates are equal and there is nothing else to do.
     SoxrResampler(unsigned channels, unsigned bitsPerSample, double inputRate, double outputRate);
     ~SoxrResampler();
     SoxrResampler(const SoxrResampler &) = delete;

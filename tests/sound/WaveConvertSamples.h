@@ -1,0 +1,178 @@
+// Sample wave files for the conversion tests: written byte by byte, or made and measured with sox.
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <optional>
+#include <vector>
+
+namespace samples {
+
+// A RIFF WAVE file to write; every field can be made wrong on purpose.
+struct WaveSpec {
+    uint16_t tag = 1;
+    uint16_t channels = 1;
+    uint32_t rate = 8000;
+    uint16_t bits = 16;
+    std::optional<uint16_t> blockAlign = {}; // default: channels x bits / 8
+    std::optional<uint32_t> avgBytes = {};   // default: rate x block alignment
+    uint32_t formatSize = 16;                // bytes of format body written (16, 18, 20, ...)
+    QByteArray between = {};                 // whole chunks written between "fmt " and "data"
+    std::optional<uint32_t> dataSize = {};   // size in the data header; default: the data's length
+};
+
+inline void appendU16(QByteArray &b, uint16_t v)
+{
+    char bytes[2];
+    qToLittleEndian(v, bytes);
+    b.append(bytes, 2);
+}
+
+inline void appendU32(QByteArray &b, uint32_t v)
+{
+    char bytes[4];
+    qToLittleEndian(v, bytes);
+    b.append(bytes, 4);
+}
+
+inline QByteArray chunk(const char *id, const QByteArray &body)
+{
+    QByteArray b(id, 4);
+    appendU32(b, uint32_t(body.size()));
+    return b + body;
+}
+
+inline QByteArray waveFile(const WaveSpec &spec, const QByteArray &data)
+{
+    const uint16_t align = spec.blockAlign.value_or(uint16_t(spec.channels * spec.bits / 8));
+    QByteArray fmt;
+    appendU16(fmt, spec.tag);
+    appendU16(fmt, spec.channels);
+    appendU32(fmt, spec.rate);
+    appendU32(fmt, spec.avgBytes.value_or(spec.rate * align));
+    appendU16(fmt, align);
+    appendU16(fmt, spec.bits);
+    while (uint32_t(fmt.size()) < spec.formatSize)
+        fmt.append('\0');
+    fmt.truncate(spec.formatSize);
+    QByteArray body = "WAVE" + chunk("fmt ", fmt) + spec.between + QByteArray("data", 4);
+    appendU32(body, spec.dataSize.value_or(uint32_t(data.size())));
+    body += data;
+    return chunk("RIFF", body);
+}
+
+inline std::vector<uint8_t> bytesOf(const QByteArray &b)
+{
+    return std::vector<uint8_t>(b.begin(), b.end());
+}
+
+// `seconds` of a sine tone as 16-bit PCM, the same in every channel.
+inline QByteArray tone16(double seconds, uint32_t rate, uint16_t channels, double hz, double amplitude)
+{
+    QByteArray data;
+    const auto frames = uint32_t(std::lround(seconds * rate));
+    for (uint32_t i = 0; i < frames; ++i) {
+        const auto s =
+            int16_t(std::lround(amplitude * 32767 * std::sin(2 * std::numbers::pi * hz * i / rate)));
+        for (uint16_t c = 0; c < channels; ++c)
+            appendU16(data, uint16_t(s));
+    }
+    return data;
+}
+
+// The same as 8-bit unsigned PCM.
+inline QByteArray tone8(double seconds, uint32_t rate, double hz, double amplitude)
+{
+    QByteArray data;
+    const auto frames = uint32_t(std::lround(seconds * rate));
+    for (uint32_t i = 0; i < frames; ++i)
+        data.append(char(
+            uint8_t(128 + std::lround(amplitude * 127 * std::sin(2 * std::numbers::pi * hz * i / rate)))));
+    return data;
+}
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline Run run(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    Run r;
+    if (!p.waitForStarted(10000)) return r;
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+inline std::vector<float> floats(const QByteArray &raw)
+{
+    std::vector<float> v(size_t(raw.size()) / 4);
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = qFromLittleEndian<float>(raw.constData() + 4 * i);
+    return v;
+}
+
+// A file decoded by sox to mono float samples at its own rate.
+inline std::vector<float> decodedBySox(const QString &file)
+{
+    return floats(run("sox", {file, "-t", "f32", "-c", "1", "-"}).out);
+}
+
+// The source as the packed result should sound: mixed to mono and resampled to 8000 Hz in
+// floating point by sox's very-high-quality resampler.
+inline std::vector<float> referenceOf(const QString &source)
+{
+    return floats(run("sox", {source, "-c", "1", "-e", "floating-point", "-b", "32", "-t", "raw", "-", "rate",
+                              "-v", "8000"})
+                      .out);
+}
+
+inline double errorEnergy(const std::vector<float> &ref, const std::vector<float> &dec, long lag, size_t from,
+                          size_t to)
+{
+    double e = 0;
+    for (size_t i = from; i < to; ++i) {
+        const long j = long(i) + lag;
+        const double d = ref[i] - (j >= 0 && j < long(dec.size()) ? dec[size_t(j)] : 0.0f);
+        e += d * d;
+    }
+    return e;
+}
+
+// Signal-to-noise ratio in dB of `dec` against `ref`, after lining them up within +-maxLag samples.
+inline double snrDb(const std::vector<float> &ref, const std::vector<float> &dec, long maxLag = 40)
+{
+    double bestError = INFINITY;
+    for (long lag = -maxLag; lag <= maxLag; ++lag)
+        bestError = std::min(bestError, errorEnergy(ref, dec, lag, 0, ref.size()));
+    double signal = 0;
+    for (float x : ref)
+        signal += double(x) * x;
+    return 10 * std::log10(signal / bestError);
+}
+
+// Root mean square of `v` from sample `from` for `count` samples, in dB below full scale.
+inline double rmsDbfs(const std::vector<float> &v, size_t from, size_t count)
+{
+    double e = 0;
+    for (size_t i = from; i < from + count && i < v.size(); ++i)
+        e += double(v[i]) * v[i];
+    return 10 * std::log10(e / double(count) + 1e-20);
+}
+
+} // namespace samples
