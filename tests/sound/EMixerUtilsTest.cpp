@@ -1,0 +1,357 @@
+// Mixer controls over the simulated mixer: finding a control, peak meters, faders and the
+// change notifications that keep every fader current.
+#include "sound/EMixerUtils.h"
+
+#include "platform/SimMixer.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+using platform::MixerTable;
+using platform::SimMixer;
+using namespace platform::mixer;
+
+namespace {
+
+void deliver()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+MixerTable::Control control(quint32 type, const char *name = "c")
+{
+    return {type, QString::fromLatin1(name), type == PeakMeter ? -32768 : 0,
+            type == PeakMeter ? 32767 : 65535, 0};
+}
+
+MixerTable::Line line(quint32 type, std::vector<MixerTable::Control> controls,
+                      std::vector<MixerTable::Line> sources = {}, quint32 channels = 1)
+{
+    return {type, channels, QStringLiteral("line"), std::move(controls), std::move(sources)};
+}
+
+// Counts the change events of one control and remembers the value it had then.
+struct Changes {
+    int calls = 0;
+    qint32 valueSeen = -1;
+    TMixerChangeEvent event()
+    {
+        return [this](TMixerLineControl *sender) {
+            ++calls;
+            if (auto *fader = dynamic_cast<TFader *>(sender)) valueSeen = fader->Value;
+        };
+    }
+};
+
+// A mixer that answers from a script, for the search's failure paths.
+class ScriptedMixer : public platform::Mixer {
+public:
+    std::vector<platform::MixerLine> destinations;
+    std::vector<std::vector<platform::MixerLine>> sources;
+    std::vector<platform::MixerControl> controlsOfEveryLine;
+    bool failDestinations = false, failSources = false, failControls = false;
+    int controlRequests = 0;
+    std::size_t largestRequest = 0;
+
+    quint32 open(QObject *, quint32 &handle) override { return handle = 1, 0; }
+    quint32 close(quint32) override { return 0; }
+    quint32 caps(quint32, platform::MixerCaps &caps) override
+    {
+        caps.destinations = quint32(destinations.size());
+        return 0;
+    }
+    quint32 destinationLine(quint32, quint32 d, platform::MixerLine &out) override
+    {
+        if (failDestinations) return platform::MixerInvalidLine;
+        out = destinations[d];
+        return 0;
+    }
+    quint32 sourceLine(quint32, quint32 d, quint32 s, platform::MixerLine &out) override
+    {
+        if (failSources) return platform::MixerInvalidLine;
+        out = sources[d][s];
+        return 0;
+    }
+    quint32 lineControls(quint32, quint32, std::span<platform::MixerControl> out, quint32 &count) override
+    {
+        ++controlRequests;
+        largestRequest = qMax(largestRequest, out.size());
+        if (failControls) return platform::MixerFailed;
+        count = quint32(qMin(out.size(), controlsOfEveryLine.size()));
+        std::copy_n(controlsOfEveryLine.begin(), count, out.begin());
+        return 0;
+    }
+    quint32 controlValues(quint32, quint32, std::span<qint32>) override { return platform::MixerFailed; }
+    quint32 setControlValues(quint32, quint32, std::span<const qint32>) override
+    {
+        return platform::MixerFailed;
+    }
+};
+
+platform::MixerLine scriptedLine(quint32 type, quint32 connections, quint32 controls)
+{
+    platform::MixerLine l;
+    l.componentType = type;
+    l.connections = connections;
+    l.controls = controls;
+    return l;
+}
+
+} // namespace
+
+TEST(TMixerTest, FindControlSearchesDestinationsAndSourcesInIndexOrderAndTheFirstMatchWins)
+{
+    // Two speaker destinations: the first one's wave-out source has no peak meter, its second
+    // wave-out source has one; the second destination has one too.
+    SimMixer mixer(
+        {line(DstWaveIn, {}, {line(SrcWaveOut, {control(PeakMeter, "wrong destination")})}),
+         line(DstSpeakers, {},
+              {line(SrcMicrophone, {control(PeakMeter, "wrong source")}),
+               line(SrcWaveOut, {control(Volume, "volume")}),
+               line(SrcWaveOut, {control(Volume), control(PeakMeter, "first"), control(PeakMeter, "twin")})}),
+         line(DstSpeakers, {}, {line(SrcWaveOut, {control(PeakMeter, "later destination")})})});
+    TMixer m(nullptr, mixer);
+    platform::MixerControl found;
+    ASSERT_TRUE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    EXPECT_EQ(found.name, "first");
+    EXPECT_EQ(m.Line().componentType, SrcWaveOut);
+}
+
+TEST(TMixerTest, WithSourceTypeMinusOneTheControlSitsOnTheDestinationLineItself)
+{
+    SimMixer mixer;
+    TMixer m(nullptr, mixer);
+    platform::MixerControl found;
+    ASSERT_TRUE(m.FindControl(DstSpeakers, -1, found, Volume));
+    EXPECT_EQ(found.controlId, MixerTable::MasterVolumeId);
+    EXPECT_FALSE(m.FindControl(DstWaveIn, -1, found, Volume));
+}
+
+TEST(TMixerTest, OfALineWithMoreThan65ControlsOnlyTheFirst65AreSearched)
+{
+    std::vector<MixerTable::Control> many(64, control(Volume));
+    many.push_back(control(PeakMeter, "65th"));
+    many.push_back(control(PeakMeter, "66th"));
+    std::vector<MixerTable::Control> tooMany(65, control(Volume));
+    tooMany.push_back(control(PeakMeter, "66th"));
+    SimMixer within({line(DstSpeakers, {}, {line(SrcWaveOut, many)})});
+    SimMixer beyond({line(DstSpeakers, {}, {line(SrcWaveOut, tooMany)})});
+    platform::MixerControl found;
+    TMixer a(nullptr, within);
+    ASSERT_TRUE(a.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    EXPECT_EQ(found.name, "65th");
+    TMixer b(nullptr, beyond);
+    EXPECT_FALSE(b.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+}
+
+TEST(TMixerTest, TheControlRequestNeverExceedsTheArray)
+{
+    ScriptedMixer mixer;
+    mixer.destinations = {scriptedLine(DstSpeakers, 1, 0)};
+    mixer.sources = {{scriptedLine(SrcWaveOut, 0, 500)}};
+    mixer.controlsOfEveryLine.assign(500, platform::MixerControl{1, Volume, 0, 0, 65535, {}});
+    TMixer m(nullptr, mixer);
+    platform::MixerControl found;
+    EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    EXPECT_EQ(mixer.largestRequest, std::size_t(TMixer::MaxLineControls));
+}
+
+TEST(TMixerTest, AnUnreadableDestinationIsSkippedWhenLookingForASourceButEndsTheSearchOtherwise)
+{
+    ScriptedMixer mixer;
+    mixer.destinations = {scriptedLine(DstSpeakers, 1, 1)};
+    mixer.sources = {{scriptedLine(SrcWaveOut, 0, 1)}};
+    mixer.controlsOfEveryLine = {platform::MixerControl{9, PeakMeter, 0, -32768, 32767, {}}};
+    TMixer m(nullptr, mixer);
+    platform::MixerControl found;
+    ASSERT_TRUE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    mixer.failDestinations = true;
+    EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    EXPECT_FALSE(m.FindControl(DstSpeakers, -1, found, PeakMeter));
+    mixer.failDestinations = false;
+    mixer.failSources = true;
+    EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    mixer.failSources = false;
+    mixer.failControls = true;
+    EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+}
+
+TEST(TMixerTest, AFailedOpenMakesEverySearchFail)
+{
+    SimMixer mixer;
+    mixer.setServerAvailable(false);
+    TMixer m(nullptr, mixer);
+    EXPECT_EQ(m.Handle(), 0u);
+    platform::MixerControl found;
+    EXPECT_FALSE(m.FindControl(DstSpeakers, -1, found, Volume));
+}
+
+TEST(TPeakMeterTest, BindsToThePlaybackAndTheRecordingLineAndReadsTheirLevels)
+{
+    SimMixer mixer;
+    mixer.setPeak(MixerTable::PlaybackPeakId, 12000);
+    mixer.setPeak(MixerTable::MicrophonePeakId, 3000);
+    TPeakMeter output(nullptr, mixer), input(nullptr, mixer);
+    ASSERT_TRUE(output.BindPlaybackMeter());
+    ASSERT_TRUE(input.BindRecordingMeter());
+    ASSERT_TRUE(output.Refresh());
+    ASSERT_TRUE(input.Refresh());
+    EXPECT_EQ(output.Level, 12000);
+    EXPECT_EQ(input.Level, 3000);
+}
+
+TEST(TPeakMeterTest, AOneChannelLineNeverWritesLevelRight)
+{
+    SimMixer mixer;
+    mixer.setPeak(MixerTable::MicrophonePeakId, -500, 700);
+    TPeakMeter meter(nullptr, mixer);
+    meter.LevelRight = 4321;
+    ASSERT_TRUE(meter.BindRecordingMeter());
+    ASSERT_TRUE(meter.Refresh());
+    EXPECT_EQ(meter.Level, 500);
+    EXPECT_EQ(meter.LevelRight, 4321);
+}
+
+TEST(TPeakMeterTest, ATwoChannelLineReadsBothChannelsAsAbsoluteLevels)
+{
+    SimMixer mixer({line(DstSpeakers, {}, {line(SrcWaveOut, {control(PeakMeter)}, {}, 2)})});
+    mixer.setPeak(1, -32768, -20);
+    TPeakMeter meter(nullptr, mixer);
+    ASSERT_TRUE(meter.BindPlaybackMeter());
+    ASSERT_TRUE(meter.Refresh());
+    EXPECT_EQ(meter.Level, 32768);
+    EXPECT_EQ(meter.LevelRight, 20);
+}
+
+TEST(TPeakMeterTest, AnUnboundMeterFailsItsRefreshAndKeepsItsLevel)
+{
+    SimMixer mixer({line(DstSpeakers, {control(Volume)})});
+    TPeakMeter meter(nullptr, mixer);
+    meter.Level = 77;
+    EXPECT_FALSE(meter.BindPlaybackMeter());
+    EXPECT_FALSE(meter.Refresh());
+    EXPECT_EQ(meter.Level, 77);
+}
+
+TEST(TPeakMeterTest, AFailedReadKeepsTheLastLevel)
+{
+    SimMixer mixer;
+    mixer.setPeak(MixerTable::PlaybackPeakId, 900);
+    TPeakMeter meter(nullptr, mixer);
+    meter.BindPlaybackMeter();
+    ASSERT_TRUE(meter.Refresh());
+    mixer.setPeak(MixerTable::PlaybackPeakId, 100);
+    mixer.failReads(platform::MixerFailed);
+    EXPECT_FALSE(meter.Refresh());
+    EXPECT_EQ(meter.Level, 900);
+}
+
+TEST(TFaderTest, SelectLineFindsEachKindsVolumeAndReadsIt)
+{
+    SimMixer mixer(
+        {line(DstSpeakers, {control(Volume, "master")}, {line(SrcWaveOut, {control(Volume, "wave")})}),
+         line(DstWaveIn, {}, {line(SrcMicrophone, {control(Volume, "mic")})})});
+    mixer.changeControl(1, 1000);
+    mixer.changeControl(2, 2000);
+    mixer.changeControl(3, 3000);
+    const std::pair<int, qint32> cases[] = {{0, 2000}, {1, 1000}, {2, 3000}};
+    for (const auto &[kind, value] : cases) {
+        SCOPED_TRACE(kind);
+        TFader fader(nullptr, mixer);
+        fader.SelectLine(kind);
+        EXPECT_EQ(fader.Value, value);
+    }
+}
+
+TEST(TFaderTest, AnUnknownKindOrAMissingLineSelectsNothing)
+{
+    SimMixer mixer; // the standard lines have no wave playback volume
+    for (int kind : {0, 3, -1}) {
+        SCOPED_TRACE(kind);
+        TFader fader(nullptr, mixer);
+        const int readsBefore = mixer.reads();
+        fader.SelectLine(kind);
+        EXPECT_EQ(mixer.reads(), readsBefore);
+        EXPECT_EQ(fader.Value, 0);
+        EXPECT_FALSE(fader.Refresh());
+        EXPECT_NE(fader.SetValue(100), platform::MixerNoError);
+    }
+}
+
+TEST(TFaderTest, SettingTheMasterVolumeNotifiesEveryFaderWithAChangeEventFromTheEventLoop)
+{
+    SimMixer mixer;
+    Changes writerChanges, twinChanges, micChanges;
+    TFader writer(writerChanges.event(), mixer), twin(twinChanges.event(), mixer),
+        mic(micChanges.event(), mixer);
+    TFader silent(nullptr, mixer);
+    writer.SelectLine(1);
+    twin.SelectLine(1);
+    mic.SelectLine(2);
+    silent.SelectLine(1);
+
+    EXPECT_EQ(writer.SetValue(20000), platform::MixerNoError);
+    EXPECT_EQ(twinChanges.calls, 0) << "notified inside SetValue";
+    deliver();
+    EXPECT_EQ(writerChanges.calls, 1);
+    EXPECT_EQ(twinChanges.calls, 1);
+    EXPECT_EQ(micChanges.calls, 1);
+    EXPECT_EQ(writerChanges.valueSeen, 20000);
+    EXPECT_EQ(twinChanges.valueSeen, 20000);
+    EXPECT_EQ(micChanges.valueSeen, 65535);
+    EXPECT_EQ(silent.Value, 65535) << "a fader without a change event is not re-read";
+}
+
+TEST(TFaderTest, AChangeMadeOutsideTheProgramReachesEveryFaderWithTheNewValue)
+{
+    SimMixer mixer;
+    Changes masterChanges, micChanges;
+    TFader master(masterChanges.event(), mixer), mic(micChanges.event(), mixer);
+    master.SelectLine(1);
+    mic.SelectLine(2);
+    mixer.changeControl(MixerTable::MicrophoneLevelId, 1234);
+    deliver();
+    EXPECT_EQ(micChanges.calls, 1);
+    EXPECT_EQ(mic.Value, 1234);
+    EXPECT_EQ(masterChanges.calls, 1);
+    EXPECT_EQ(master.Value, 65535);
+}
+
+TEST(TFaderTest, AValueOutOfRangeIsRefusedAndNobodyIsTold)
+{
+    SimMixer mixer;
+    Changes changes;
+    TFader fader(changes.event(), mixer);
+    fader.SelectLine(1);
+    EXPECT_EQ(fader.SetValue(70000), platform::MixerInvalidValue);
+    EXPECT_EQ(fader.SetValue(-1), platform::MixerInvalidValue);
+    deliver();
+    EXPECT_EQ(changes.calls, 0);
+    EXPECT_EQ(mixer.values(MixerTable::MasterVolumeId)[0], 65535);
+}
+
+TEST(TFaderTest, ADestroyedFaderHearsNothingMore)
+{
+    SimMixer mixer;
+    Changes changes;
+    auto fader = std::make_unique<TFader>(changes.event(), mixer);
+    fader->SelectLine(1);
+    mixer.changeControl(MixerTable::MasterVolumeId, 5);
+    fader.reset();
+    deliver();
+    EXPECT_EQ(changes.calls, 0);
+    EXPECT_EQ(mixer.openHandles(), 0);
+}
+
+TEST(TFaderTest, WithoutAMixerFadersNeverUpdate)
+{
+    SimMixer mixer;
+    mixer.setServerAvailable(false);
+    Changes changes;
+    TFader fader(changes.event(), mixer);
+    fader.SelectLine(1);
+    EXPECT_EQ(fader.Value, 0);
+    EXPECT_NE(fader.SetValue(1000), platform::MixerNoError);
+    EXPECT_FALSE(fader.Refresh());
+}

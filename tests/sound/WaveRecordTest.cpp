@@ -1,0 +1,389 @@
+// TWaveRecorder over the simulated device: the commands each operation sends, the one handler
+// slot, and what reaches the owner when.
+#include "sound/WaveRecord.h"
+
+#include "platform/SimWaveDevice.h"
+#include "platform/WaveFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using platform::SimWaveDevice;
+
+namespace {
+
+void deliver()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// Counts the calls of one handler and remembers the sender and thread of the last.
+struct Handler {
+    int calls = 0;
+    TWaveRecorder *sender = nullptr;
+    QThread *thread = nullptr;
+    TWaveNotifyEvent event()
+    {
+        return [this](TWaveRecorder *s) {
+            ++calls;
+            sender = s;
+            thread = QThread::currentThread();
+        };
+    }
+};
+
+class WaveRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        recorder.FileName = dir.filePath("chirpel.wav");
+    }
+
+    // Half a second of 8000 Hz, 8-bit mono sound as the message file.
+    void writeMessage()
+    {
+        QFile f(recorder.FileName);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(platform::waveFileImage(platform::pcmFormat(1, 8000, 8), QByteArray(4000, '\x80')));
+    }
+
+    QTemporaryDir dir;
+    SimWaveDevice device;
+    TWaveRecorder recorder{device};
+    Handler first, second, third;
+};
+
+} // namespace
+
+TEST_F(WaveRecordTest, AFreshRecorderHasEverythingZeroedOrEmpty)
+{
+    TWaveRecorder fresh(device);
+    EXPECT_EQ(fresh.LastError, 0u);
+    EXPECT_EQ(fresh.DeviceID, 0u);
+    EXPECT_FALSE(fresh.OnNotify);
+    EXPECT_EQ(fresh.Channels, 0);
+    EXPECT_EQ(fresh.SamplesPerSec, 0u);
+    EXPECT_EQ(fresh.BitsPerSample, 0);
+    EXPECT_TRUE(fresh.FileName.isEmpty());
+}
+
+TEST_F(WaveRecordTest, PlayFileClosesOpensTheFileAndPlaysIt)
+{
+    writeMessage();
+    ASSERT_TRUE(recorder.PlayFile(first.event()));
+    EXPECT_EQ(recorder.DeviceID, 1u);
+    EXPECT_EQ(recorder.LastError, 0u);
+    EXPECT_EQ(device.log(), (QStringList{"close 0", "open " + recorder.FileName, "play 1 notify"}));
+}
+
+TEST_F(WaveRecordTest, APlayThatRunsToItsEndCallsItsHandlerOnceFromTheEventLoop)
+{
+    writeMessage();
+    recorder.PlayFile(first.event());
+    device.advance(500);
+    EXPECT_EQ(first.calls, 0) << "called inside the command or the clock";
+    deliver();
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(first.sender, &recorder);
+    EXPECT_EQ(first.thread, QCoreApplication::instance()->thread());
+    device.advance(2000);
+    deliver();
+    EXPECT_EQ(first.calls, 1);
+}
+
+TEST_F(WaveRecordTest, StoppingAPlaybackCallsOnlyTheStopHandler)
+{
+    writeMessage();
+    recorder.PlayFile(first.event());
+    device.advance(100);
+    ASSERT_TRUE(recorder.Stop(second.event()));
+    device.advance(2000);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(second.calls, 1);
+}
+
+TEST_F(WaveRecordTest, APlayPausedAndContinuedByPlayEndsWithOneCallOfTheLastHandler)
+{
+    writeMessage();
+    recorder.PlayFile(first.event());
+    device.advance(100);
+    ASSERT_TRUE(recorder.Pause(second.event()));
+    device.advance(3000);
+    deliver();
+    EXPECT_EQ(second.calls, 1);
+    ASSERT_TRUE(recorder.Play(third.event()));
+    device.advance(399);
+    deliver();
+    EXPECT_EQ(third.calls, 0);
+    device.advance(1);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(second.calls, 1);
+    EXPECT_EQ(third.calls, 1);
+}
+
+TEST_F(WaveRecordTest, TheHandlerCalledIsTheOneInstalledWhenTheNotificationIsProcessed)
+{
+    writeMessage();
+    recorder.PlayFile(first.event());
+    recorder.Stop(second.event());
+    // The next take installs its handler before the stop's notification is processed.
+    recorder.OnNotify = third.event();
+    deliver();
+    EXPECT_EQ(second.calls, 0);
+    EXPECT_EQ(third.calls, 1);
+}
+
+TEST_F(WaveRecordTest, PlayFileOfAMissingFileFailsLeavesTheDeviceClosedAndTheHandlerReplaced)
+{
+    recorder.OnNotify = first.event();
+    EXPECT_FALSE(recorder.PlayFile(second.event()));
+    EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
+    EXPECT_EQ(recorder.DeviceID, 0u);
+    EXPECT_EQ(device.openElements(), 0);
+    EXPECT_EQ(device.log(), (QStringList{"close 0", "open " + recorder.FileName}));
+    recorder.OnNotify(&recorder);
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(second.calls, 1);
+}
+
+TEST_F(WaveRecordTest, PlayFileReturnsTrueEvenWhenItsPlayFails)
+{
+    writeMessage();
+    device.failCommand(SimWaveDevice::Command::Play, platform::WaveHardware);
+    EXPECT_TRUE(recorder.PlayFile(first.event()));
+    EXPECT_EQ(recorder.LastError, platform::WaveHardware);
+}
+
+TEST_F(WaveRecordTest, RecordClosesOpensANewElementSetsTheFormatAndRecords)
+{
+    recorder.Channels = 2;
+    recorder.SamplesPerSec = 22050;
+    recorder.BitsPerSample = 16;
+    ASSERT_TRUE(recorder.Record());
+    EXPECT_EQ(recorder.DeviceID, 1u);
+    EXPECT_EQ(device.log(), (QStringList{"close 0", "open ", "set 1 1 2 22050 88200 4 16", "record 1"}));
+}
+
+TEST_F(WaveRecordTest, RecordWithoutAFormatStillRecordsInTheDevicesDefault)
+{
+    ASSERT_TRUE(recorder.Record());
+    EXPECT_EQ(recorder.LastError, 0u);
+    device.advance(1000);
+    recorder.Stop(nullptr);
+    ASSERT_TRUE(recorder.Save());
+    platform::WaveImage saved;
+    ASSERT_EQ(platform::readWaveFile(recorder.FileName, saved), platform::WaveNoError);
+    EXPECT_EQ(saved.format, platform::pcmFormat(1, 11025, 8));
+    EXPECT_EQ(saved.data.size(), 11025);
+}
+
+TEST_F(WaveRecordTest, RecordFailsWhenTheOpenFailsAndTriesNothingElse)
+{
+    device.setServerAvailable(false);
+    EXPECT_FALSE(recorder.Record(first.event()));
+    EXPECT_EQ(recorder.LastError, platform::WaveDeviceNotReady);
+    EXPECT_EQ(recorder.DeviceID, 0u);
+    EXPECT_EQ(device.log(), (QStringList{"close 0", "open "}));
+}
+
+TEST_F(WaveRecordTest, RecordReportsTheRecordCommandsResult)
+{
+    device.failCommand(SimWaveDevice::Command::Record, platform::WaveHardware);
+    EXPECT_FALSE(recorder.Record());
+    EXPECT_EQ(recorder.LastError, platform::WaveHardware);
+}
+
+TEST_F(WaveRecordTest, EachTakeClosesThePreviousDevice)
+{
+    recorder.Record();
+    recorder.Record();
+    EXPECT_EQ(recorder.DeviceID, 2u);
+    EXPECT_EQ(device.openElements(), 1);
+    EXPECT_TRUE(device.log().contains("close 1"));
+}
+
+TEST_F(WaveRecordTest, RecordAndResumeNeverNotifyAndResumeKeepsThePausesHandler)
+{
+    recorder.Channels = 1;
+    recorder.SamplesPerSec = 8000;
+    recorder.BitsPerSample = 8;
+    ASSERT_TRUE(recorder.Record(first.event()));
+    device.advance(500);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
+    ASSERT_TRUE(recorder.Pause(second.event()));
+    deliver();
+    EXPECT_EQ(second.calls, 1);
+    ASSERT_TRUE(recorder.Resume());
+    device.advance(500);
+    deliver();
+    EXPECT_EQ(second.calls, 1);
+    recorder.OnNotify(&recorder);
+    EXPECT_EQ(second.calls, 2) << "Resume replaced the handler";
+}
+
+TEST_F(WaveRecordTest, ARecordingPausedAndResumedIsSavedAsOneContinuousTake)
+{
+    device.setMicrophone([](double t) { return 0.5 * std::sin(2 * M_PI * 440 * t); });
+    recorder.Channels = 1;
+    recorder.SamplesPerSec = 8000;
+    recorder.BitsPerSample = 16;
+    recorder.Record();
+    device.advance(1000);
+    recorder.Pause(nullptr);
+    device.advance(1000);
+    recorder.Resume();
+    device.advance(1000);
+    recorder.Stop(nullptr);
+    ASSERT_TRUE(recorder.Save());
+    platform::WaveImage saved;
+    ASSERT_EQ(platform::readWaveFile(recorder.FileName, saved), platform::WaveNoError);
+    EXPECT_EQ(saved.data.size(), 2 * 8000 * 2);
+}
+
+TEST_F(WaveRecordTest, SaveWritesTheStoppedRecordingToFileName)
+{
+    recorder.Channels = 1;
+    recorder.SamplesPerSec = 8000;
+    recorder.BitsPerSample = 8;
+    recorder.Record();
+    device.advance(250);
+    recorder.Stop(nullptr);
+    ASSERT_TRUE(recorder.Save());
+    EXPECT_EQ(device.log().last(), "save 1 " + recorder.FileName);
+    QFile f(recorder.FileName);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.mid(0, 4), "RIFF");
+    EXPECT_EQ(bytes.mid(8, 8), "WAVEfmt ");
+    EXPECT_EQ(bytes.mid(36, 4), "data");
+    EXPECT_EQ(bytes.size(), 44 + 2000);
+}
+
+TEST_F(WaveRecordTest, AFailedSaveReturnsFalseKeepsTheOldMessageAndExplainsItself)
+{
+    writeMessage();
+    QFile old(recorder.FileName);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    const QByteArray previous = old.readAll();
+    old.close();
+
+    recorder.Record();
+    device.advance(100);
+    recorder.Stop(nullptr);
+    const QString target = recorder.FileName;
+    recorder.FileName = dir.filePath("missing-folder/chirpel.wav");
+    EXPECT_FALSE(recorder.Save());
+    EXPECT_EQ(recorder.LastError, platform::WaveFileNotSaved);
+    EXPECT_EQ(recorder.ErrorMessage(), platform::waveErrorText(platform::WaveFileNotSaved));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), previous);
+}
+
+TEST_F(WaveRecordTest, CloseReturnsTheDevicesResultAndLeavesLastErrorAlone)
+{
+    EXPECT_FALSE(recorder.PlayFile(first.event()));
+    EXPECT_EQ(recorder.Close(), platform::WaveInvalidDeviceId);
+    EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
+}
+
+TEST_F(WaveRecordTest, ErrorMessageIsTheDevicesTextForLastErrorEvenForSuccess)
+{
+    EXPECT_EQ(recorder.ErrorMessage(), "The specified command was carried out.");
+    recorder.LastError = platform::WaveFileNotFound;
+    EXPECT_EQ(recorder.ErrorMessage(),
+              "Cannot find the specified file. Make sure the path and filename are correct.");
+}
+
+TEST_F(WaveRecordTest, StopWithNothingOpenFailsQuietlyAndCallsNoHandler)
+{
+    EXPECT_FALSE(recorder.Stop(first.event()));
+    EXPECT_EQ(recorder.LastError, platform::WaveInvalidDeviceId);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
+}
+
+TEST_F(WaveRecordTest, DestroyingTheRecorderClosesTheDeviceAndNoNotificationReachesTheOwner)
+{
+    writeMessage();
+    auto owned = std::make_unique<TWaveRecorder>(device);
+    owned->FileName = recorder.FileName;
+    owned->PlayFile(first.event());
+    owned->Stop(second.event());
+    owned.reset();
+    deliver();
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(second.calls, 0);
+    EXPECT_EQ(device.openElements(), 0);
+    EXPECT_EQ(device.log().last(), "close 1");
+}
+
+TEST_F(WaveRecordTest, OnlyASuccessfulNotificationCallsTheHandler)
+{
+    writeMessage();
+    recorder.PlayFile(first.event());
+    recorder.Play(second.event()); // supersedes the first play's notification
+    device.advance(1000);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(second.calls, 1);
+}
+
+TEST_F(WaveRecordTest, AHandlerMayInstallTheNextOneWhileItRuns)
+{
+    writeMessage();
+    recorder.PlayFile([&](TWaveRecorder *r) {
+        ++first.calls;
+        r->OnNotify = second.event();
+    });
+    device.advance(1000);
+    deliver();
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 0);
+}
+
+TEST(WaveRecordFormatTest, SetFormatDerivesAlignmentAndRateTruncatingTheAlignmentTo16Bits)
+{
+    const struct {
+        quint8 channels;
+        quint32 rate;
+        quint16 bits;
+        quint16 align;
+        quint32 average;
+    } cases[] = {
+        {1, 8000, 8, 1, 8000},          {2, 11025, 8, 2, 22050}, {1, 22050, 16, 2, 44100},
+        {2, 44100, 16, 4, 176400},      {0, 0, 0, 0, 0},         {1, 8000, 4, 0, 0},
+        {255, 2, 65535, 57312, 114624},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.channels) << " " << c.rate << " " << c.bits);
+        const platform::WaveFormat f = recorderFormat(c.channels, c.rate, c.bits);
+        EXPECT_EQ(f.formatTag, 1);
+        EXPECT_EQ(f.channels, c.channels);
+        EXPECT_EQ(f.samplesPerSec, c.rate);
+        EXPECT_EQ(f.bitsPerSample, c.bits);
+        EXPECT_EQ(f.blockAlign, c.align);
+        EXPECT_EQ(f.avgBytesPerSec, c.average);
+    }
+}
+
+TEST_F(WaveRecordTest, SetFormatReportsARefusedFormat)
+{
+    quint32 id = 0;
+    device.open(QString(), id);
+    recorder.DeviceID = id;
+    recorder.Channels = 3;
+    recorder.SamplesPerSec = 8000;
+    recorder.BitsPerSample = 8;
+    EXPECT_FALSE(recorder.SetFormat());
+    EXPECT_EQ(recorder.LastError, platform::WaveOutOfRange);
+}
