@@ -1,0 +1,181 @@
+// Mixer controls on the libpulse mixer against the private test sound server: peak meters of
+// what is played and recorded, and faders that follow the default sink's and source's volume.
+#include "sound/EMixerUtils.h"
+#include "sound/WaveRecord.h"
+
+#include "fakes/SoundServer.h"
+#include "platform/PulseMixer.h"
+#include "platform/PulseWaveDevice.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace soundserver;
+
+namespace {
+
+// The highest and lowest level a meter shows when polled like the recorder panel does.
+struct Readings {
+    qint32 highest = -1, lowest = 1 << 30;
+    int failed = 0;
+};
+
+Readings poll(TPeakMeter &meter, int ms)
+{
+    Readings r;
+    for (int t = 0; t < ms; t += 75) {
+        processEventsFor(75);
+        if (!meter.Refresh()) {
+            ++r.failed;
+            continue;
+        }
+        r.highest = std::max(r.highest, meter.Level);
+        r.lowest = std::min(r.lowest, meter.Level);
+    }
+    return r;
+}
+
+struct Changes {
+    int calls = 0;
+    TMixerChangeEvent event()
+    {
+        return [this](TMixerLineControl *) { ++calls; };
+    }
+};
+
+class EMixerUtilsIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!running()) GTEST_SKIP() << "no test sound server (PULSE_SERVER); run through ctest";
+        ASSERT_TRUE(dir.isValid());
+        pactl({"set-sink-volume", "@DEFAULT_SINK@", "100%"});
+        pactl({"set-source-volume", "@DEFAULT_SOURCE@", "100%"});
+    }
+    void TearDown() override
+    {
+        pactl({"set-sink-volume", "@DEFAULT_SINK@", "100%"});
+        pactl({"set-source-volume", "@DEFAULT_SOURCE@", "100%"});
+    }
+
+    QString tone(double seconds)
+    {
+        const QString file = dir.filePath("tone.wav");
+        EXPECT_TRUE(writeTone(file, 440, seconds));
+        return file;
+    }
+
+    QTemporaryDir dir;
+    platform::PulseMixer mixer;
+};
+
+} // namespace
+
+TEST_F(EMixerUtilsIntegrationTest, ThePlaybackMeterShowsATonePlayedByTheRecorderAndZeroInSilence)
+{
+    TPeakMeter meter(nullptr, mixer);
+    ASSERT_TRUE(meter.BindPlaybackMeter());
+    platform::PulseWaveDevice device;
+    TWaveRecorder recorder(device);
+    recorder.FileName = tone(1.5);
+    ASSERT_TRUE(recorder.PlayFile(nullptr));
+    const Readings playing = poll(meter, 1200);
+    EXPECT_EQ(playing.failed, 0);
+    EXPECT_GT(playing.highest, 12000) << "a tone of half the full scale should read about 16384";
+    EXPECT_LE(playing.highest, 32768);
+
+    processEventsFor(1000);
+    recorder.Close();
+    poll(meter, 300); // what was still on its way
+    const Readings silent = poll(meter, 600);
+    EXPECT_EQ(silent.highest, 0);
+}
+
+TEST_F(EMixerUtilsIntegrationTest, TheRecordingMeterShowsWhatTheMicrophoneHearsAndZeroInSilence)
+{
+    TPeakMeter meter(nullptr, mixer);
+    ASSERT_TRUE(meter.BindRecordingMeter());
+    {
+        Player feed(tone(1.5));
+        const Readings hearing = poll(meter, 1200);
+        EXPECT_GT(hearing.highest, 12000);
+        feed.waitForEnd(3000);
+    }
+    poll(meter, 300);
+    const Readings silent = poll(meter, 600);
+    EXPECT_EQ(silent.failed, 0);
+    EXPECT_EQ(silent.highest, 0);
+}
+
+TEST_F(EMixerUtilsIntegrationTest, AVolumeChangeMadeWithPactlReachesEveryFaderWithTheNewValue)
+{
+    Changes firstChanges, secondChanges, micChanges;
+    TFader first(firstChanges.event(), mixer), second(secondChanges.event(), mixer),
+        mic(micChanges.event(), mixer);
+    first.SelectLine(1);
+    second.SelectLine(1);
+    mic.SelectLine(2);
+    EXPECT_EQ(first.Value, 65535);
+    EXPECT_EQ(mic.Value, 65535);
+
+    pactl({"set-sink-volume", "@DEFAULT_SINK@", "50%"});
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return firstChanges.calls > 0 && secondChanges.calls > 0 && micChanges.calls > 0; }, 3000));
+    EXPECT_EQ(first.Value, 32768);
+    EXPECT_EQ(second.Value, 32768);
+    EXPECT_EQ(mic.Value, 65535);
+
+    pactl({"set-source-volume", "@DEFAULT_SOURCE@", "25%"});
+    ASSERT_TRUE(processEventsUntil([&] { return micChanges.calls > 1; }, 3000));
+    EXPECT_EQ(mic.Value, 16384);
+}
+
+TEST_F(EMixerUtilsIntegrationTest, SetValueOnOneFaderNotifiesTheOtherAndReachesTheServer)
+{
+    Changes writerChanges, otherChanges;
+    TFader writer(writerChanges.event(), mixer), other(otherChanges.event(), mixer);
+    writer.SelectLine(1);
+    other.SelectLine(1);
+    ASSERT_EQ(writer.SetValue(19661), platform::MixerNoError); // 30 %
+    ASSERT_TRUE(processEventsUntil([&] { return otherChanges.calls > 0 && writerChanges.calls > 0; }, 3000));
+    processEventsFor(300);
+    EXPECT_EQ(otherChanges.calls, 1) << "one change, one notification";
+    EXPECT_EQ(other.Value, 19661);
+    EXPECT_EQ(writer.Value, 19661);
+    EXPECT_TRUE(pactl({"get-sink-volume", "@DEFAULT_SINK@"}).contains("30%"))
+        << pactl({"get-sink-volume", "@DEFAULT_SINK@"}).toStdString();
+}
+
+TEST_F(EMixerUtilsIntegrationTest, AStreamStartingOnTheSinkIsNoVolumeChange)
+{
+    Changes changes;
+    TFader fader(changes.event(), mixer);
+    fader.SelectLine(1);
+    Player play(tone(0.5), "spk");
+    play.waitForEnd(3000);
+    processEventsFor(300);
+    EXPECT_EQ(changes.calls, 0);
+}
+
+TEST(MixerWithoutServerTest, WithoutAServerMetersAndFadersNeverUpdate)
+{
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    QTemporaryDir dir;
+    qputenv("PULSE_SERVER", "unix:" + dir.filePath("nobody-here").toUtf8());
+    {
+        platform::PulseMixer mixer;
+        TPeakMeter meter(nullptr, mixer);
+        EXPECT_FALSE(meter.BindPlaybackMeter());
+        EXPECT_FALSE(meter.Refresh());
+        TFader fader([](TMixerLineControl *) {}, mixer);
+        fader.SelectLine(1);
+        EXPECT_EQ(fader.Value, 0);
+        EXPECT_NE(fader.SetValue(100), platform::MixerNoError);
+    }
+    if (saved.isNull())
+        qunsetenv("PULSE_SERVER");
+    else
+        qputenv("PULSE_SERVER", saved);
+}

@@ -1,0 +1,334 @@
+// TWaveRecorder on the libpulse device against the private test sound server: recording from
+// the virtual microphone, playback to the null sink, and the notifications that come back.
+#include "sound/Beep.h"
+#include "sound/WaveRecord.h"
+
+#include "fakes/SoundServer.h"
+#include "platform/PulseWaveDevice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace soundserver;
+
+namespace {
+
+constexpr double ToneHz = 440;
+
+struct SoxInfo {
+    int rate = 0, channels = 0, bits = 0;
+    QString encoding;
+};
+
+QString soxi(const QString &option, const QString &file)
+{
+    QProcess p;
+    p.start("soxi", {option, file});
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+SoxInfo soxInfo(const QString &file)
+{
+    return {soxi("-r", file).toInt(), soxi("-c", file).toInt(), soxi("-b", file).toInt(), soxi("-e", file)};
+}
+
+// The file's sound as sox decodes it, mixed to one channel, -1 to 1.
+std::vector<float> soxSamples(const QString &file)
+{
+    QProcess p;
+    p.start("sox", {file, "-t", "raw", "-e", "floating-point", "-b", "32", "-c", "1", "-"});
+    p.waitForFinished(30000);
+    const QByteArray raw = p.readAllStandardOutput();
+    std::vector<float> samples(std::size_t(raw.size()) / sizeof(float));
+    std::memcpy(samples.data(), raw.constData(), samples.size() * sizeof(float));
+    return samples;
+}
+
+// Frequency from the first and last rising zero crossing, interpolated between samples.
+double toneFrequency(const std::vector<float> &s, int rate)
+{
+    double first = -1, last = -1;
+    int crossings = 0;
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        if (s[i - 1] < 0 && s[i] >= 0) {
+            const double t = (double(i - 1) + s[i - 1] / (s[i - 1] - s[i])) / rate;
+            if (first < 0) first = t;
+            last = t;
+            ++crossings;
+        }
+    }
+    return crossings > 1 ? (crossings - 1) / (last - first) : 0;
+}
+
+// The quietest stretch of `windowMs` in the sound (root mean square).
+double quietestWindow(const std::vector<float> &s, int rate, int windowMs)
+{
+    const std::size_t n = std::size_t(rate) * windowMs / 1000;
+    double quietest = 1e9;
+    for (std::size_t start = 0; start + n <= s.size(); start += n) {
+        double sum = 0;
+        for (std::size_t i = start; i < start + n; ++i)
+            sum += double(s[i]) * s[i];
+        quietest = std::min(quietest, std::sqrt(sum / double(n)));
+    }
+    return quietest;
+}
+
+// A unix socket that accepts connections and never says a word.
+class SilentSocket {
+public:
+    explicit SilentSocket(const QString &path) : FFd(::socket(AF_UNIX, SOCK_STREAM, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = path.toUtf8();
+        std::memcpy(address.sun_path, name.constData(),
+                    std::min<std::size_t>(name.size(), sizeof address.sun_path - 1));
+        FListening = FFd >= 0 && ::bind(FFd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+                     ::listen(FFd, 4) == 0;
+    }
+    ~SilentSocket()
+    {
+        if (FFd >= 0) ::close(FFd);
+    }
+    bool listening() const { return FListening; }
+
+private:
+    int FFd;
+    bool FListening = false;
+};
+
+// Counts the calls of one handler and notes whether they came at the right time and place.
+struct Handler {
+    int calls = 0;
+    bool commandReturned = false;
+    bool onUiThread = false;
+    qint64 atMs = -1;
+    QElapsedTimer *clock = nullptr;
+    TWaveNotifyEvent event()
+    {
+        return [this](TWaveRecorder *) {
+            ++calls;
+            onUiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+            if (clock) atMs = clock->elapsed();
+        };
+    }
+};
+
+class WaveRecordIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!running()) GTEST_SKIP() << "no test sound server (PULSE_SERVER); run through ctest";
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    QString tone(const char *name, double seconds)
+    {
+        const QString file = dir.filePath(name);
+        EXPECT_TRUE(writeTone(file, ToneHz, seconds));
+        return file;
+    }
+
+    QTemporaryDir dir;
+    platform::PulseWaveDevice device;
+};
+
+} // namespace
+
+TEST_F(WaveRecordIntegrationTest, RecordingInEverySupportedFormatGivesAFileSoxReadsWithTheToneFedIn)
+{
+    struct Take {
+        int rate, channels, bits;
+        std::unique_ptr<TWaveRecorder> recorder;
+    };
+    std::vector<Take> takes;
+    for (int rate : {8000, 11025, 22050, 44100})
+        for (int channels : {1, 2})
+            for (int bits : {8, 16})
+                takes.push_back({rate, channels, bits, std::make_unique<TWaveRecorder>(device)});
+
+    Player feed(tone("feed.wav", 8));
+    ASSERT_TRUE(feed.started());
+    processEventsFor(1000);
+    // All sixteen record at once from the one microphone.
+    for (Take &t : takes) {
+        t.recorder->Channels = quint8(t.channels);
+        t.recorder->SamplesPerSec = quint32(t.rate);
+        t.recorder->BitsPerSample = quint16(t.bits);
+        t.recorder->FileName =
+            dir.filePath(QStringLiteral("take-%1-%2-%3.wav").arg(t.rate).arg(t.channels).arg(t.bits));
+        ASSERT_TRUE(t.recorder->Record()) << t.recorder->ErrorMessage().toStdString();
+    }
+    processEventsFor(3000);
+    for (Take &t : takes) {
+        ASSERT_TRUE(t.recorder->Stop(nullptr));
+        ASSERT_TRUE(t.recorder->Save()) << t.recorder->ErrorMessage().toStdString();
+        t.recorder->Close();
+    }
+
+    for (const Take &t : takes) {
+        SCOPED_TRACE(t.recorder->FileName.toStdString());
+        const SoxInfo info = soxInfo(t.recorder->FileName);
+        EXPECT_EQ(info.rate, t.rate);
+        EXPECT_EQ(info.channels, t.channels);
+        EXPECT_EQ(info.bits, t.bits);
+        EXPECT_EQ(info.encoding, t.bits == 8 ? "Unsigned Integer PCM" : "Signed Integer PCM");
+        const std::vector<float> samples = soxSamples(t.recorder->FileName);
+        EXPECT_NEAR(double(samples.size()) / t.rate, 3.0, 0.25);
+        EXPECT_NEAR(toneFrequency(samples, t.rate), ToneHz, ToneHz * 0.01);
+        EXPECT_GT(quietestWindow(samples, t.rate, 20), 0.25) << "a gap in the recording";
+    }
+}
+
+TEST_F(WaveRecordIntegrationTest, APlayThatRunsToItsEndCallsItsHandlerOnceOnTheUiThreadAfterItWasHeard)
+{
+    TWaveRecorder recorder(device);
+    recorder.FileName = tone("second.wav", 1.0);
+    QElapsedTimer clock;
+    Handler done;
+    done.clock = &clock;
+    clock.start();
+    ASSERT_TRUE(recorder.PlayFile(done.event())) << recorder.ErrorMessage().toStdString();
+    EXPECT_EQ(done.calls, 0) << "called inside PlayFile";
+    ASSERT_TRUE(processEventsUntil([&] { return done.calls > 0; }, 5000));
+    processEventsFor(500);
+    EXPECT_EQ(done.calls, 1);
+    EXPECT_TRUE(done.onUiThread);
+    EXPECT_GE(done.atMs, 950) << "reported before the sound had been heard";
+}
+
+TEST_F(WaveRecordIntegrationTest, StoppingAPlaybackCallsOnlyTheStopHandler)
+{
+    TWaveRecorder recorder(device);
+    recorder.FileName = tone("two.wav", 2.0);
+    Handler played, stopped;
+    ASSERT_TRUE(recorder.PlayFile(played.event()));
+    processEventsFor(300);
+    ASSERT_TRUE(recorder.Stop(stopped.event()));
+    EXPECT_EQ(stopped.calls, 0) << "called inside Stop";
+    processEventsFor(2500);
+    EXPECT_EQ(played.calls, 0);
+    EXPECT_EQ(stopped.calls, 1);
+    EXPECT_TRUE(stopped.onUiThread);
+}
+
+TEST_F(WaveRecordIntegrationTest, APlaybackPausedAndContinuedByPlayEndsWithOneCall)
+{
+    TWaveRecorder recorder(device);
+    recorder.FileName = tone("second.wav", 1.0);
+    QElapsedTimer clock;
+    Handler played, paused, continued;
+    continued.clock = &clock;
+    ASSERT_TRUE(recorder.PlayFile(played.event()));
+    processEventsFor(300);
+    ASSERT_TRUE(recorder.Pause(paused.event()));
+    processEventsFor(1500);
+    EXPECT_EQ(paused.calls, 1);
+    EXPECT_EQ(continued.calls + played.calls, 0) << "the paused playback ended";
+    clock.start();
+    ASSERT_TRUE(recorder.Play(continued.event()));
+    ASSERT_TRUE(processEventsUntil([&] { return continued.calls > 0; }, 5000));
+    processEventsFor(500);
+    EXPECT_EQ(played.calls, 0);
+    EXPECT_EQ(paused.calls, 1);
+    EXPECT_EQ(continued.calls, 1);
+    EXPECT_GE(continued.atMs, 400) << "the rest of the sound was not played";
+}
+
+TEST_F(WaveRecordIntegrationTest, ARecordingPausedAndResumedGivesOneContinuousFile)
+{
+    Player feed(tone("feed.wav", 6));
+    processEventsFor(800);
+    TWaveRecorder recorder(device);
+    recorder.Channels = 1;
+    recorder.SamplesPerSec = 44100;
+    recorder.BitsPerSample = 16;
+    recorder.FileName = dir.filePath("paused.wav");
+    Handler paused;
+    ASSERT_TRUE(recorder.Record());
+    processEventsFor(1000);
+    ASSERT_TRUE(recorder.Pause(paused.event()));
+    processEventsFor(1000);
+    ASSERT_TRUE(recorder.Resume());
+    processEventsFor(1000);
+    ASSERT_TRUE(recorder.Stop(nullptr));
+    ASSERT_TRUE(recorder.Save());
+    recorder.Close();
+    processEventsFor(100);
+
+    EXPECT_EQ(paused.calls, 1);
+    const std::vector<float> samples = soxSamples(recorder.FileName);
+    EXPECT_NEAR(double(samples.size()) / 44100, 2.0, 0.15);
+    EXPECT_GT(quietestWindow(samples, 44100, 10), 0.25) << "a gap where the recording was paused";
+}
+
+TEST_F(WaveRecordIntegrationTest, PlayFileOfAMissingFileReturnsFalseAndLeavesTheDeviceClosed)
+{
+    TWaveRecorder recorder(device);
+    recorder.FileName = dir.filePath("missing.wav");
+    Handler h;
+    EXPECT_FALSE(recorder.PlayFile(h.event()));
+    EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
+    EXPECT_EQ(recorder.DeviceID, 0u);
+    EXPECT_EQ(recorder.Close(), platform::WaveInvalidDeviceId);
+    processEventsFor(200);
+    EXPECT_EQ(h.calls, 0);
+}
+
+TEST_F(WaveRecordIntegrationTest, TheBeepReturnsOnceItHasBeenHeard)
+{
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(PlayResourceSync("BEEP", device));
+    EXPECT_GE(clock.elapsed(), 210) << "returned before the 0.22 s beep was heard";
+    EXPECT_FALSE(PlayResourceSync("NO_SUCH_SOUND", device));
+}
+
+TEST(WaveDeviceWithoutServerTest, OpeningFailsCleanlyWhenNoServerListensOrItNeverAnswers)
+{
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    QTemporaryDir dir;
+
+    qputenv("PULSE_SERVER", "unix:" + dir.filePath("nobody-here").toUtf8());
+    {
+        platform::PulseWaveDevice device;
+        TWaveRecorder recorder(device);
+        EXPECT_FALSE(recorder.Record());
+        EXPECT_EQ(recorder.LastError, platform::WaveDeviceNotReady);
+        EXPECT_EQ(device.playSound("RIFF"), platform::WaveInvalidFile);
+    }
+
+    // A socket that accepts the connection and then says nothing.
+    SilentSocket silent(dir.filePath("silent"));
+    ASSERT_TRUE(silent.listening());
+    qputenv("PULSE_SERVER", "unix:" + dir.filePath("silent").toUtf8());
+    {
+        platform::PulseWaveDevice device;
+        quint32 id = 99;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(device.open(QString(), id), platform::WaveDeviceNotReady);
+        EXPECT_EQ(id, 0u);
+        EXPECT_LT(clock.elapsed(), 10000);
+    }
+
+    if (saved.isNull())
+        qunsetenv("PULSE_SERVER");
+    else
+        qputenv("PULSE_SERVER", saved);
+}
