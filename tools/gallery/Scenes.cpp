@@ -161,7 +161,7 @@ QWidget *ButtonsScene(QWidget *parent)
     const Row rows[] = {{"btn_record", "record", 120, ScreenColour}, {"btn_play", "play", 120, ScreenColour},
                         {"btn_send", "send", 120, ScreenColour},     {"btn_stop", "stop", 120, ScreenColour},
                         {"btn_close", "close", 64, BodyColour},      {"btn_menu", "menu", 60, BodyColour}};
-    const char *columns[] = {"up (frame 0)", "down (frame 1)", "active (frame 2)", "disabled (no frame 3)"};
+    const char *columns[] = {"up (frame 0)", "down (frame 1)", "active (frame 2)", "disabled"};
     const int left = 90;
     const int cell = 140;
     for (int c = 0; c < 4; ++c)
@@ -181,7 +181,12 @@ QWidget *ButtonsScene(QWidget *parent)
         }
         y += row.size + 16;
     }
-    scene->resize(left + 4 * cell, y);
+    Caption(scene,
+            QStringLiteral(
+                "Disabled buttons show frame 3, which these three-frame strips do not have: the window "
+                "never disables them."),
+            {8, y, left + 4 * cell - 16, 36}, 12);
+    scene->resize(left + 4 * cell, y + 40);
     return scene;
 }
 
@@ -193,7 +198,7 @@ QWidget *MonkeyScene(QWidget *parent)
     TImage *strip = Holder(scene, "monkey");
     const char *captions[] = {"frame 0: up", "frame 1: down, active", "live (point at him)"};
     for (int i = 0; i < 3; ++i) {
-        const QPoint at(16 + i * 170, 30);
+        const QPoint at(16 + i * 170, 40);
         Caption(scene, QString::fromLatin1(captions[i]), {at.x() - 6, 6, 170, 18}, 13, true);
         Swatch(scene, BodyColour, {at.x() - 10, at.y() - 10, 112, 112});
         TBitmapControl *monkey = Button(scene, strip, 2, at);
@@ -201,7 +206,7 @@ QWidget *MonkeyScene(QWidget *parent)
         monkey->setImageActive(1);
         if (i < 2) monkey->setImageUp(i);
     }
-    scene->resize(16 + 3 * 170, 150);
+    scene->resize(16 + 3 * 170, 160);
     return scene;
 }
 
