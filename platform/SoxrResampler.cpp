@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -92,6 +94,58 @@ void mixDown(const uint8_t *input, size_t frames, unsigned channels, unsigned bi
     }
 }
 
+// Resamplers whose streams have ended, kept for the next stream between the same rates: libsoxr
+// designs its filter when it creates a resampler, which takes from a tenth of a millisecond to
+// several milliseconds depending on the ratio. Cleared before reuse, so nothing carries over.
+class IdleResamplers {
+public:
+    soxr_t take(double inputRate, double outputRate)
+    {
+        std::lock_guard lock(FLock);
+        for (auto it = FIdle.begin(); it != FIdle.end(); ++it) {
+            if (it->inputRate == inputRate && it->outputRate == outputRate) {
+                const soxr_t soxr = it->soxr;
+                FIdle.erase(it);
+                return soxr;
+            }
+        }
+        return nullptr;
+    }
+
+    void give(soxr_t soxr, double inputRate, double outputRate)
+    {
+        soxr_clear(soxr);
+        std::lock_guard lock(FLock);
+        FIdle.push_front({soxr, inputRate, outputRate});
+        if (FIdle.size() > MaxIdle) {
+            soxr_delete(FIdle.back().soxr);
+            FIdle.pop_back();
+        }
+    }
+
+    ~IdleResamplers()
+    {
+        for (const Idle &idle : FIdle)
+            soxr_delete(idle.soxr);
+    }
+
+private:
+    static constexpr size_t MaxIdle = 4;
+    struct Idle {
+        soxr_t soxr;
+        double inputRate;
+        double outputRate;
+    };
+    std::mutex FLock;
+    std::deque<Idle> FIdle;
+};
+
+IdleResamplers &idleResamplers()
+{
+    static IdleResamplers idle;
+    return idle;
+}
+
 } // namespace
 
 struct SoxrResampler::Impl {
@@ -104,17 +158,32 @@ struct SoxrResampler::Impl {
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
         // One thread: the caller keeps the other core busy with encoding.
         const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+        soxr = idleResamplers().take(inputRate, outputRate);
+        if (soxr) return;
         soxr = soxr_create(inputRate, outputRate, 1, &error, &io, &quality, &runtime);
         ok = soxr && !error;
     }
     ~Impl()
     {
-        if (soxr) soxr_delete(soxr);
+        if (soxr && ok)
+            idleResamplers().give(soxr, inputRate, outputRate);
+        else if (soxr)
+            soxr_delete(soxr);
     }
     Impl(const Impl &) = delete;
     Impl &operator=(const Impl &) = delete;
 
     size_t frameBytes() const { return size_t(channels) * bits / 8; }
+
+    // Room for one resampler call on `frames` frames (or the history alone), within `room`; the
+    // float buffer grows to it.
+    size_t outputSpace(size_t room, size_t frames)
+    {
+        const auto wanted = size_t(double(frames) * outputRate / inputRate) + 256;
+        const size_t space = std::min({room, BatchFrames, wanted});
+        if (out.size() < space) out.resize(space);
+        return space;
+    }
 
     const unsigned channels;
     const unsigned bits;
@@ -122,8 +191,9 @@ struct SoxrResampler::Impl {
     const double outputRate;
     soxr_t soxr = nullptr; // null when the rates are equal: mixing is all there is to do
     bool ok = true;
-    std::vector<float> mono = std::vector<float>(BatchFrames);
-    std::vector<float> out = std::vector<float>(BatchFrames);
+    // Grown to a batch as needed: a short sound needs only a little.
+    std::vector<float> mono;
+    std::vector<float> out;
     Requantizer requantizer;
 };
 
@@ -146,10 +216,11 @@ size_t SoxrResampler::process(const uint8_t *input, size_t frames, uint8_t *outp
     size_t taken = 0;
     while (taken < frames) {
         const size_t batch = std::min(frames - taken, BatchFrames);
+        if (d->mono.size() < batch) d->mono.resize(batch);
         mixDown(input + taken * d->frameBytes(), batch, d->channels, d->bits, d->mono.data());
         size_t used = 0;
         while (used < batch) {
-            const size_t space = std::min(room - written, d->out.size());
+            const size_t space = d->outputSpace(room - written, batch - used);
             if (space == 0) return taken + used;
             size_t inDone = 0, outDone = 0;
             if (d->soxr) {
@@ -169,7 +240,7 @@ size_t SoxrResampler::process(const uint8_t *input, size_t frames, uint8_t *outp
     }
     if (end && d->soxr) {
         for (;;) {
-            const size_t space = std::min(room - written, d->out.size());
+            const size_t space = d->outputSpace(room - written, 0);
             if (space == 0) return taken; // the rest of the history comes out on the next call with `end`
             size_t inDone = 0, outDone = 0;
             soxr_process(d->soxr, nullptr, 0, &inDone, d->out.data(), space, &outDone);

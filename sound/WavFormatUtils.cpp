@@ -82,7 +82,7 @@ void TStream::WriteUInt32(uint32_t value)
 
 size_t TMemoryStream::Read(void *buffer, size_t count)
 {
-    if (FPosition >= FBytes.size()) return 0;
+    if (count == 0 || FPosition >= FBytes.size()) return 0;
     const size_t n = std::min<uint64_t>(count, FBytes.size() - FPosition);
     std::memcpy(buffer, FBytes.data() + FPosition, n);
     FPosition += n;

@@ -36,6 +36,9 @@ constexpr uint32_t PieceBlocks = 32;
 // speech: identical output from then on).
 constexpr uint32_t WarmUpBlocks = 64;
 
+// Blocks below which the second stage runs on the calling thread after the first: 8 seconds.
+constexpr uint32_t MinThreadedBlocks = 200;
+
 constexpr uint64_t NoLimit = std::numeric_limits<uint64_t>::max();
 
 void WriteHeader(TStream &dest, const WaveFormatEx &format)
@@ -197,8 +200,10 @@ public:
 
         const uint32_t align = FSource.blockAlign;
         const uint32_t chunk = ConversionChunkSize(dataSize, FSource.blockAlign);
-        // A chunk may follow a part of a frame that the previous one could not convert.
-        const uint32_t sourceRoom = chunk + align - 1;
+        // A data chunk may be shorter than it says: the buffers need only hold what is there. A
+        // chunk may follow a part of a frame that the previous one could not convert.
+        const uint64_t available = source.Size() > source.Position() ? source.Size() - source.Position() : 0;
+        const auto sourceRoom = uint32_t(std::min<uint64_t>(chunk, available) + align - 1);
         uint32_t middleRoom = 0;
         FAcm.streamSize(FStream1, sourceRoom, middleRoom, AcmSizeSource);
         FBlockBytes = FWorker.SourceBytesPerBlock(FDest.blockAlign);
@@ -215,12 +220,13 @@ public:
         FPrepared1 = true;
         if (uint32_t r = FWorker.Prepare(pieceBytes)) return {"PrepareHeader # 2", r};
 
-        const uint64_t available = source.Size() > source.Position() ? source.Size() - source.Position() : 0;
         uint32_t expected = 0;
         FAcm.streamSize(FStream1, uint32_t(std::min<uint64_t>(dataSize, available)), expected, AcmSizeSource);
         FTape.Bytes.reserve(expected);
 
-        StartWorker();
+        // A short message is encoded in a few milliseconds: handing it to another thread would cost
+        // more than it saves on a busy machine.
+        if (FBlockBytes > 0 && expected / FBlockBytes >= MinThreadedBlocks) StartWorker();
         if (TStepError e = FirstStage(source, dataSize, chunk)) return Abort(e);
         const uint64_t splitBlock = Finish();
         TEncodeLane helper(FAcm);
@@ -257,7 +263,10 @@ private:
         uint32_t index = 0;
         do {
             const uint32_t requested = std::min(chunk, remaining);
-            const auto read = uint32_t(source.Read(FSourceBuffer.data() + carried, requested));
+            // Never more than the buffer holds, should the file have grown meanwhile.
+            const uint32_t room = uint32_t(FSourceBuffer.size()) - carried;
+            const auto read =
+                uint32_t(source.Read(FSourceBuffer.data() + carried, std::min(requested, room)));
             const bool last = remaining == requested;
             FHeader1.sourceLength = carried + read;
             FHeader1.destinationLength = FHeader1.preparedDestinationLength;
@@ -267,7 +276,8 @@ private:
             // What does not fill a frame waits for the next chunk; more than that would be lost.
             carried = FHeader1.sourceLength - FHeader1.sourceLengthUsed;
             if (carried >= align) return {"Convert # 1", AcmNotPossible};
-            std::memmove(FSourceBuffer.data(), FSourceBuffer.data() + FHeader1.sourceLengthUsed, carried);
+            if (carried > 0)
+                std::memmove(FSourceBuffer.data(), FSourceBuffer.data() + FHeader1.sourceLengthUsed, carried);
             Publish(FHeader1.destinationLengthUsed);
             // The resampler's history might not have fitted after the last chunk: give out the rest.
             while (last && FHeader1.destinationLengthUsed == FHeader1.destinationLength &&
@@ -384,7 +394,8 @@ private:
                     count = std::min(available / blockSamples * blockSamples, pieceSamples);
                     if (count == 0) return; // the second encoder has the rest
                 }
-                std::memcpy(FWorker.In.data(), FTape.Bytes.data() + FTape.Claimed * 2, count * 2);
+                if (count > 0)
+                    std::memcpy(FWorker.In.data(), FTape.Bytes.data() + FTape.Claimed * 2, count * 2);
                 FTape.Claimed += count;
             }
             if (TStepError e = FWorker.Convert(uint32_t(count * 2), last)) {

@@ -527,9 +527,9 @@ TEST_P(WaveConvertFailure, NamesTheStepKeepsItsResultAndReleasesEverything)
 {
     const FailingStep step = GetParam();
     FaultyCompression acm(step.op, step.which, step.code);
-    // 3 s of stereo 44100 Hz: both stages busy at once.
+    // 10 s of stereo 44100 Hz: two chunks, the second stage on its worker thread.
     const Converted c = convert(
-        samples::waveFile({.channels = 2, .rate = 44100}, samples::tone16(3.0, 44100, 2, 440, 0.5)), acm);
+        samples::waveFile({.channels = 2, .rate = 44100}, samples::tone16(10.0, 44100, 2, 440, 0.5)), acm);
 
     EXPECT_FALSE(c.ok);
     EXPECT_EQ(c.errorText, step.text);
