@@ -1,0 +1,121 @@
+# Shared pieces of the end-to-end tests: a private X desktop (Xvfb + openbox) and helpers to run
+# the program on it, find and close its windows and take screenshots. Source it from a test:
+#
+#   . "$(dirname "$0")/desktop.sh"
+#   desktop_start                         # exports DISPLAY; torn down when the script exits
+#   desktop_launch "$CHIRPEL_BIN_DIR/chirpel"; pid=$DESKTOP_LAUNCHED_PID
+#   wid=$(desktop_wait_window '^VoiceMailForm$')
+#   desktop_close_window "$wid"; desktop_wait_exit "$pid" || fail "..."
+#
+# Everything waits for a bounded time and everything started is stopped by its process id.
+
+DESKTOP_XVFB_PID=""
+DESKTOP_WM_PID=""
+DESKTOP_PIDS=()
+DESKTOP_WORK=""
+
+desktop_log() { echo "desktop: $*" >&2; }
+
+# Polls a command every 0.1 s until it succeeds or the seconds run out.
+desktop_poll() {
+  local seconds=$1; shift
+  local tries=$((seconds * 10))
+  while ((tries-- > 0)); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# desktop_start [WIDTHxHEIGHTxDEPTH]: Xvfb on the first free display, then openbox.
+desktop_start() {
+  local screen=${1:-1024x768x24}
+  DESKTOP_WORK=$(mktemp -d "${TMPDIR:-/tmp}/chirpel-desktop.XXXXXX")
+  trap desktop_stop EXIT
+  # A test stopped from outside (a time limit) still takes its desktop down.
+  trap 'desktop_stop; exit 143' TERM
+  trap 'desktop_stop; exit 130' INT
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$DESKTOP_WORK/display" 2>"$DESKTOP_WORK/xvfb.log" &
+  DESKTOP_XVFB_PID=$!
+  if ! desktop_poll 15 grep -q '[0-9]' "$DESKTOP_WORK/display"; then
+    desktop_log "Xvfb did not start"; cat "$DESKTOP_WORK/xvfb.log" >&2; return 1
+  fi
+  export DISPLAY=":$(tr -dc '0-9' <"$DESKTOP_WORK/display")"
+  if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    mkdir -m 700 "$DESKTOP_WORK/runtime"
+    export XDG_RUNTIME_DIR="$DESKTOP_WORK/runtime"
+  fi
+  # The program must take the X11 display, as on a user's desktop.
+  unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+  openbox --sm-disable >"$DESKTOP_WORK/openbox.log" 2>&1 &
+  DESKTOP_WM_PID=$!
+  if ! desktop_poll 15 xprop -root -notype _NET_SUPPORTING_WM_CHECK; then
+    desktop_log "openbox did not start"; cat "$DESKTOP_WORK/openbox.log" >&2; return 1
+  fi
+  desktop_log "running on $DISPLAY"
+}
+
+# Stops every process started here, the desktop last; waits at most a few seconds for each.
+desktop_stop() {
+  local pid
+  for pid in "${DESKTOP_PIDS[@]}" $DESKTOP_WM_PID $DESKTOP_XVFB_PID; do
+    [ -n "$pid" ] || continue
+    kill -0 "$pid" 2>/dev/null || continue
+    kill -TERM "$pid" 2>/dev/null
+    desktop_poll 5 desktop_gone "$pid" || kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  DESKTOP_PIDS=()
+  DESKTOP_WM_PID=""
+  DESKTOP_XVFB_PID=""
+  [ -n "$DESKTOP_WORK" ] && rm -rf "$DESKTOP_WORK"
+  DESKTOP_WORK=""
+}
+
+desktop_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# desktop_launch COMMAND [ARGS...]: starts it on the desktop in the background; its id is in
+# DESKTOP_LAUNCHED_PID (no command substitution, so it stays a child of this shell).
+desktop_launch() {
+  "$@" &
+  DESKTOP_LAUNCHED_PID=$!
+  DESKTOP_PIDS+=("$DESKTOP_LAUNCHED_PID")
+}
+
+# desktop_wait_window NAME_REGEX [SECONDS]: prints the id of the first visible window so named.
+desktop_wait_window() {
+  local name=$1 seconds=${2:-20} id
+  local tries=$((seconds * 10))
+  while ((tries-- > 0)); do
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  desktop_log "no window named $name within ${seconds}s"
+  return 1
+}
+
+# Closes a window the way a user does: activated, then the window manager's Alt+F4 asks it to close.
+desktop_close_window() {
+  timeout 5 xdotool windowactivate --sync "$1" >/dev/null 2>&1 || desktop_log "window $1 did not become active"
+  timeout 5 xdotool key --clearmodifiers alt+F4
+}
+
+# desktop_wait_exit PID [SECONDS]: waits for a launched process; returns its exit status, or 124
+# (and kills it) when it is still running after the seconds.
+desktop_wait_exit() {
+  local pid=$1 seconds=${2:-20}
+  if ! desktop_poll "$seconds" desktop_gone "$pid"; then
+    desktop_log "process $pid still runs after ${seconds}s"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 124
+  fi
+  wait "$pid"
+}
+
+# desktop_screenshot FILE: the whole screen as a picture.
+desktop_screenshot() {
+  mkdir -p "$(dirname "$1")"
+  timeout 20 import -window root "$1"
+}
