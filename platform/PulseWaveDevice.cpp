@@ -16,6 +16,7 @@ constexpr int StreamReadyMs = 3000;
 constexpr int FlushMs = 1000;
 constexpr pa_usec_t RecordFragmentUs = 20000;
 constexpr pa_usec_t PlaybackBufferUs = 250000;
+constexpr int MaxDrainRetries = 5;
 
 bool sampleSpecOf(const WaveFormat &format, pa_sample_spec &spec)
 {
@@ -60,6 +61,7 @@ struct PulseWaveDevice::Impl {
         qsizetype playFrom = 0; // where the running playback stream started
         qsizetype written = 0;  // bytes handed to it since
         bool starting = false;  // the stream is being connected; its command waits for it
+        int drainRetries = 0;
     };
 
     explicit Impl(PulseWaveDevice &owner) : device(owner), pulse("production") {}
@@ -182,7 +184,18 @@ struct PulseWaveDevice::Impl {
             pa_operation_unref(item.drain);
             item.drain = nullptr;
         }
-        if (!success || item.stream != stream) return;
+        if (item.stream != stream) return;
+        if (!success) {
+            // The server gave up waiting (the stream was moved or flushed) while the sound still
+            // plays: wait for its end anew, a few times, before calling the play failed.
+            if (isReady(stream) && ++item.drainRetries <= MaxDrainRetries) {
+                item.drain = pa_stream_drain(stream, drained, &item);
+                return;
+            }
+            item.impl->device.streamFailed(item);
+            item.impl->releaseStream(item);
+            return;
+        }
         item.impl->device.playbackEnded(item);
         item.impl->releaseStream(item);
     }
@@ -225,6 +238,7 @@ quint32 PulseWaveDevice::startPlayback(Element &element)
     if (!item.stream) return WaveHardware;
     item.playFrom = item.position;
     item.written = 0;
+    item.drainRetries = 0;
     pa_stream_set_write_callback(item.stream, Impl::streamWritable, &item);
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
