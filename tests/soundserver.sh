@@ -36,7 +36,9 @@ stop_server() {
     [ -f "$pidfile" ] || return 0
     local pid
     pid=$(cat "$pidfile" 2>/dev/null || true)
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    # Only the daemon started with this folder's configuration, never a reused pid.
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null &&
+        tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF -- "$dir/server.pa"; then
         kill -TERM "$pid"
         for _ in $(seq 50); do
             kill -0 "$pid" 2>/dev/null || break
