@@ -1,0 +1,217 @@
+// The security shield: full-screen backdrop kept beneath every window, the parents' links, the
+// keyboard lock while it shows and the timer that keeps the large hand cursor up to date.
+#include "app/fDesktopBkg.h"
+
+#include "app/fCallOut.h"
+#include "settings/TolvyOptions.h"
+
+#include "ui_fDesktopBkg.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+TDesktopWindow *DesktopWindow = nullptr;
+
+int ParentsColumnLeft(int clientWidth, int columnWidth)
+{
+    return clientWidth - columnWidth - 40;
+}
+
+namespace {
+
+QFont PixelFont(int pixels, bool underline = false)
+{
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setPixelSize(pixels);
+    font.setUnderline(underline);
+    return font;
+}
+
+} // namespace
+
+TDesktopWindow::TDesktopWindow(TTolvyProperties *profile, platform::SystemServices *services)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      ui(std::make_unique<Ui::DesktopWindow>()), FProfile(profile), FServices(services)
+{
+    ui->setupUi(this);
+    setFont(PixelFont(13));
+    ui->Label1->setFont(PixelFont(16));
+    ui->LForParents->setFont(PixelFont(21));
+    ui->LClose->setFont(PixelFont(13, true));
+    ui->LConfigure->setFont(PixelFont(13, true));
+    ui->LClose->adjustSize();
+
+    // A window that takes the focus is raised by the window manager; the shield never takes it
+    // and so stays beneath the windows it is meant to lie under.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // The stretched picture paints every pixel: nothing is erased before it, so nothing flickers.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    if (ui->imgBkg->pixmap().isNull()) {
+        ui->imgBkg->setAutoFillBackground(true);
+        ui->imgBkg->setStyleSheet(QStringLiteral("background: #9edcff;"));
+    }
+
+    for (QWidget *w : {ui->Image1, ui->Label1, ui->LClose, ui->LConfigure})
+        w->installEventFilter(this);
+
+    CursorTimer.setInterval(100);
+    connect(&CursorTimer, &QTimer::timeout, this, &TDesktopWindow::CursorTimerTimer);
+    CursorTimer.start();
+
+    FormCreate();
+}
+
+TDesktopWindow::~TDesktopWindow() = default;
+
+TTolvyProperties *TDesktopWindow::Profile() const
+{
+    return FProfile ? FProfile : TolvyProperties;
+}
+
+void TDesktopWindow::FormCreate()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    setGeometry(screen ? screen->geometry() : QRect(0, 0, width(), height()));
+    FPlacement = geometry();
+    FormResize();
+    if (TTolvyProperties *profile = Profile(); profile && profile->CustCursor)
+        UpdateHandCursor(*profile, QGuiApplication::mouseButtons());
+}
+
+void TDesktopWindow::FormResize()
+{
+    ui->imgBkg->setGeometry(rect());
+    const int x = ParentsColumnLeft(width(), ui->LPressAndHold->width());
+    for (QWidget *w : {ui->LClose, ui->LForParents, ui->LPressAndHold, ui->LConfigure})
+        w->move(x, w->y());
+}
+
+void TDesktopWindow::FormShow()
+{
+    lower();
+    if (TTolvyProperties *profile = Profile()) SetKeyboardLock(*profile, true);
+}
+
+void TDesktopWindow::FormHide()
+{
+    if (TTolvyProperties *profile = Profile()) SetKeyboardLock(*profile, false);
+}
+
+void TDesktopWindow::cmdVoiceMail()
+{
+    if (!FVoiceMailForm) return;
+    FVoiceMailForm->show();
+    FVoiceMailForm->raise();
+    FVoiceMailForm->activateWindow();
+}
+
+void TDesktopWindow::LCloseMouseDown(const QMouseEvent &event)
+{
+    if (IsParentsPress(event))
+        close();
+    else
+        SystemBeep(FServices ? *FServices : platform::defaultSystemServices());
+}
+
+void TDesktopWindow::LConfigureMouseDown()
+{
+    if (FOnConfigure) FOnConfigure(this);
+}
+
+void TDesktopWindow::CursorTimerTimer()
+{
+    if (TTolvyProperties *profile = Profile()) UpdateHandCursor(*profile, QGuiApplication::mouseButtons());
+}
+
+void TDesktopWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // A window that the window system maps again (another desktop) was never hidden by the
+    // program: only the program's own show and hide move the lock.
+    if (!event->spontaneous()) FormShow();
+}
+
+void TDesktopWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous()) FormHide();
+}
+
+void TDesktopWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+    if (!event->spontaneous())
+        FPlacement.setSize(size());
+    else if (size() != FPlacement.size())
+        KeepCovering();
+}
+
+void TDesktopWindow::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (!event->spontaneous())
+        FPlacement.moveTopLeft(pos());
+    else if (pos() != FPlacement.topLeft())
+        KeepCovering();
+}
+
+void TDesktopWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && windowState() != Qt::WindowNoState) KeepCovering();
+}
+
+void TDesktopWindow::KeepCovering()
+{
+    if (FRestoring) return;
+    FRestoring = true;
+    // After the window manager has finished what it was doing.
+    QTimer::singleShot(0, this, [this] {
+        FRestoring = false;
+        if (windowState() != Qt::WindowNoState) setWindowState(Qt::WindowNoState);
+        if (geometry() != FPlacement) setGeometry(FPlacement);
+        if (isVisible()) lower();
+    });
+}
+
+void TDesktopWindow::closeEvent(QCloseEvent *event)
+{
+    // The window manager's close (Alt+F4, a close button of a task bar) is refused like every
+    // other command of the window system; only the program closes the shield.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
+bool TDesktopWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (watched == ui->LClose && press) {
+        LCloseMouseDown(static_cast<const QMouseEvent &>(*event));
+        return true;
+    }
+    if (watched == ui->LConfigure && press) {
+        LConfigureMouseDown();
+        return true;
+    }
+    const bool programIcon = watched == ui->Image1 || watched == ui->Label1;
+    // Taking the press makes the release come back to the same control.
+    if (programIcon && press) return true;
+    if (programIcon && type == QEvent::MouseButtonRelease) {
+        // A click: the left button let go over the control it was pressed on.
+        const auto &release = static_cast<const QMouseEvent &>(*event);
+        const auto *control = static_cast<QWidget *>(watched);
+        if (release.button() == Qt::LeftButton && control->rect().contains(release.position().toPoint()))
+            cmdVoiceMail();
+    }
+    return QWidget::eventFilter(watched, event);
+}

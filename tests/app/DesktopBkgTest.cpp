@@ -1,0 +1,210 @@
+// The security shield: its layout on the screen, the parents' links, the refused window-manager
+// close, the keyboard lock that follows it, and the cursor timer.
+#include "app/fDesktopBkg.h"
+
+#include "settings/SettingsFakes.h"
+#include "settings/TolvyOptions.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A kid profile of its own (registry in a temporary folder, fake key capture) and a shield
+// driving it, beeping into a fake.
+class Shield : public ::testing::Test {
+protected:
+    TempRegistry reg;
+    FakeKeyCapture keys;
+    TCursorTable cursors;
+    TTolvyProperties kid{reg.store, keys, cursors};
+    FakeSystemServices beeper;
+    TDesktopWindow shield{&kid, &beeper};
+
+    QLabel *label(const char *name) { return shield.findChild<QLabel *>(QString::fromLatin1(name)); }
+    int beeps() const { return int(beeper.calls.count(QStringLiteral("beep"))); }
+};
+
+struct Press {
+    const char *name;
+    Qt::MouseButton button;
+    Qt::KeyboardModifiers keys;
+};
+
+} // namespace
+
+TEST(ParentsColumn, StandsItsWidthAnd40PixelsFromTheRightEdge)
+{
+    EXPECT_EQ(ParentsColumnLeft(1024, 139), 845);
+    EXPECT_EQ(ParentsColumnLeft(1280, 139), 1101);
+    EXPECT_EQ(ParentsColumnLeft(100, 139), -79);
+}
+
+TEST_F(Shield, CoversThePrimaryScreenWhenMade)
+{
+    EXPECT_EQ(shield.geometry(), QGuiApplication::primaryScreen()->geometry());
+    EXPECT_EQ(label("imgBkg")->geometry(), shield.rect());
+    EXPECT_FALSE(shield.isVisible());
+}
+
+TEST_F(Shield, KeepsTheParentsColumnAtTheRightEdgeOfA1024By768Screen)
+{
+    shield.show();
+    shield.resize(1024, 768);
+    for (const char *name : {"LForParents", "LPressAndHold", "LClose", "LConfigure"})
+        EXPECT_EQ(label(name)->x(), 845) << name;
+    EXPECT_EQ(label("LPressAndHold")->width(), 139);
+    EXPECT_EQ(label("imgBkg")->geometry(), QRect(0, 0, 1024, 768));
+    EXPECT_EQ(label("LForParents")->y(), 15);
+    EXPECT_EQ(label("LPressAndHold")->y(), 48);
+    EXPECT_EQ(label("LClose")->y(), 116);
+    EXPECT_EQ(label("LConfigure")->y(), 149);
+
+    shield.resize(800, 600);
+    EXPECT_EQ(label("LClose")->x(), 621);
+}
+
+TEST_F(Shield, ShowsItsTextsAndLiesBeneathOtherWindowsWithoutTakingTheFocus)
+{
+    EXPECT_EQ(label("Label1")->text(), QStringLiteral("Chirpel"));
+    EXPECT_EQ(label("LForParents")->text(), QStringLiteral("For Parents:"));
+    EXPECT_EQ(label("LPressAndHold")->text(),
+              QStringLiteral("Press and hold the Ctrl key, then click an item below:"));
+    EXPECT_EQ(label("LClose")->text(), QStringLiteral("Close Chirpel"));
+    EXPECT_EQ(label("LConfigure")->text(), QStringLiteral("Configure the program"));
+    EXPECT_FALSE(label("imgBkg")->pixmap().isNull());
+    EXPECT_FALSE(label("Image1")->pixmap().isNull());
+
+    const Qt::WindowFlags flags = shield.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnBottomHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(shield.testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(shield.testAttribute(Qt::WA_OpaquePaintEvent));
+}
+
+TEST_F(Shield, CloseChirpelBeepsForEveryPressButAParentsCtrlLeftPress)
+{
+    const Press refused[] = {
+        {"plain left", Qt::LeftButton, Qt::NoModifier},
+        {"Ctrl+right", Qt::RightButton, Qt::ControlModifier},
+        {"Ctrl+Shift+left", Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier},
+        {"Ctrl+Alt+left", Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier},
+        {"Shift+left", Qt::LeftButton, Qt::ShiftModifier},
+    };
+    QSignalSpy closed(&shield, &TDesktopWindow::closed);
+    shield.show();
+    int expectedBeeps = 0;
+    for (const Press &press : refused) {
+        SCOPED_TRACE(press.name);
+        QTest::mouseClick(label("LClose"), press.button, press.keys);
+        EXPECT_EQ(beeps(), ++expectedBeeps);
+        EXPECT_TRUE(shield.isVisible());
+        EXPECT_EQ(closed.count(), 0);
+    }
+
+    QTest::mouseClick(label("LClose"), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(shield.isVisible());
+    EXPECT_EQ(beeps(), expectedBeeps);
+}
+
+TEST_F(Shield, TheWindowManagersCloseIsRefusedButTheProgramsCloseEndsIt)
+{
+    QSignalSpy closed(&shield, &TDesktopWindow::closed);
+    shield.show();
+    // Alt+F4 reaches the window as a close event from the window system.
+    QCloseEvent altF4;
+    QSpontaneKeyEvent::setSpontaneous(&altF4);
+    qApp->notify(&shield, &altF4);
+    EXPECT_FALSE(altF4.isAccepted());
+    EXPECT_TRUE(shield.isVisible());
+    EXPECT_EQ(closed.count(), 0);
+
+    EXPECT_TRUE(shield.close());
+    EXPECT_FALSE(shield.isVisible());
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(Shield, TheKeyboardLockIsOnExactlyWhileTheShieldShows)
+{
+    EXPECT_FALSE(kid.KeysLocked);
+    shield.show();
+    EXPECT_TRUE(kid.KeysLocked);
+    EXPECT_EQ(keys.captures, 1);
+
+    shield.hide();
+    EXPECT_FALSE(kid.KeysLocked);
+    EXPECT_EQ(keys.releases, 1);
+
+    shield.show();
+    EXPECT_EQ(keys.captures, 2);
+    shield.close();
+    EXPECT_FALSE(kid.KeysLocked);
+    EXPECT_EQ(keys.releases, 2);
+}
+
+TEST_F(Shield, ConfigureOpensTheOptionsOnAnyPressWithoutAParentsTest)
+{
+    QList<QWidget *> owners;
+    shield.SetOnConfigure([&owners](QWidget *owner) { owners << owner; });
+    shield.show();
+    QTest::mouseClick(label("LConfigure"), Qt::LeftButton);
+    QTest::mouseClick(label("LConfigure"), Qt::RightButton, Qt::ControlModifier);
+    EXPECT_EQ(owners, (QList<QWidget *>{&shield, &shield}));
+    EXPECT_EQ(beeps(), 0);
+}
+
+TEST_F(Shield, ConfigureWithoutAnOptionsDialogDoesNothing)
+{
+    shield.show();
+    QTest::mouseClick(label("LConfigure"), Qt::LeftButton);
+    EXPECT_TRUE(shield.isVisible());
+    EXPECT_EQ(beeps(), 0);
+}
+
+TEST_F(Shield, TheProgramIconAndItsLabelBringTheVoiceMailWindowBack)
+{
+    QWidget voiceMail;
+    shield.SetVoiceMailForm(&voiceMail);
+    shield.show();
+
+    QTest::mouseClick(label("Image1"), Qt::RightButton);
+    EXPECT_FALSE(voiceMail.isVisible());
+    QTest::mouseClick(label("Image1"), Qt::LeftButton);
+    EXPECT_TRUE(voiceMail.isVisible());
+
+    voiceMail.hide();
+    QTest::mouseClick(label("Label1"), Qt::LeftButton);
+    EXPECT_TRUE(voiceMail.isVisible());
+}
+
+TEST_F(Shield, TheIconDoesNothingOnceTheVoiceMailWindowIsGone)
+{
+    auto *voiceMail = new QWidget;
+    shield.SetVoiceMailForm(voiceMail);
+    delete voiceMail;
+    shield.show();
+    QTest::mouseClick(label("Image1"), Qt::LeftButton);
+    EXPECT_TRUE(shield.isVisible());
+}
+
+TEST_F(Shield, TheCursorTimerKeepsTheLargeHandUpToDateEvenWhileHidden)
+{
+    kid.CustCursor = true;
+    SuspendHandCursor(kid, false);
+    ASSERT_TRUE(kid.CursorActive);
+    ASSERT_EQ(cursors.AppCursor(), 0);
+    ASSERT_FALSE(shield.isVisible());
+
+    for (int i = 0; i < 50 && cursors.AppCursor() == 0; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(cursors.AppCursor(), int(crHandCursor));
+    SuspendHandCursor(kid, true);
+}

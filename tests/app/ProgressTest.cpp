@@ -1,0 +1,201 @@
+// The progress window: its size without buttons, the owner it disables, the delayed show, the
+// single instance that is re-centred, and freeing it from its own cancel button.
+#include "app/fFakeProgress.h"
+
+#include "settings/vqUtils.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every test leaves no progress window behind, whatever it did.
+class ProgressWindow : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        HideProgressWindow();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    static QPushButton *button(const char *name)
+    {
+        return ProgressForm->findChild<QPushButton *>(QString::fromLatin1(name));
+    }
+    static QLabel *label(const char *name)
+    {
+        return ProgressForm->findChild<QLabel *>(QString::fromLatin1(name));
+    }
+
+    static QPoint screenCentred(const QWidget *w)
+    {
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        return CenteredPosition(QRect(QPoint(0, 0), screen), w->frameGeometry().size(), screen);
+    }
+
+    // Waits up to a second for a condition made true by the event loop.
+    template <typename Condition> static bool eventually(Condition condition)
+    {
+        for (int i = 0; i < 100 && !condition(); ++i)
+            QTest::qWait(10);
+        return condition();
+    }
+};
+
+QIcon redIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::red);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TEST_F(ProgressWindow, WithoutACancelHandlerItShowsNoButtonsAndIs92PixelsHigh)
+{
+    ShowProgressNow(nullptr, false);
+    ASSERT_TRUE(ProgressShowing());
+    EXPECT_TRUE(ProgressForm->isVisible());
+    EXPECT_EQ(ProgressForm->width(), 324);
+    EXPECT_EQ(ProgressForm->height(), 92);
+    EXPECT_FALSE(button("btnOK")->isVisibleTo(ProgressForm));
+    EXPECT_FALSE(button("btnCancel")->isVisibleTo(ProgressForm));
+    EXPECT_EQ(ProgressForm->windowTitle(), QStringLiteral("Processing In Progress"));
+    EXPECT_EQ(label("LPrompt")->text(), QStringLiteral("Processing. Please wait... "));
+}
+
+TEST_F(ProgressWindow, ANewWindowWithoutAnOwnerIsCentredOnTheScreen)
+{
+    // Placed before it shows, when its frame is not known yet.
+    ShowProgressWindow(nullptr, 10000, false, nullptr);
+    EXPECT_EQ(ProgressForm->pos(), screenCentred(ProgressForm));
+}
+
+TEST_F(ProgressWindow, ANewWindowTakesTheProgramWideCaptionAndPrompt)
+{
+    const QString caption = ProgressCaption;
+    const QString prompt = ProgressPrompt;
+    ProgressCaption = QStringLiteral("Packing");
+    ProgressPrompt = QStringLiteral("Making the message smaller...");
+    ShowProgressNow(nullptr, false);
+    ProgressCaption = caption;
+    ProgressPrompt = prompt;
+    EXPECT_EQ(ProgressForm->windowTitle(), QStringLiteral("Packing"));
+    EXPECT_EQ(label("LPrompt")->text(), QStringLiteral("Making the message smaller..."));
+}
+
+TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndEnabledAgainAfterwards)
+{
+    QWidget owner;
+    owner.resize(400, 300);
+    owner.move(100, 100);
+    owner.show();
+
+    ShowProgressNow(&owner, false);
+    EXPECT_FALSE(owner.isEnabled());
+    EXPECT_TRUE(ProgressForm->isEnabled());
+    ASSERT_NE(ProgressForm->windowHandle(), nullptr);
+    EXPECT_EQ(ProgressForm->windowHandle()->transientParent(), owner.windowHandle());
+    EXPECT_EQ(ProgressForm->OwnerForm(), &owner);
+    // Centred over the owner, within what the window frames add.
+    const QPoint offCentre = ProgressForm->frameGeometry().center() - owner.frameGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 8);
+
+    HideProgressWindow();
+    EXPECT_TRUE(owner.isEnabled());
+    EXPECT_FALSE(ProgressShowing());
+    EXPECT_TRUE(ProgressForm.isNull());
+}
+
+TEST_F(ProgressWindow, TheOwnersIconReplacesThePictureOnlyWhenAskedFor)
+{
+    QWidget owner;
+    owner.setWindowIcon(redIcon());
+    owner.show();
+
+    ShowProgressNow(&owner, true);
+    const QImage shown = label("imgIcon")->pixmap().toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixelColor(16, 16), QColor(Qt::red));
+    HideProgressWindow();
+
+    ShowProgressNow(&owner, false);
+    EXPECT_NE(label("imgIcon")->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red));
+}
+
+TEST_F(ProgressWindow, ADelayedWindowExistsAtOnceButShowsOnlyAfterTheDelay)
+{
+    ShowProgressWindow(nullptr, 40, false, nullptr);
+    ASSERT_TRUE(ProgressShowing());
+    EXPECT_FALSE(ProgressForm->isVisible());
+    EXPECT_TRUE(ProgressForm->DelayPending());
+    EXPECT_TRUE(eventually([] { return ProgressForm && ProgressForm->isVisible(); }));
+    EXPECT_FALSE(ProgressForm->DelayPending());
+}
+
+TEST_F(ProgressWindow, ADelayedWindowHiddenBeforeTheDelayNeverShows)
+{
+    ShowProgressWindow(nullptr, 40, false, nullptr);
+    QPointer<TProgressForm> form = ProgressForm;
+    HideProgressWindow();
+    EXPECT_FALSE(ProgressShowing());
+    EXPECT_TRUE(form.isNull());
+    QTest::qWait(120);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<TProgressForm *>(w) && w->isVisible());
+}
+
+TEST_F(ProgressWindow, AWindowThatExistsIsOnlyCentredAgainAndKeepsItsTextsAndOwner)
+{
+    QWidget owner;
+    owner.show();
+    ShowProgressNow(&owner, false);
+    TProgressForm *first = ProgressForm;
+    first->move(0, 0);
+
+    const QString caption = ProgressCaption;
+    ProgressCaption = QStringLiteral("Something else");
+    ShowProgressNow(nullptr, false);
+    ProgressCaption = caption;
+
+    EXPECT_EQ(ProgressForm, first);
+    EXPECT_EQ(first->pos(), screenCentred(first));
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Processing In Progress"));
+    EXPECT_EQ(first->OwnerForm(), &owner);
+    EXPECT_TRUE(first->isVisible());
+    HideProgressWindow();
+    EXPECT_TRUE(owner.isEnabled());
+}
+
+TEST_F(ProgressWindow, TheCancelButtonCallsItsHandlerWhichMayFreeTheWindow)
+{
+    QObject *sender = nullptr;
+    ShowProgressWindow(nullptr, 0, false, [&sender](QObject *s) {
+        sender = s;
+        HideProgressWindow();
+    });
+    QPointer<TProgressForm> form = ProgressForm;
+    EXPECT_EQ(form->height(), 127);
+    QPushButton *cancel = button("btnCancel");
+    ASSERT_TRUE(cancel->isVisibleTo(form));
+    EXPECT_TRUE(form->rect().contains(cancel->geometry()));
+
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_EQ(sender, form.data());
+    EXPECT_FALSE(ProgressShowing());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+}
+
+TEST_F(ProgressWindow, HidingOrAskingWithoutAWindowDoesNothing)
+{
+    EXPECT_FALSE(ProgressShowing());
+    HideProgressWindow();
+    EXPECT_FALSE(ProgressShowing());
+}
