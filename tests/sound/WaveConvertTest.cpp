@@ -2,7 +2,7 @@
 // place.
 #include "sound/WaveConvert.h"
 
-#include "TestPaths.h"
+#include "fakes/TestPaths.h"
 #include "WaveConvertSamples.h"
 
 #include <QDir>
