@@ -1,0 +1,506 @@
+// The recorder panel over the simulated wave device and mixer: its states, what it reports to
+// its owner and when, the seconds it counts, the GSM lamp and the recording format.
+#include "sound/fRecord.h"
+
+#include "controls/VolumeGauge.h"
+#include "platform/Registry.h"
+#include "platform/SimMixer.h"
+#include "platform/SimWaveDevice.h"
+#include "platform/SystemServices.h"
+#include "platform/WaveFile.h"
+#include "settings/TolvyOptions.h"
+#include "sound/EMixerUtils.h"
+#include "sound/WaveRecord.h"
+#include "strings/SoundRecMLS.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using platform::SimMixer;
+using platform::SimWaveDevice;
+
+namespace {
+
+void deliver()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+class RecordingSystem final : public platform::SystemServices {
+public:
+    void beep() override { calls << QStringLiteral("beep"); }
+    void errorBox(QWidget *, const QString &text) override { calls << QStringLiteral("box ") + text; }
+    QStringList calls;
+};
+
+// The panel's visible state: buttons record, play, pause, stop; pause down; the two timers;
+// the status text when it is shown (empty when hidden).
+struct PanelState {
+    bool record, play, pause, stop, pauseDown, playTimer, peakTimer;
+    QString status;
+    friend bool operator==(const PanelState &, const PanelState &) = default;
+    friend std::ostream &operator<<(std::ostream &os, const PanelState &s)
+    {
+        return os << s.record << s.play << s.pause << s.stop << " down " << s.pauseDown << " timers "
+                  << s.playTimer << s.peakTimer << " \"" << s.status.toStdString() << '"';
+    }
+};
+const PanelState Idle{true, true, false, false, false, false, false, {}};
+const PanelState Recording{false, false, true, true, false, true, true, "Recording..."};
+const PanelState Playing{false, false, true, true, false, true, true, "Playing..."};
+const PanelState Paused{false, false, true, true, true, false, false, "Paused"};
+
+class RecorderPanelTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitializeStringModules(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        settings.MsgFileName = dir.filePath("chirpel.wav");
+        settings.BeepOnRecord = false;
+        settings.Mono = true;
+        settings.Bits16 = true;
+        settings.Quality = 0;
+        settings.GSM610 = true;
+        panel = std::make_unique<TRecorderForm>(services());
+        panel->OnPlayDone = [this](QObject *s) {
+            events << "play";
+            EXPECT_EQ(s, panel.get());
+        };
+        panel->OnStopDone = [this](QObject *s) {
+            events << "stop";
+            EXPECT_EQ(s, panel.get());
+        };
+        panel->OnPauseDone = [this](QObject *s) {
+            events << "pause";
+            EXPECT_EQ(s, panel.get());
+        };
+        panel->show();
+    }
+
+    TRecorderServices services()
+    {
+        return {&device, &mixer,
+                [this] {
+                    ++beeps;
+                    return true;
+                },
+                &settings, &system};
+    }
+
+    template <typename W = QWidget> W *child(const char *name) { return panel->findChild<W *>(name); }
+    QTimer *timer(const char *name) { return child<QTimer>(name); }
+    void click(const char *name) { QTest::mouseClick(child(name), Qt::LeftButton); }
+
+    // One second of sound, with the panel's counter ticking when it runs.
+    void second()
+    {
+        device.advance(1000);
+        deliver(); // an end of playback within the second arrives before the tick
+        if (timer("PlayTimer")->isActive()) QMetaObject::invokeMethod(timer("PlayTimer"), "timeout");
+        deliver();
+    }
+    void seconds(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            second();
+    }
+
+    PanelState state()
+    {
+        auto *pause = child<QToolButton>("btnPause");
+        auto *status = child<QLabel>("LStatus");
+        return {child("btnRecord")->isEnabled(),
+                child("btnPlay")->isEnabled(),
+                pause->isEnabled(),
+                child("btnStop")->isEnabled(),
+                pause->isChecked(),
+                timer("PlayTimer")->isActive(),
+                timer("PeakTimer")->isActive(),
+                status->isVisible() ? status->text() : QString()};
+    }
+    QString text(const char *label) { return child<QLabel>(label)->text(); }
+    bool visible(const char *name) { return child(name)->isVisible(); }
+
+    // A message of the given length, 8000 Hz 8-bit mono, as the message file.
+    void writeMessage(int milliseconds)
+    {
+        platform::writeWaveFile(settings.MsgFileName, platform::pcmFormat(1, 8000, 8),
+                                QByteArray(8 * milliseconds, '\x80'));
+    }
+
+    QTemporaryDir dir;
+    platform::RegFileStore store{dir.filePath("user.reg"), dir.filePath("machine.reg")};
+    TVMProperties settings{store};
+    SimWaveDevice device;
+    SimMixer mixer;
+    RecordingSystem system;
+    int beeps = 0;
+    QStringList events;
+    std::unique_ptr<TRecorderForm> panel;
+};
+
+} // namespace
+
+TEST_F(RecorderPanelTest, ANewPanelIsIdleWithAnEmptyDisplayAndTheFormsControls)
+{
+    EXPECT_EQ(state(), Idle);
+    EXPECT_EQ(text("LTime"), QString());
+    EXPECT_FALSE(visible("LMono"));
+    EXPECT_FALSE(visible("PeakGauge"));
+    EXPECT_EQ(child("LMono")->x(), child("LStatus")->x());
+    EXPECT_EQ(panel->ActiveMeter(), nullptr);
+    EXPECT_EQ(timer("PlayTimer")->interval(), 1000);
+    EXPECT_EQ(timer("PeakTimer")->interval(), 75);
+
+    EXPECT_EQ(panel->size(), QSize(506, 190));
+    EXPECT_EQ(child("btnRecord")->size(), QSize(70, 22));
+    EXPECT_EQ(child("btnStop")->size(), QSize(50, 39));
+    EXPECT_EQ(child("imgDisplay")->size(), QSize(201, 37));
+    auto *gauge = child<TVolumeGauge>("PeakGauge");
+    EXPECT_EQ(gauge->size(), QSize(101, 9));
+    EXPECT_EQ(gauge->MaxLevel(), 32767);
+    EXPECT_EQ(gauge->Level(), 0);
+    EXPECT_EQ(gauge->Color(), QColor(65, 59, 52));
+    EXPECT_EQ(gauge->MarkColor(), QColor(255, 206, 54));
+    EXPECT_EQ(gauge->PeakColor(), QColor(254, 235, 175));
+    EXPECT_TRUE(gauge->PeakMeter());
+    EXPECT_EQ(gauge->PeakFreq(), 10);
+    EXPECT_TRUE(child<QToolButton>("btnPause")->isCheckable());
+}
+
+TEST_F(RecorderPanelTest, CaptionsComeFromTheStringModules)
+{
+    const QString stop = SoundRecModule->Strings[SoundRecText::Stop];
+    SoundRecModule->Strings[SoundRecText::Stop] = QStringLiteral("Halt");
+    TRecorderForm other(services());
+    SoundRecModule->Strings[SoundRecText::Stop] = stop;
+    EXPECT_EQ(other.findChild<QToolButton *>("btnStop")->text(), "Halt");
+    EXPECT_EQ(other.findChild<QToolButton *>("btnPause")->text(), "Pause");
+    EXPECT_EQ(other.findChild<QLabel *>("LGsm")->text(), "GSM Compression");
+    EXPECT_EQ(other.findChild<QToolButton *>("btnRecord")->text(), "Record");
+}
+
+TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdle)
+{
+    click("btnRecord");
+    EXPECT_EQ(state(), Recording);
+    EXPECT_TRUE(panel->IsRecording());
+    EXPECT_EQ(panel->ActiveMeter(), panel->InputMeter());
+    second();
+    click("btnPause");
+    deliver();
+    EXPECT_EQ(state(), Paused);
+    click("btnPause");
+    EXPECT_EQ(state(), Recording);
+    second();
+    click("btnStop");
+    deliver();
+    EXPECT_EQ(state(), Idle);
+    EXPECT_EQ(text("LTime"), QString());
+
+    click("btnPlay");
+    EXPECT_EQ(state(), Playing);
+    EXPECT_FALSE(panel->IsRecording());
+    EXPECT_EQ(panel->ActiveMeter(), panel->OutputMeter());
+    panel->cmdPause(); // not from the button: it toggles the button itself
+    deliver();
+    EXPECT_EQ(state(), Paused);
+    panel->cmdPause();
+    EXPECT_EQ(state(), Playing);
+    click("btnStop");
+    deliver();
+    EXPECT_EQ(state(), Idle);
+    EXPECT_EQ(events, QStringList({"pause", "stop", "pause", "stop"}));
+}
+
+TEST_F(RecorderPanelTest, AStopQueuedBeforeAnAutomaticPlaybackReachesStopDone)
+{
+    panel->StartRecording();
+    seconds(2);
+    // What the voice-mail window does with AutoPlay: stop, then play at once in the same handler.
+    panel->cmdStop();
+    panel->StartPlaying();
+    EXPECT_EQ(events, QStringList({"stop"}));
+    EXPECT_EQ(state(), Playing);
+    seconds(3);
+    EXPECT_EQ(events, QStringList({"stop", "play"}));
+    EXPECT_EQ(state(), Idle);
+}
+
+TEST_F(RecorderPanelTest, StoppingAPlaybackRaisesOnlyOnStopDone)
+{
+    writeMessage(2000);
+    panel->StartPlaying();
+    second();
+    panel->cmdStop();
+    seconds(3);
+    EXPECT_EQ(events, QStringList({"stop"}));
+    EXPECT_FALSE(device.log().join('\n').contains("save"));
+}
+
+TEST_F(RecorderPanelTest, APlaybackThatEndsByItselfRaisesOnlyOnPlayDoneAndKeepsTheCount)
+{
+    writeMessage(1500);
+    panel->StartPlaying();
+    mixer.setPeak(SimMixer::PlaybackPeakId, 9000);
+    panel->PeakTimerTimer();
+    seconds(2);
+    EXPECT_EQ(events, QStringList({"play"}));
+    EXPECT_EQ(state(), Idle);
+    EXPECT_EQ(text("LTime"), "1 sec.");
+    EXPECT_EQ(child<TVolumeGauge>("PeakGauge")->Level(), 9000);
+    EXPECT_EQ(device.openElements(), 0);
+}
+
+TEST_F(RecorderPanelTest, DurationSecCountsEverySecondOfATakeExceptAPlayOnlyPlayback)
+{
+    settings.DurationSec = 99;
+    panel->StartRecording();
+    EXPECT_EQ(settings.DurationSec, 0);
+    seconds(3);
+    EXPECT_EQ(settings.DurationSec, 3);
+    EXPECT_EQ(text("LTime"), "3 sec.");
+    panel->cmdStop();
+
+    panel->StartPlaying();
+    EXPECT_TRUE(panel->PlayOnly());
+    seconds(2);
+    EXPECT_EQ(settings.DurationSec, 3);
+    EXPECT_EQ(panel->ElapsedSec(), 2);
+    panel->cmdStop();
+
+    panel->StartRecording();
+    seconds(2);
+    panel->cmdStop();
+    deliver();
+    click("btnPlay"); // the panel's own button after a recording still counts
+    second();
+    EXPECT_EQ(settings.DurationSec, 3);
+}
+
+TEST_F(RecorderPanelTest, PausingARecordingKeepsTheElapsedSecondsAndTheRecordedSound)
+{
+    panel->StartRecording();
+    seconds(3);
+    panel->cmdPause();
+    deliver();
+    EXPECT_EQ(text("LStatus"), "Paused");
+    seconds(2); // paused: neither counted nor recorded
+    EXPECT_EQ(panel->ElapsedSec(), 3);
+    EXPECT_EQ(text("LTime"), "3 sec.");
+    panel->cmdPause();
+    EXPECT_EQ(text("LStatus"), "Recording...");
+    second();
+    EXPECT_EQ(panel->ElapsedSec(), 4);
+    EXPECT_EQ(text("LTime"), "4 sec.");
+    panel->cmdStop();
+
+    platform::WaveImage saved;
+    ASSERT_EQ(platform::readWaveFile(settings.MsgFileName, saved), 0u);
+    EXPECT_EQ(saved.data.size(), 4 * 8000 * 2);
+}
+
+TEST_F(RecorderPanelTest, TheChannelLabelShowsFromRecordingUntilTheNextPlay)
+{
+    for (const bool mono : {true, false}) {
+        settings.Mono = mono;
+        panel->StartRecording();
+        EXPECT_EQ(text("LMono"), mono ? "Mono" : "Stereo");
+        EXPECT_TRUE(visible("LMono"));
+        panel->cmdStop();
+        deliver();
+        EXPECT_TRUE(visible("LMono"));
+        panel->StartPlaying();
+        EXPECT_FALSE(visible("LMono"));
+        panel->cmdStop();
+        deliver();
+    }
+}
+
+TEST_F(RecorderPanelTest, TheGsmLampTogglesTheSettingAndTheLampsOnlyEvenWhileRecording)
+{
+    EXPECT_TRUE(visible("imgLightOn"));
+    EXPECT_FALSE(visible("imgLightOff"));
+    panel->StartRecording();
+    const QStringList commands = device.log();
+    for (const bool expected : {false, true}) {
+        click("LGSMOnOff");
+        EXPECT_EQ(settings.GSM610, expected);
+        EXPECT_EQ(visible("imgLightOn"), expected);
+        EXPECT_EQ(visible("imgLightOff"), !expected);
+    }
+    EXPECT_EQ(state(), Recording);
+    EXPECT_EQ(device.log(), commands);
+}
+
+TEST_F(RecorderPanelTest, TheLampFollowsTheSettingFromCreationAndAtEachStart)
+{
+    settings.GSM610 = false;
+    TRecorderForm fresh(services());
+    fresh.show();
+    EXPECT_FALSE(fresh.findChild<QWidget *>("imgLightOn")->isVisible());
+    EXPECT_TRUE(fresh.findChild<QWidget *>("imgLightOff")->isVisible());
+
+    writeMessage(500);
+    EXPECT_TRUE(visible("imgLightOn")); // made while the setting was on
+    panel->StartPlaying();
+    EXPECT_FALSE(visible("imgLightOn"));
+    EXPECT_TRUE(visible("imgLightOff"));
+}
+
+struct FormatCase {
+    bool mono, bits16;
+    quint8 quality;
+    quint32 current;
+    TRecordFormat expected;
+};
+
+class RecordFormatTable : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(RecordFormatTable, SettingsGiveTheRecordersFormat)
+{
+    const FormatCase &c = GetParam();
+    EXPECT_EQ(RecordFormatFor(c.mono, c.bits16, c.quality, c.current), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(RecorderPanel, RecordFormatTable,
+                         ::testing::Values(FormatCase{true, true, 0, 0, {1, 16, 8000}},
+                                           FormatCase{false, true, 1, 0, {2, 16, 11025}},
+                                           FormatCase{true, false, 2, 0, {1, 8, 22050}},
+                                           FormatCase{false, false, 3, 8000, {2, 8, 44100}},
+                                           FormatCase{true, true, 4, 22050, {1, 16, 22050}},
+                                           FormatCase{true, true, 255, 0, {1, 16, 0}}));
+
+TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBefore)
+{
+    settings.Quality = 9; // before any recording: no rate, the device records in its own format
+    panel->StartRecording();
+    EXPECT_EQ(state(), Recording);
+    EXPECT_EQ(panel->Recorder().SamplesPerSec, 0u);
+    panel->cmdStop();
+
+    settings.Quality = 2;
+    settings.Mono = false;
+    panel->StartRecording();
+    panel->cmdStop();
+    settings.Quality = 200;
+    device.clearLog();
+    panel->StartRecording();
+    EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 88200 4 16$")), 0)
+        << device.log().join('\n').toStdString();
+}
+
+TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
+{
+    settings.MsgFileName = dir.filePath("no such folder/chirpel.wav");
+    panel->StartRecording();
+    second();
+    panel->cmdStop();
+    deliver();
+    EXPECT_EQ(system.calls,
+              QStringList({"beep", "box " + platform::waveErrorText(panel->Recorder().LastError)}));
+    EXPECT_NE(panel->Recorder().LastError, 0u);
+    EXPECT_EQ(state(), Idle);
+    EXPECT_EQ(events, QStringList({"stop"}));
+    EXPECT_EQ(device.openElements(), 0);
+}
+
+TEST_F(RecorderPanelTest, StopWithNothingOpenShowsNothingAndSavesNothing)
+{
+    panel->cmdStop();
+    deliver();
+    EXPECT_TRUE(system.calls.isEmpty());
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(state(), Idle);
+    EXPECT_FALSE(device.log().join('\n').contains("save"));
+}
+
+TEST_F(RecorderPanelTest, AStartThatFailsLeavesThePanelIdleWithItsStatusShown)
+{
+    panel->StartRecording();
+    panel->cmdStop(); // its notification is still queued when the failing start begins
+    device.setServerAvailable(false);
+    panel->StartPlaying();
+    EXPECT_EQ(events, QStringList({"stop"}));
+    PanelState idleWithStatus = Idle;
+    idleWithStatus.status = "Playing...";
+    EXPECT_EQ(state(), idleWithStatus);
+
+    QFile::remove(settings.MsgFileName);
+    panel->StartRecording();
+    EXPECT_EQ(state().status, "Recording...");
+    EXPECT_FALSE(child("btnPlay")->isEnabled()); // there is no message to play
+    EXPECT_TRUE(child("btnRecord")->isEnabled());
+}
+
+TEST_F(RecorderPanelTest, TheBeepPlaysTheBeepResourceAndWaitsBeforeRecording)
+{
+    settings.BeepOnRecord = true;
+    TRecorderServices real = services();
+    real.Beep = nullptr; // the program's own beep through the panel's device
+    TRecorderForm beeping(real);
+    QElapsedTimer clock;
+    clock.start();
+    beeping.StartRecording();
+    EXPECT_GE(clock.elapsed(), 350);
+    ASSERT_EQ(device.sounds().size(), 1);
+    platform::WaveImage beep;
+    ASSERT_EQ(platform::parseWaveImage(device.sounds().front(), beep), 0u);
+    EXPECT_EQ(beep.format, platform::pcmFormat(1, 22050, 8));
+    EXPECT_EQ(beep.data.size(), 4824);
+    EXPECT_TRUE(device.log().indexOf(QRegularExpression("^sound ")) < device.log().indexOf("open "));
+
+    settings.BeepOnRecord = false;
+    panel->StartRecording();
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeter)
+{
+    auto *gauge = child<TVolumeGauge>("PeakGauge");
+    panel->StartRecording();
+    mixer.setPeak(SimMixer::MicrophonePeakId, -16384);
+    mixer.setPeak(SimMixer::PlaybackPeakId, 100);
+    QMetaObject::invokeMethod(timer("PeakTimer"), "timeout");
+    EXPECT_TRUE(gauge->isVisible());
+    EXPECT_EQ(gauge->Level(), 16384);
+    mixer.setPeak(SimMixer::MicrophonePeakId, -32768); // full scale shows as the gauge's maximum
+    panel->PeakTimerTimer();
+    EXPECT_EQ(gauge->Level(), 32767);
+    mixer.failReads(platform::MixerFailed);
+    mixer.setPeak(SimMixer::MicrophonePeakId, 5);
+    panel->PeakTimerTimer();
+    EXPECT_EQ(gauge->Level(), 32767);
+    panel->cmdPause();
+    deliver();
+    EXPECT_EQ(gauge->Level(), 0);
+}
+
+TEST_F(RecorderPanelTest, FormatSecondsPutsTheNumberInTheFirstField)
+{
+    EXPECT_EQ(FormatSeconds("%d sec.", 12), "12 sec.");
+    EXPECT_EQ(FormatSeconds("sec. %d of %d", 3), "sec. 3 of %d");
+    EXPECT_EQ(FormatSeconds("sec.", 3), "sec.");
+}
+
+TEST_F(RecorderPanelTest, DestroyingThePanelMidRecordingClosesTheDeviceAndReportsNothing)
+{
+    panel->StartRecording();
+    panel.reset();
+    deliver();
+    EXPECT_EQ(device.openElements(), 0);
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_FALSE(QFile::exists(settings.MsgFileName));
+}
