@@ -3,6 +3,7 @@
 
 #include "ui_fCallOut.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -134,6 +135,17 @@ void TCallOutForm::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
     // Only a real hide ends the bubble; a hide by the window system (another desktop) does not.
     if (!event->spontaneous()) emit closed();
+}
+
+void TCallOutForm::closeEvent(QCloseEvent *event)
+{
+    // The window manager's close (Alt+F4) would pass the parents' test: a modal bubble refuses
+    // it, as it refuses Esc.
+    if (event->spontaneous() && FModal) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 bool TCallOutForm::eventFilter(QObject *watched, QEvent *event)

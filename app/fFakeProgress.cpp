@@ -5,6 +5,7 @@
 
 #include "ui_fFakeProgress.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
 
@@ -67,6 +68,17 @@ void TProgressForm::ShowNow()
 void TProgressForm::DelayedShow()
 {
     ShowNow();
+}
+
+void TProgressForm::closeEvent(QCloseEvent *event)
+{
+    // The window has no close box: the work it stands for goes on, and a window gone from the
+    // screen would leave its owner disabled without a word. Only HideProgressWindow ends it.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    TNonAppForm::closeEvent(event);
 }
 
 void TProgressForm::btnCancelClick()

@@ -43,6 +43,9 @@ public:
     // A delayed show is still waiting.
     bool DelayPending() const { return Timer.isActive(); }
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private slots:
     void btnCancelClick();
     void DelayedShow();

@@ -3,10 +3,12 @@
 
 #include "settings/SettingsFakes.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,6 +37,15 @@ void clickAt(QWidget *form, QPoint pos, Qt::MouseButton button, Qt::KeyboardModi
 {
     QTest::mousePress(form->windowHandle(), button, keys, pos);
     QTest::mouseRelease(form->windowHandle(), button, keys, pos);
+}
+
+// Alt+F4: the window manager asks the window to close. True when the window agreed.
+bool windowManagerClose(QWidget *form)
+{
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    qApp->notify(form, &close);
+    return close.isAccepted();
 }
 
 // Inside the bubble's body, on the text.
@@ -177,6 +188,14 @@ TEST(NonModalCallOut, EscClosesIt)
     EXPECT_TRUE(beeper.calls.isEmpty());
 }
 
+TEST(NonModalCallOut, TheWindowManagersCloseIsGranted)
+{
+    FakeSystemServices beeper;
+    TCallOutForm form(nullptr, &beeper);
+    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Tip"), QString(), false, false);
+    EXPECT_TRUE(windowManagerClose(&form));
+}
+
 TEST(NonModalCallOut, ItGoesAwayWhenAnotherWindowBecomesActive)
 {
     FakeSystemServices beeper;
@@ -256,6 +275,25 @@ TEST(ModalCallOut, ShowCallOutReturnsOnlyAfterTheBubbleClosed)
     EXPECT_FALSE(CallOutForm->Modal());
     clickAt(CallOutForm, kOnText, Qt::RightButton, Qt::NoModifier);
     EXPECT_FALSE(CallOutForm->isVisible());
+}
+
+TEST(ModalCallOut, TheWindowManagersCloseDoesNotEndTheWait)
+{
+    FakeSystemServices beeper;
+    TCallOutForm form(nullptr, &beeper);
+    bool refused = false;
+    bool stayed = false;
+    QTimer step;
+    step.setSingleShot(true);
+    QObject::connect(&step, &QTimer::timeout, [&] {
+        refused = !windowManagerClose(&form);
+        stayed = form.isVisible();
+        form.close();
+    });
+    step.start(0);
+    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Ready"), QString(), true, false);
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(stayed);
 }
 
 TEST(ModalCallOut, ItStaysWhenAnotherWindowBecomesActive)

@@ -5,12 +5,14 @@
 #include "settings/vqUtils.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -191,6 +193,19 @@ TEST_F(ProgressWindow, TheCancelButtonCallsItsHandlerWhichMayFreeTheWindow)
     EXPECT_FALSE(ProgressShowing());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
+}
+
+TEST_F(ProgressWindow, TheWindowManagersCloseLeavesItOnScreen)
+{
+    QWidget owner;
+    owner.show();
+    ShowProgressNow(&owner, false);
+    QCloseEvent altF4;
+    QSpontaneKeyEvent::setSpontaneous(&altF4);
+    qApp->notify(ProgressForm, &altF4);
+    EXPECT_FALSE(altF4.isAccepted());
+    EXPECT_TRUE(ProgressForm->isVisible());
+    EXPECT_FALSE(owner.isEnabled());
 }
 
 TEST_F(ProgressWindow, HidingOrAskingWithoutAWindowDoesNothing)
