@@ -1,26 +1,17 @@
 // The program's entry: start-up, the message loop, and the settings written at a normal end.
+#include "app/Fonts.h"
+#include "app/fDesktopBkg.h"
+#include "app/fVoiceMail.h"
 #include "platform/SystemServices.h"
 #include "settings/TolvyOptions.h"
-#include "settings/vqUtils.h"
+#include "strings/vqMLS.h"
 
 #include <QApplication>
-#include <QCloseEvent>
+#include <QIcon>
 #include <QProcessEnvironment>
-#include <QWidget>
 
-namespace {
-
-// Stands where the voice-mail window will be: closing it ends the program normally.
-class TVoiceMailStandIn final : public QWidget {
-protected:
-    void closeEvent(QCloseEvent *event) override
-    {
-        QWidget::closeEvent(event);
-        QCoreApplication::quit();
-    }
-};
-
-} // namespace
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -33,19 +24,38 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("chirpel"));
 
+    try {
+        InitializeStringModules();
+    } catch (const std::exception &error) {
+        // The modules exist with what could be read; the program runs on with empty texts.
+        std::fprintf(stderr, "chirpel: %s\n", error.what());
+    }
     InitializeTolvyOptions();
 
-    // The program ends when its main window closes, not when its last window hides.
+    InstallFontSubstitutes();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/chirpel/art/icon.png")));
+    // The program ends when its main window, the shield, closes; not when its last window hides.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    TVoiceMailStandIn voiceMailForm;
-    voiceMailForm.setWindowTitle(QStringLiteral("VoiceMailForm"));
-    voiceMailForm.resize(685, 548);
-    CenterWindow(nullptr, &voiceMailForm);
-    voiceMailForm.show();
+    auto desktop = std::make_unique<TDesktopWindow>();
+    QObject::connect(desktop.get(), &TDesktopWindow::closed, &app, &QCoreApplication::quit);
+    if (TolvyProperties->ShowShield) {
+        desktop->show();
+        // The shield is painted before the voice-mail window comes up over it.
+        QCoreApplication::processEvents();
+    }
+
+    auto voiceMail = std::make_unique<TVoiceMailForm>();
+    VoiceMailForm = voiceMail.get();
+    voiceMail->SetDesktopWindow(desktop.get());
+    desktop->SetVoiceMailForm(voiceMail.get());
+    voiceMail->show();
 
     const int result = app.exec();
 
+    voiceMail.reset();
+    desktop.reset();
     const bool saved = FinalizeTolvyOptions();
+    FinalizeStringModules();
     return result != 0 ? result : (saved ? 0 : 1);
 }

@@ -49,11 +49,31 @@ desktop_start() {
   unset QT_QPA_PLATFORM WAYLAND_DISPLAY
   openbox --sm-disable >"$DESKTOP_WORK/openbox.log" 2>&1 &
   DESKTOP_WM_PID=$!
-  if ! desktop_poll 15 xprop -root -notype _NET_SUPPORTING_WM_CHECK; then
+  if ! desktop_wm_ready; then
     desktop_log "openbox did not start"; cat "$DESKTOP_WORK/openbox.log" >&2; return 1
   fi
   desktop_log "running on $DISPLAY"
 }
+
+# openbox announces itself before it manages windows, and a window mapped in between stays
+# unmapped for good. It is ready once a probe window mapped now shows up in its client list.
+desktop_wm_ready() {
+  local attempt probe
+  for attempt in 1 2 3 4 5; do
+    xev -name chirpel-desktop-probe >/dev/null 2>&1 &
+    probe=$!
+    if desktop_poll 5 desktop_wm_has_clients; then
+      kill "$probe" 2>/dev/null; wait "$probe" 2>/dev/null
+      desktop_poll 5 desktop_wm_has_no_clients
+      return 0
+    fi
+    kill "$probe" 2>/dev/null; wait "$probe" 2>/dev/null
+  done
+  return 1
+}
+
+desktop_wm_has_clients() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '0x'; }
+desktop_wm_has_no_clients() { ! desktop_wm_has_clients; }
 
 # Stops every process started here, the desktop last; waits at most a few seconds for each.
 desktop_stop() {

@@ -22,12 +22,18 @@ desktop_start
 # Starts chirpel, waits for its window, optionally photographs it, closes it like a user would.
 run_and_close() {
   local shot=${1:-}
-  desktop_launch "$bin/chirpel"
+  desktop_launch "$bin/chirpel" 2>"$work/chirpel.log"
   local pid=$DESKTOP_LAUNCHED_PID wid status=0
-  wid=$(desktop_wait_window '^VoiceMailForm$' 20) || { fail "the window VoiceMailForm did not show"; return; }
+  if ! wid=$(desktop_wait_window '^VoiceMailForm$' 60); then
+    fail "the window VoiceMailForm did not show"
+    [ -n "$out" ] && desktop_screenshot "$out/firstrun-failure.png"
+    cat "$work/chirpel.log" >&2
+    kill -KILL "$pid" 2>/dev/null
+    return
+  fi
   [ -n "$shot" ] && [ -n "$out" ] && desktop_screenshot "$out/$shot"
   desktop_close_window "$wid"
-  desktop_wait_exit "$pid" 20 || status=$?
+  desktop_wait_exit "$pid" 30 || status=$?
   [ "$status" -eq 0 ] || fail "chirpel ended with status $status after its window was closed"
 }
 
@@ -62,6 +68,7 @@ else
 fi
 
 # 2. A key lacking only MaxTimeSec: the failure rule brings back the defaults.
+mkdir -p "$(dirname "$userreg")"
 cat >"$userreg" <<EOF
 REGEDIT4
 
