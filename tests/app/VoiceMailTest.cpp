@@ -1,0 +1,362 @@
+// The voice-mail window over the simulated wave device: its three modes, the one-second read-out
+// with its progress line and length limit, dragging, the Parents' Menu and the shield toggle.
+#include "app/fDesktopBkg.h"
+#include "app/fVoiceMail.h"
+
+#include "controls/BitmapControl.h"
+#include "platform/SimMixer.h"
+#include "platform/SimWaveDevice.h"
+#include "settings/TolvyOptions.h"
+#include "settings/SettingsFakes.h"
+#include "sound/fRecord.h"
+#include "strings/vqMLS.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+void deliver()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+int litCells(const QString &line) { return line.mid(1, 50).count(QLatin1Char('|')); }
+
+TEST(ProgressLine, CountsCellsWithHalvesToTheEvenNeighbour)
+{
+    const double fourSeconds = PlaybackScale(4);
+    EXPECT_EQ(ProgressCells(1, fourSeconds), 12); // 12.5
+    EXPECT_EQ(ProgressCells(3, fourSeconds), 38); // 37.5
+    EXPECT_EQ(ProgressCells(4, fourSeconds), 50);
+    EXPECT_EQ(ProgressCells(5, fourSeconds), 0); // 62.5 is beyond the line: it shows empty
+    EXPECT_EQ(ProgressCells(60, RecordingScale(true, 60)), 50);
+    EXPECT_EQ(ProgressCells(50, RecordingScale(false, 60)), 50);
+    EXPECT_EQ(ProgressCells(51, RecordingScale(false, 60)), 0);
+
+    EXPECT_EQ(ProgressLine(0), "|" + QString(50, '.') + "|");
+    EXPECT_EQ(ProgressLine(50), QString(52, '|'));
+    EXPECT_EQ(ProgressLine(3), "||||" + QString(47, '.') + "|");
+}
+
+TEST(ProgressLine, AMissingLimitOrLengthCountsOneCellASecond)
+{
+    EXPECT_EQ(RecordingScale(true, 0), 1.0);
+    EXPECT_EQ(RecordingScale(true, -5), 1.0);
+    EXPECT_EQ(RecordingScale(false, 120), 1.0);
+    EXPECT_EQ(PlaybackScale(0), 1.0);
+    EXPECT_EQ(PlaybackScale(-3), 1.0);
+    EXPECT_DOUBLE_EQ(RecordingScale(true, 120), 50.0 / 120);
+}
+
+TEST(WindowDrag, StaysOnTheScreenWithTheZeroClampFirst)
+{
+    const QSize outline(614, 379);
+    const QSize screen(1024, 768);
+    EXPECT_EQ(ClampWindowPosition({500, 100}, outline, screen), QPoint(1024 - 614, 100));
+    EXPECT_EQ(ClampWindowPosition({-20, -7}, outline, screen), QPoint(0, 0));
+    EXPECT_EQ(ClampWindowPosition({100, 500}, outline, screen), QPoint(100, 768 - 379));
+    // An outline wider than the screen ends up left of it: the right-edge clamp comes last.
+    EXPECT_EQ(ClampWindowPosition({10, 10}, outline, QSize(600, 400)), QPoint(-14, 21));
+}
+
+TEST(ParentsTest, OnlyExactlyCtrlWithNoButtonHeldPasses)
+{
+    EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::NoButton));
+    EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier | Qt::KeypadModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier | Qt::ShiftModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier | Qt::AltModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::AltModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::NoModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::RightButton));
+}
+
+struct HintCall {
+    QPoint point;
+    QString text, title;
+    bool modal, pictureOnly;
+};
+
+class VoiceMailWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitializeStringModules(); }
+    static void TearDownTestSuite() { FinalizeStringModules(); }
+
+    void SetUp() override
+    {
+        InitializeTolvyOptions(reg.store, folders, keys, cursors);
+        VMProperties->MsgFileName = reg.dir.filePath("chirpel.wav");
+        VMProperties->BeepOnRecord = false;
+        VMProperties->Mono = true;
+        VMProperties->Bits16 = true;
+        VMProperties->Quality = 0;
+        previous = SetDefaultRecorderServices({&device, &mixer, [] { return true; }, VMProperties, &system});
+        desktop = std::make_unique<TDesktopWindow>(TolvyProperties, &system);
+        window = std::make_unique<TVoiceMailForm>(nullptr, &system);
+        window->SetDesktopWindow(desktop.get());
+        window->SetShowCallOut([this](QPoint p, const QString &text, const QString &title, bool modal, bool pic) {
+            hints.push_back({p, text, title, modal, pic});
+        });
+        window->show();
+        deliver();
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        desktop.reset();
+        SetDefaultRecorderServices(previous);
+        FinalizeTolvyOptions();
+    }
+
+    TBitmapControl *button(const char *name) { return window->findChild<TBitmapControl *>(name); }
+    void press(const char *name)
+    {
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        deliver();
+    }
+    // One second: the sound moves on and the window's timer ticks if it runs.
+    void second()
+    {
+        device.advance(1000);
+        deliver();
+        if (window->Timer()->isActive()) window->TimerTimer();
+        deliver();
+    }
+    void record(int secondsLong)
+    {
+        press("btnRecord");
+        for (int i = 0; i < secondsLong; ++i)
+            second();
+    }
+
+    TempRegistry reg;
+    FakeFolders folders;
+    FakeKeyCapture keys;
+    TCursorTable cursors;
+    FakeSystemServices system;
+    platform::SimWaveDevice device;
+    platform::SimMixer mixer;
+    TRecorderServices previous;
+    std::unique_ptr<TDesktopWindow> desktop;
+    std::unique_ptr<TVoiceMailForm> window;
+    std::vector<HintCall> hints;
+};
+
+TEST_F(VoiceMailWindow, APictureButtonStartsItsActionOnlyAfterTheClickIsHandled)
+{
+    QTest::mouseClick(button("btnRecord"), Qt::LeftButton);
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Idle) << "the action waits for the posted message";
+    deliver();
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
+    EXPECT_EQ(window->PageIndex(), 1);
+    EXPECT_EQ(window->StatusText(), "Recording...");
+    EXPECT_TRUE(window->Timer()->isActive());
+    EXPECT_EQ(window->TimeText(), "0 Sec.");
+}
+
+TEST_F(VoiceMailWindow, RecordingThenStopPlaysTheMessageBackAndReturnsToTheStartPage)
+{
+    VMProperties->AutoPlay = true;
+    record(4);
+    EXPECT_EQ(window->TimeText(), "4 Sec.");
+    press("btnStop");
+    EXPECT_TRUE(QFile::exists(VMProperties->MsgFileName));
+    EXPECT_EQ(VMProperties->DurationSec, 4);
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Playing);
+    EXPECT_EQ(window->StatusText(), "Playing...");
+
+    second();
+    EXPECT_EQ(litCells(window->ProgressText()), 12);
+    second();
+    second();
+    EXPECT_EQ(litCells(window->ProgressText()), 38);
+    second();
+    second();
+    EXPECT_EQ(window->PageIndex(), 0) << "the end of the playback returns to the start page";
+    EXPECT_FALSE(window->Timer()->isActive()) << "nothing counts on the hidden page";
+}
+
+TEST_F(VoiceMailWindow, WithoutAutoPlayStopReturnsToIdleAndPlayCountsOneCellASecondWhenLengthIsUnknown)
+{
+    record(2);
+    press("btnStop");
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Idle);
+    EXPECT_FALSE(window->Timer()->isActive());
+    EXPECT_TRUE(window->RecordMode()) << "kept until the next playback";
+
+    VMProperties->DurationSec = 0;
+    press("btnPlay");
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Playing);
+    EXPECT_FALSE(window->RedVisible());
+    second();
+    EXPECT_EQ(litCells(window->ProgressText()), 1);
+    press("btnStop");
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Idle);
+}
+
+TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
+{
+    VMProperties->LimitSize = true;
+    VMProperties->MaxTimeSec = 60;
+    VMProperties->AutoPlay = true;
+    QStringList atBeep;
+    QObject::connect(window->Timer(), &QTimer::timeout, [] {}); // the tick is driven by second()
+
+    record(59);
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
+    EXPECT_TRUE(window->RedVisible());
+    EXPECT_EQ(litCells(window->ProgressText()), 49); // 59 * 50 / 60 = 49.17
+    EXPECT_TRUE(system.calls.isEmpty());
+
+    second();
+    EXPECT_EQ(system.calls, QStringList{"beep"});
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Playing) << "the playback starts before the beep";
+    EXPECT_EQ(VMProperties->DurationSec, 60);
+}
+
+TEST_F(VoiceMailWindow, TheLastTickOfALimitedRecordingDrawsAFullLine)
+{
+    VMProperties->LimitSize = true;
+    VMProperties->MaxTimeSec = 60;
+    VMProperties->AutoPlay = false;
+    QStringList lines;
+    record(59);
+    window->ShowProgress(59);
+    window->TimerTimer(); // the sixtieth tick
+    EXPECT_EQ(window->TimeText(), "60 Sec.");
+    EXPECT_EQ(window->ProgressText(), QString(52, '|'));
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Idle);
+    EXPECT_EQ(system.calls, QStringList{"beep"});
+}
+
+TEST_F(VoiceMailWindow, WithoutALimitTheLineEmptiesFromTheFiftyFirstSecondAndRecordingGoesOn)
+{
+    VMProperties->LimitSize = false;
+    record(50);
+    EXPECT_EQ(litCells(window->ProgressText()), 50);
+    second();
+    EXPECT_EQ(window->ProgressText(), "|" + QString(50, '.') + "|");
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
+    EXPECT_FALSE(window->RedVisible());
+}
+
+TEST_F(VoiceMailWindow, ALimitOfZeroSecondsIsNoLimit)
+{
+    VMProperties->LimitSize = true;
+    VMProperties->MaxTimeSec = 0;
+    record(3);
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
+    EXPECT_EQ(litCells(window->ProgressText()), 3);
+    EXPECT_TRUE(system.calls.isEmpty());
+}
+
+TEST_F(VoiceMailWindow, CtrlClickOnTheMenuButtonOpensTheParentsMenuAboveAndLeftOfThePointer)
+{
+    window->move(200, 100);
+    deliver();
+    const QPoint at(30, 40);
+    QTest::mouseClick(button("btnMenu"), Qt::LeftButton, Qt::ControlModifier, at);
+    deliver();
+    ASSERT_TRUE(window->PopupMenu()->isVisible());
+    EXPECT_EQ(window->PopupMenu()->pos(), button("btnMenu")->mapToGlobal(at - QPoint(5, 15)));
+    EXPECT_TRUE(hints.empty());
+    window->PopupMenu()->hide();
+
+    const QStringList names{"ParentsMenu1", "miSecurityShield", "N1", "miVolumeLevel", "miMicrophoneLevel", "N2",
+                            "miOptions"};
+    QStringList actual;
+    for (const QAction *action : window->PopupMenu()->actions())
+        actual << action->objectName();
+    EXPECT_EQ(actual, names);
+}
+
+TEST_F(VoiceMailWindow, AnyOtherClickOnTheMenuButtonShowsTheHintAtTheMonkey)
+{
+    const Qt::KeyboardModifiers refused[] = {Qt::NoModifier, Qt::ControlModifier | Qt::ShiftModifier,
+                                             Qt::AltModifier, Qt::ControlModifier | Qt::AltModifier};
+    for (const Qt::KeyboardModifiers keys : refused) {
+        QTest::mouseClick(button("btnMenu"), Qt::LeftButton, keys, QPoint(10, 10));
+        deliver();
+        EXPECT_FALSE(window->PopupMenu()->isVisible()) << int(keys);
+    }
+    ASSERT_EQ(hints.size(), std::size(refused));
+    const HintCall &hint = hints.front();
+    EXPECT_EQ(hint.point, window->MonkeySpotPoint());
+    EXPECT_EQ(hint.title, "Hint for parents:");
+    EXPECT_EQ(hint.text,
+              "Please press and hold the Ctrl key, then click this button to display the Parents' Menu.");
+    EXPECT_FALSE(hint.modal);
+    EXPECT_FALSE(hint.pictureOnly);
+}
+
+TEST_F(VoiceMailWindow, TheShieldToggleShowsAndHidesTheBackdropAndIsRemembered)
+{
+    EXPECT_FALSE(window->SecurityShieldItem()->isChecked());
+    window->SecurityShieldItem()->trigger();
+    deliver();
+    EXPECT_TRUE(desktop->isVisible());
+    EXPECT_TRUE(TolvyProperties->ShowShield);
+    EXPECT_EQ(keys.captures, 1) << "the keyboard lock is on while the shield shows";
+
+    window->SecurityShieldItem()->trigger();
+    deliver();
+    EXPECT_FALSE(desktop->isVisible());
+    EXPECT_FALSE(TolvyProperties->ShowShield);
+}
+
+TEST_F(VoiceMailWindow, ClosingWithTheShieldShownOnlyHidesTheWindow)
+{
+    QSignalSpy ended(desktop.get(), &TDesktopWindow::closed);
+    window->SecurityShieldItem()->trigger();
+    record(2);
+    window->close();
+    deliver();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(desktop->isVisible());
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_FALSE(window->Timer()->isActive()) << "no limit stop or playback may start while hidden";
+    EXPECT_TRUE(QFile::exists(VMProperties->MsgFileName)) << "the recording was stopped and saved";
+}
+
+TEST_F(VoiceMailWindow, ClosingWithoutTheShieldEndsTheProgram)
+{
+    QSignalSpy ended(desktop.get(), &TDesktopWindow::closed);
+    press("btnClose");
+    deliver();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(ended.count(), 1);
+}
+
+TEST_F(VoiceMailWindow, DraggingTheBodyMovesTheWindowAndStopsAtTheScreenEdge)
+{
+    window->move(100, 100);
+    deliver();
+    window->BookMouseDown(Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+    window->BookMouseMove(Qt::LeftButton, Qt::NoModifier, QPoint(80, 70));
+    EXPECT_EQ(window->pos(), QPoint(130, 120));
+    window->BookMouseMove(Qt::LeftButton, Qt::NoModifier, QPoint(-5000, -5000));
+    EXPECT_EQ(window->pos(), QPoint(0, 0));
+    window->BookMouseUp(Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
+    window->BookMouseMove(Qt::NoButton, Qt::NoModifier, QPoint(300, 300));
+    EXPECT_EQ(window->pos(), QPoint(0, 0)) << "moves after the release do nothing";
+}
+
+TEST_F(VoiceMailWindow, TheWindowTakesTheBodyOutlineWithItsHole)
+{
+    const QRegion mask = window->mask();
+    ASSERT_FALSE(mask.isEmpty());
+    EXPECT_EQ(mask.boundingRect().size(), QSize(614, 379));
+    EXPECT_FALSE(mask.contains(window->RecorderFrame()->geometry().center())) << "the panel lies outside";
+    const QRect full(QPoint(0, 0), mask.boundingRect().size());
+    EXPECT_LT(mask.intersected(full).rectCount(), 100000);
+    EXPECT_NE(QRegion(full).subtracted(mask), QRegion()) << "the outline cuts corners and a hole away";
+}
+
+} // namespace
