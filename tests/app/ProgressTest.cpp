@@ -113,6 +113,12 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndEnabledAgainAfterwards)
     EXPECT_TRUE(owner.isEnabled());
     EXPECT_FALSE(ProgressShowing());
     EXPECT_TRUE(ProgressForm.isNull());
+
+    // Once more, with no window left: nothing happens.
+    owner.setEnabled(false);
+    HideProgressWindow();
+    EXPECT_FALSE(owner.isEnabled());
+    EXPECT_FALSE(ProgressShowing());
 }
 
 TEST_F(ProgressWindow, TheOwnersIconReplacesThePictureOnlyWhenAskedFor)
@@ -206,11 +212,4 @@ TEST_F(ProgressWindow, TheWindowManagersCloseLeavesItOnScreen)
     EXPECT_FALSE(altF4.isAccepted());
     EXPECT_TRUE(ProgressForm->isVisible());
     EXPECT_FALSE(owner.isEnabled());
-}
-
-TEST_F(ProgressWindow, HidingOrAskingWithoutAWindowDoesNothing)
-{
-    EXPECT_FALSE(ProgressShowing());
-    HideProgressWindow();
-    EXPECT_FALSE(ProgressShowing());
 }
