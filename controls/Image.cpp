@@ -11,7 +11,10 @@ TImage::TImage(QWidget *parent) : QWidget(parent)
 void TImage::setPicture(const QString &path)
 {
     FPicture = path;
-    setBitmap(path.isEmpty() ? QImage() : QImage(path));
+    const QImage picture = path.isEmpty() ? QImage() : QImage(path);
+    if (!path.isEmpty() && picture.isNull())
+        qWarning("TImage %s: cannot read the picture %s", qPrintable(objectName()), qPrintable(path));
+    setBitmap(picture);
 }
 
 void TImage::setBitmap(const QImage &bitmap)

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cstdlib>
+
 namespace {
 
 // A drag starts once the pointer has moved this far from the press on either axis.
