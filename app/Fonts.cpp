@@ -6,7 +6,8 @@
 
 void InstallFontSubstitutes()
 {
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
     QFont::insertSubstitutions(QStringLiteral("Comic Sans MS"),

@@ -32,7 +32,10 @@ double RecordingScale(bool limitSize, int maxTimeSec)
     return limitSize && maxTimeSec > 0 ? 50.0 / maxTimeSec : 1.0;
 }
 
-double PlaybackScale(int durationSec) { return durationSec > 0 ? 50.0 / durationSec : 1.0; }
+double PlaybackScale(int durationSec)
+{
+    return durationSec > 0 ? 50.0 / durationSec : 1.0;
+}
 
 int ProgressCells(int elapsed, double scale)
 {
@@ -47,7 +50,8 @@ QString ProgressLine(int cells)
     QString line(52, QLatin1Char('.'));
     line[0] = QLatin1Char('|');
     line[51] = QLatin1Char('|');
-    for (int i = 1; i <= 50 && i <= cells; ++i) line[i] = QLatin1Char('|');
+    for (int i = 1; i <= 50 && i <= cells; ++i)
+        line[i] = QLatin1Char('|');
     return line;
 }
 
@@ -181,7 +185,8 @@ void TVoiceMailForm::FormCreate()
     ui->WinShape->setActive(true);
     ui->Book->resize(ui->Book->width(), ui->ImgDisplay->height());
     // Presses on the notebook's pages (not on its buttons) drag the window like presses on the body.
-    for (QWidget *page : {ui->pageDefault, ui->pageRecording}) page->installEventFilter(this);
+    for (QWidget *page : {ui->pageDefault, ui->pageRecording})
+        page->installEventFilter(this);
 
     RecorderFrame()->OnPlayDone = [this](QObject *sender) { RecorderPlayEnd(sender); };
     if (TolvyProperties) FSecurityShield->setChecked(TolvyProperties->ShowShield);
@@ -220,11 +225,20 @@ void TVoiceMailForm::BuildPopupMenu()
     connect(options, &QAction::triggered, this, &TVoiceMailForm::miOptionsClick);
 }
 
-void TVoiceMailForm::SetDesktopWindow(TDesktopWindow *window) { FDesktopWindow = window; }
+void TVoiceMailForm::SetDesktopWindow(TDesktopWindow *window)
+{
+    FDesktopWindow = window;
+}
 
-TRecorderForm *TVoiceMailForm::RecorderFrame() const { return ui->RecorderFrame; }
+TRecorderForm *TVoiceMailForm::RecorderFrame() const
+{
+    return ui->RecorderFrame;
+}
 
-QPoint TVoiceMailForm::MonkeySpotPoint() const { return ui->MonkeySpot->mapToGlobal(QPoint(0, 0)); }
+QPoint TVoiceMailForm::MonkeySpotPoint() const
+{
+    return ui->MonkeySpot->mapToGlobal(QPoint(0, 0));
+}
 
 TVoiceMailForm::TMode TVoiceMailForm::Mode() const
 {
@@ -232,11 +246,26 @@ TVoiceMailForm::TMode TVoiceMailForm::Mode() const
     return FRecordMode ? TMode::Recording : TMode::Playing;
 }
 
-int TVoiceMailForm::PageIndex() const { return ui->Book->currentIndex(); }
-QString TVoiceMailForm::ProgressText() const { return ui->LProgress->text(); }
-QString TVoiceMailForm::TimeText() const { return ui->LTime->text(); }
-QString TVoiceMailForm::StatusText() const { return ui->LStatus->text(); }
-bool TVoiceMailForm::RedVisible() const { return ui->LRed->isVisibleTo(ui->pageRecording); }
+int TVoiceMailForm::PageIndex() const
+{
+    return ui->Book->currentIndex();
+}
+QString TVoiceMailForm::ProgressText() const
+{
+    return ui->LProgress->text();
+}
+QString TVoiceMailForm::TimeText() const
+{
+    return ui->LTime->text();
+}
+QString TVoiceMailForm::StatusText() const
+{
+    return ui->LStatus->text();
+}
+bool TVoiceMailForm::RedVisible() const
+{
+    return ui->LRed->isVisibleTo(ui->pageRecording);
+}
 
 platform::SystemServices &TVoiceMailForm::System() const
 {
@@ -250,7 +279,10 @@ void TVoiceMailForm::ShowProgress(int Seconds)
     ui->LTime->setText(QString::asprintf("%d Sec.", FElapsed));
 }
 
-void TVoiceMailForm::cmdClose() { close(); }
+void TVoiceMailForm::cmdClose()
+{
+    close();
+}
 
 void TVoiceMailForm::closeEvent(QCloseEvent *event)
 {
@@ -302,7 +334,8 @@ bool TVoiceMailForm::LimitApplies() const
 
 void TVoiceMailForm::BeginRecording()
 {
-    FScale = RecordingScale(VMProperties && VMProperties->LimitSize, VMProperties ? VMProperties->MaxTimeSec : 0);
+    FScale =
+        RecordingScale(VMProperties && VMProperties->LimitSize, VMProperties ? VMProperties->MaxTimeSec : 0);
     ui->LRed->setVisible(LimitApplies());
     FRecordMode = true;
     ui->LStatus->setText(QStringLiteral("Recording..."));
@@ -376,7 +409,10 @@ void TVoiceMailForm::BookMouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, QPoi
     QCoreApplication::processEvents();
 }
 
-void TVoiceMailForm::BookMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, QPoint) { FDragging = false; }
+void TVoiceMailForm::BookMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, QPoint)
+{
+    FDragging = false;
+}
 
 bool TVoiceMailForm::eventFilter(QObject *watched, QEvent *event)
 {
@@ -385,17 +421,20 @@ bool TVoiceMailForm::eventFilter(QObject *watched, QEvent *event)
         switch (event->type()) {
         case QEvent::MouseButtonPress: {
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            BookMouseDown(mouse->button(), mouse->modifiers(), page->mapTo(ui->Book, mouse->position().toPoint()));
+            BookMouseDown(mouse->button(), mouse->modifiers(),
+                          page->mapTo(ui->Book, mouse->position().toPoint()));
             return true;
         }
         case QEvent::MouseMove: {
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            BookMouseMove(mouse->buttons(), mouse->modifiers(), page->mapTo(ui->Book, mouse->position().toPoint()));
+            BookMouseMove(mouse->buttons(), mouse->modifiers(),
+                          page->mapTo(ui->Book, mouse->position().toPoint()));
             return true;
         }
         case QEvent::MouseButtonRelease: {
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            BookMouseUp(mouse->button(), mouse->modifiers(), page->mapTo(ui->Book, mouse->position().toPoint()));
+            BookMouseUp(mouse->button(), mouse->modifiers(),
+                        page->mapTo(ui->Book, mouse->position().toPoint()));
             return true;
         }
         default:

@@ -6,8 +6,8 @@
 #include "controls/BitmapControl.h"
 #include "platform/SimMixer.h"
 #include "platform/SimWaveDevice.h"
-#include "settings/TolvyOptions.h"
 #include "settings/SettingsFakes.h"
+#include "settings/TolvyOptions.h"
 #include "sound/fRecord.h"
 #include "strings/vqMLS.h"
 
@@ -27,7 +27,10 @@ void deliver()
     QCoreApplication::processEvents();
 }
 
-int litCells(const QString &line) { return line.mid(1, 50).count(QLatin1Char('|')); }
+int litCells(const QString &line)
+{
+    return line.mid(1, 50).count(QLatin1Char('|'));
+}
 
 TEST(ProgressLine, CountsCellsWithHalvesToTheEvenNeighbour)
 {
@@ -63,7 +66,7 @@ TEST(WindowDrag, StaysOnTheScreenWithTheZeroClampFirst)
     EXPECT_EQ(ClampWindowPosition({-20, -7}, outline, screen), QPoint(0, 0));
     EXPECT_EQ(ClampWindowPosition({100, 500}, outline, screen), QPoint(100, 768 - 379));
     // An outline wider than the screen ends up left of it: the right-edge clamp comes last.
-    EXPECT_EQ(ClampWindowPosition({10, 10}, outline, QSize(600, 400)), QPoint(-14, 21));
+    EXPECT_EQ(ClampWindowPosition({10, 10}, outline, QSize(600, 400)), QPoint(-14, 10));
 }
 
 TEST(ParentsTest, OnlyExactlyCtrlWithNoButtonHeldPasses)
@@ -76,6 +79,19 @@ TEST(ParentsTest, OnlyExactlyCtrlWithNoButtonHeldPasses)
     EXPECT_FALSE(IsCtrlOnlyRelease(Qt::NoModifier, Qt::NoButton));
     EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::RightButton));
 }
+
+// Beeps and error boxes, with a look at the window at the moment of each beep.
+class BeepRecorder final : public platform::SystemServices {
+public:
+    void beep() override
+    {
+        calls << QStringLiteral("beep");
+        if (onBeep) onBeep();
+    }
+    void errorBox(QWidget *, const QString &text) override { calls << QStringLiteral("box ") + text; }
+    QStringList calls;
+    std::function<void()> onBeep;
+};
 
 struct HintCall {
     QPoint point;
@@ -96,13 +112,16 @@ protected:
         VMProperties->Mono = true;
         VMProperties->Bits16 = true;
         VMProperties->Quality = 0;
+        VMProperties->AutoPlay = false;
+        VMProperties->LimitSize = false;
         previous = SetDefaultRecorderServices({&device, &mixer, [] { return true; }, VMProperties, &system});
         desktop = std::make_unique<TDesktopWindow>(TolvyProperties, &system);
         window = std::make_unique<TVoiceMailForm>(nullptr, &system);
         window->SetDesktopWindow(desktop.get());
-        window->SetShowCallOut([this](QPoint p, const QString &text, const QString &title, bool modal, bool pic) {
-            hints.push_back({p, text, title, modal, pic});
-        });
+        window->SetShowCallOut(
+            [this](QPoint p, const QString &text, const QString &title, bool modal, bool pic) {
+                hints.push_back({p, text, title, modal, pic});
+            });
         window->show();
         deliver();
     }
@@ -126,6 +145,8 @@ protected:
     {
         device.advance(1000);
         deliver();
+        auto *panelTimer = window->RecorderFrame()->findChild<QTimer *>("PlayTimer");
+        if (panelTimer && panelTimer->isActive()) window->RecorderFrame()->PlayTimerTimer();
         if (window->Timer()->isActive()) window->TimerTimer();
         deliver();
     }
@@ -140,7 +161,7 @@ protected:
     FakeFolders folders;
     FakeKeyCapture keys;
     TCursorTable cursors;
-    FakeSystemServices system;
+    BeepRecorder system;
     platform::SimWaveDevice device;
     platform::SimMixer mixer;
     TRecorderServices previous;
@@ -206,8 +227,8 @@ TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
     VMProperties->LimitSize = true;
     VMProperties->MaxTimeSec = 60;
     VMProperties->AutoPlay = true;
-    QStringList atBeep;
-    QObject::connect(window->Timer(), &QTimer::timeout, [] {}); // the tick is driven by second()
+    TVoiceMailForm::TMode modeAtBeep = TVoiceMailForm::TMode::Recording;
+    system.onBeep = [&] { modeAtBeep = window->Mode(); };
 
     record(59);
     EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
@@ -217,7 +238,7 @@ TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
 
     second();
     EXPECT_EQ(system.calls, QStringList{"beep"});
-    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Playing) << "the playback starts before the beep";
+    EXPECT_EQ(modeAtBeep, TVoiceMailForm::TMode::Playing) << "the playback starts before the beep";
     EXPECT_EQ(VMProperties->DurationSec, 60);
 }
 
@@ -225,8 +246,6 @@ TEST_F(VoiceMailWindow, TheLastTickOfALimitedRecordingDrawsAFullLine)
 {
     VMProperties->LimitSize = true;
     VMProperties->MaxTimeSec = 60;
-    VMProperties->AutoPlay = false;
-    QStringList lines;
     record(59);
     window->ShowProgress(59);
     window->TimerTimer(); // the sixtieth tick
@@ -269,8 +288,8 @@ TEST_F(VoiceMailWindow, CtrlClickOnTheMenuButtonOpensTheParentsMenuAboveAndLeftO
     EXPECT_TRUE(hints.empty());
     window->PopupMenu()->hide();
 
-    const QStringList names{"ParentsMenu1", "miSecurityShield", "N1", "miVolumeLevel", "miMicrophoneLevel", "N2",
-                            "miOptions"};
+    const QStringList names{"ParentsMenu1", "miSecurityShield", "N1", "miVolumeLevel", "miMicrophoneLevel",
+                            "N2",           "miOptions"};
     QStringList actual;
     for (const QAction *action : window->PopupMenu()->actions())
         actual << action->objectName();
