@@ -38,6 +38,7 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto desktop = std::make_unique<TDesktopWindow>();
+    DesktopWindow = desktop.get();
     QObject::connect(desktop.get(), &TDesktopWindow::closed, &app, &QCoreApplication::quit);
     if (TolvyProperties->ShowShield) {
         desktop->show();
@@ -54,6 +55,7 @@ int main(int argc, char **argv)
     const int result = app.exec();
 
     voiceMail.reset();
+    DesktopWindow = nullptr;
     desktop.reset();
     const bool saved = FinalizeTolvyOptions();
     FinalizeStringModules();
