@@ -31,8 +31,11 @@ public:
     void store(const float *values, size_t count, uint8_t *output)
     {
         for (size_t i = 0; i < count; ++i) {
-            float scaled = values[i] * 32768.0f + uniform() - uniform();
-            scaled = std::clamp(scaled, -32768.0f, 32767.0f);
+            // Two uniform values from one 64-bit draw; their difference is triangular in (-1, 1).
+            const uint64_t r = next();
+            const float dither = float(uint32_t(r) >> 8) * (1.0f / 16777216.0f) -
+                                 float(uint32_t(r >> 32) >> 8) * (1.0f / 16777216.0f);
+            const float scaled = std::clamp(values[i] * 32768.0f + dither, -32768.0f, 32767.0f);
             const auto sample = int16_t(scaled >= 0 ? scaled + 0.5f : scaled - 0.5f);
             std::memcpy(output + 2 * i, &sample, 2);
         }
@@ -43,54 +46,52 @@ public:
 private:
     static constexpr uint64_t Seed = 0x9E3779B97F4A7C15u;
 
-    // xorshift64*: uniform in [0, 1).
-    float uniform()
+    // xorshift64*.
+    uint64_t next()
     {
         FState ^= FState >> 12;
         FState ^= FState << 25;
         FState ^= FState >> 27;
-        return float((FState * 0x2545F4914F6CDD1Du) >> 40) * (1.0f / 16777216.0f);
+        return FState * 0x2545F4914F6CDD1Du;
     }
 
     uint64_t FState = Seed;
 };
 
-// Averages the channels of `frames` frames into `mono`, full scale being 1.0.
+// Averages the channels of `frames` frames into `mono`, full scale being 1.0. The common layouts
+// go in runs of a fixed length, which the compiler turns into vector code.
 void mixDown(const uint8_t *input, size_t frames, unsigned channels, unsigned bits, float *mono)
 {
-    if (bits == 16) {
+    constexpr size_t Run = 16;
+    size_t i = 0;
+    if (bits == 16 && channels <= 2) {
         const float scale = 1.0f / (32768.0f * float(channels));
-        if (channels == 1) {
-            for (size_t i = 0; i < frames; ++i) {
-                int16_t s;
-                std::memcpy(&s, input + 2 * i, 2);
-                mono[i] = float(s) * scale;
-            }
-        } else if (channels == 2) {
-            for (size_t i = 0; i < frames; ++i) {
-                int16_t s[2];
-                std::memcpy(s, input + 4 * i, 4);
-                mono[i] = float(int(s[0]) + int(s[1])) * scale;
-            }
-        } else {
-            for (size_t i = 0; i < frames; ++i) {
-                int sum = 0;
-                for (unsigned c = 0; c < channels; ++c) {
-                    int16_t s;
-                    std::memcpy(&s, input + 2 * (i * channels + c), 2);
-                    sum += s;
-                }
-                mono[i] = float(sum) * scale;
+        int16_t s[2 * Run];
+        for (; i + Run <= frames; i += Run) {
+            std::memcpy(s, input + 2 * channels * i, 2 * channels * Run);
+            if (channels == 1) {
+                for (size_t j = 0; j < Run; ++j)
+                    mono[i + j] = float(s[j]) * scale;
+            } else {
+                for (size_t j = 0; j < Run; ++j)
+                    mono[i + j] = float(int(s[2 * j]) + int(s[2 * j + 1])) * scale;
             }
         }
-    } else {
-        const float scale = 1.0f / (128.0f * float(channels));
-        for (size_t i = 0; i < frames; ++i) {
-            int sum = 0;
-            for (unsigned c = 0; c < channels; ++c)
+    }
+    // The rest, and every other layout, sample by sample.
+    const float scale = 1.0f / ((bits == 16 ? 32768.0f : 128.0f) * float(channels));
+    for (; i < frames; ++i) {
+        int sum = 0;
+        for (unsigned c = 0; c < channels; ++c) {
+            if (bits == 16) {
+                int16_t v;
+                std::memcpy(&v, input + 2 * (i * channels + c), 2);
+                sum += v;
+            } else {
                 sum += int(input[i * channels + c]) - 128;
-            mono[i] = float(sum) * scale;
+            }
         }
+        mono[i] = float(sum) * scale;
     }
 }
 
