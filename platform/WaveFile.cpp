@@ -142,9 +142,10 @@ quint32 parseWaveImage(const QByteArray &bytes, WaveImage &image)
         if (format.channels != 1 || format.blockAlign != GsmBlockBytes || format.samplesPerSec == 0 ||
             (gsmSamplesPerBlock != 0 && gsmSamplesPerBlock != GsmBlockSamples))
             return WaveInvalidFile;
+        const WaveFormat decoded = pcmFormat(1, format.samplesPerSec, 16);
         QByteArray pcm;
-        if (!decodeGsm610(data, pcm)) return WaveInvalidFile;
-        image.format = pcmFormat(1, format.samplesPerSec, 16);
+        if (!isPlayableFormat(decoded) || !decodeGsm610(data, pcm)) return WaveInvalidFile;
+        image.format = decoded;
         image.data = pcm;
         return WaveNoError;
     }

@@ -132,6 +132,8 @@ TEST(WaveFileTest, ImagesThatAreNotPlayableWaveAreRefused)
         {"12-bit", riff(chunk("fmt ", fmtBody(1, 1, 8000, 2, 12)) + chunk("data", "ab"))},
         {"inconsistent alignment", riff(chunk("fmt ", fmtBody(1, 2, 8000, 3, 16)) + chunk("data", "ab"))},
         {"no channels", riff(chunk("fmt ", fmtBody(1, 0, 8000, 0, 16)) + chunk("data", "ab"))},
+        {"GSM at an impossible rate",
+         riff(chunk("fmt ", fmtBody(49, 1, 524288000, 65, 0, 2)) + chunk("data", QByteArray(65, '\x11')))},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
