@@ -37,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"p \"a\"\"b\"", {"p", "a\"b"}},      // "" inside quotes
                     SplitCase{"p \"\"", {"p", ""}}, SplitCase{"p \"unclosed arg", {"p", "unclosed arg"}},
                     SplitCase{"C:\\dir\\p.exe x", {"C:\\dir\\p.exe", "x"}}, // the program knows no escapes
-                    SplitCase{"\"a\\\"b c", {"a\\", "b", "c"}}));
+                    SplitCase{"\"a\\\"b c", {"a\\", "b", "c"}}),
+    [](const testing::TestParamInfo<SplitCase> &info) { return "Line" + std::to_string(info.index); });
 
 TEST(ProcessLauncher, StartsTheProgramWithItsArgumentsInTheWorkingFolder)
 {

@@ -74,4 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
         SessionCase{"wayland session", {"DISPLAY=:1", "XDG_SESSION_TYPE=wayland"}, "xcb"},
         SessionCase{"wayland without XWayland", {"WAYLAND_DISPLAY=wayland-0"}, ""},
         SessionCase{"platform chosen", {"DISPLAY=:0", "WAYLAND_DISPLAY=w", "QT_QPA_PLATFORM=wayland"}, ""},
-        SessionCase{"nothing", {}, ""}));
+        SessionCase{"nothing", {}, ""}),
+    [](const testing::TestParamInfo<SessionCase> &info) {
+        std::string name = info.param.what;
+        for (char &c : name)
+            c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });

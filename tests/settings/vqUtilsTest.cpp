@@ -237,7 +237,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CentreCase{QRect(900, 600, 200, 200), QSize(300, 300), QPoint(724, 440)},
                     CentreCase{QRect(-50, -40, 100, 80), QSize(100, 100), QPoint(0, 0)},
                     CentreCase{QRect(0, 0, 1024, 740), QSize(2000, 1000), QPoint(0, 0)},
-                    CentreCase{QRect(10, 10, 10, 10), QSize(13, 13), QPoint(9, 9)})); // -3 div 2 is -1
+                    CentreCase{QRect(10, 10, 10, 10), QSize(13, 13), QPoint(9, 9)}), // -3 div 2 is -1
+    [](const testing::TestParamInfo<CentreCase> &info) { return "Case" + std::to_string(info.index); });
 
 TEST(CenterWindow, MovesTheWindowOverItsReference)
 {
