@@ -31,8 +31,10 @@ uint32_t CompressedFactValue(uint32_t dataBytes, uint16_t blockAlign);
 // Converts a PCM wave file to PCM mono 8000 Hz and that to the codec's format, writing a complete
 // RIFF WAVE file. The first stage reads the source in chunks of at most ConversionChunkLimit
 // bytes; nothing is lost between chunks: each stage carries what does not fill a block into the
-// next chunk, and the resampler's history is given out after the last one. The second stage
-// runs on a worker thread meanwhile; a final partial block is filled up with silence.
+// next chunk, and the resampler's history is given out after the last one. For messages of more
+// than a few seconds the second stage runs on a worker thread meanwhile, and once the first stage
+// is done this thread takes over the back part of what is left with a second encoder, started
+// early enough to continue the sound exactly. A final partial block is filled up with silence.
 class TWaveFormatList {
 public:
     explicit TWaveFormatList(platform::AudioCompression &acm = platform::defaultAudioCompression());
