@@ -34,7 +34,7 @@ uint32_t CompressedFactValue(uint32_t dataBytes, uint16_t blockAlign);
 // next chunk, and the resampler's history is given out after the last one. For messages of more
 // than a few seconds the second stage runs on a worker thread meanwhile, and once the first stage
 // is done this thread takes over the back part of what is left with a second encoder, started
-// early enough to continue the sound exactly. A final partial block is filled up with silence.
+// 1.28 s early so that it goes on as one encoder would. A final partial block is filled up with silence.
 class TWaveFormatList {
 public:
     explicit TWaveFormatList(platform::AudioCompression &acm = platform::defaultAudioCompression());
