@@ -19,7 +19,9 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidgetAction>
+#include <QtMath>
 
+#include <algorithm>
 #include <cmath>
 
 TVoiceMailForm *VoiceMailForm = nullptr;
@@ -131,14 +133,21 @@ QFont PixelFont(const QString &family, int pixels, bool bold)
 }
 
 // Gives every character of the label the same advance, so that a line of cells fills the
-// label's width exactly as laid out.
+// label's width exactly as laid out. The face's characters are wider than a cell and draw in the
+// middle of their own advance: the label grows by that overhang on both sides, so that each
+// character stays centred on its cell and the last one is not cut off at the label's edge.
 void SetCharacterPitch(QLabel *label, const QString &sample, int pitch)
 {
     QFont font = label->font();
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
-    const int advance = QFontMetrics(font).horizontalAdvance(sample);
+    // The advance in fractions of a pixel: a rounded one would let the cells drift along the line.
+    const qreal advance = QFontMetricsF(font).horizontalAdvance(sample);
     font.setLetterSpacing(QFont::AbsoluteSpacing, pitch - advance);
     label->setFont(font);
+    const qreal overhang = std::max<qreal>(0, advance - pitch);
+    const QRect cells = label->geometry();
+    label->setGeometry(cells.x() - qRound(overhang / 2), cells.y(), cells.width() + qCeil(overhang),
+                       cells.height());
 }
 
 } // namespace
@@ -191,7 +200,17 @@ void TVoiceMailForm::FormCreate()
     RecorderFrame()->OnPlayDone = [this](QObject *sender) { RecorderPlayEnd(sender); };
     if (TolvyProperties) FSecurityShield->setChecked(TolvyProperties->ShowShield);
     ShowProgress(0);
-    CenterWindow(nullptr, this);
+    // The desktop centre is taken for what the child sees, the outline, not the larger form
+    // around it, whose lower part is never shown.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize desktop = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    move(CenteredPosition(QRect(QPoint(0, 0), desktop), OutlineSize(), desktop));
+}
+
+QSize TVoiceMailForm::OutlineSize() const
+{
+    const auto &bounds = ui->WinShape->Data().Bounds;
+    return {bounds.Right - bounds.Left, bounds.Bottom - bounds.Top};
 }
 
 void TVoiceMailForm::BuildPopupMenu()
@@ -402,9 +421,7 @@ void TVoiceMailForm::BookMouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, QPoi
     if (!FDragging) return;
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
-    const auto &bounds = ui->WinShape->Data().Bounds;
-    const QSize outline(bounds.Right - bounds.Left, bounds.Bottom - bounds.Top);
-    move(ClampWindowPosition(pos() + (Pos - FDrag), outline, screenSize));
+    move(ClampWindowPosition(pos() + (Pos - FDrag), OutlineSize(), screenSize));
     // The window repaints while it is dragged.
     QCoreApplication::processEvents();
 }

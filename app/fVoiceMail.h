@@ -123,6 +123,8 @@ private:
     void RecorderPlayEnd(QObject *Sender);
     void SendVoiceMessage();
     bool LimitApplies() const;
+    // The visible window: the outline's extent, whose top-left corner is the window's position.
+    QSize OutlineSize() const;
     platform::SystemServices &System() const;
 
     std::unique_ptr<Ui::TVoiceMailForm> ui;
