@@ -1,0 +1,249 @@
+# Helpers the end-to-end tests share on top of desktop.sh: a fresh user for the program, the
+# private sound server check, the program's windows and buttons, screen regions and wave checks.
+# Source it after desktop.sh:
+#
+#   . "$here/desktop.sh"; . "$here/chirpel_e2e.sh"
+#   e2e_new_user childflow          # empty settings and temporary folders under $E2E_WORK
+#   e2e_require_private_sound       # refuses to run against a user's own sound server
+#   desktop_start; e2e_start_chirpel
+#   e2e_click_window 91 89          # window coordinates of the voice-mail window
+#
+# Every wait is bounded; every process is started through desktop_launch so that the desktop's
+# tear-down stops it by its id.
+
+E2E_FAILURES=0
+E2E_BIN=${CHIRPEL_BIN_DIR:?CHIRPEL_BIN_DIR names the folder holding chirpel}
+# Screenshots: CHIRPEL_E2E_SHOTS if set, else the build's e2e output folder, else none.
+E2E_OUT=${CHIRPEL_E2E_SHOTS:-${CHIRPEL_E2E_OUT:-}}
+E2E_WORK=""
+CHIRPEL_PID=""
+CHIRPEL_WID=""
+WIN_X=0
+WIN_Y=0
+
+# Places on the voice-mail window (form coordinates = window coordinates): the dashboard notebook
+# lies at Panel1 (0, 0) + Book (-3, -6), its picture buttons at (34, 35) with 120 x 120.
+E2E_RECORD_X=91 E2E_RECORD_Y=89
+E2E_MENU_X=113 E2E_MENU_Y=223
+E2E_CLOSE_X=548 E2E_CLOSE_Y=148
+# The dashboard as drawn: the part of the notebook that shows inside the outline.
+E2E_DASH_X=10 E2E_DASH_Y=10 E2E_DASH_W=430 E2E_DASH_H=170
+# The window's visible outline.
+E2E_OUTLINE_W=614 E2E_OUTLINE_H=379
+
+fail() {
+  echo "FAIL: $*" >&2
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+e2e_log() { echo "e2e: $*" >&2; }
+
+# e2e_new_user NAME: a work folder with empty settings and temporary folders, as a new user has.
+e2e_new_user() {
+  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/chirpel-$1.XXXXXX")
+  export XDG_CONFIG_HOME="$E2E_WORK/config"
+  export TMPDIR="$E2E_WORK/tmp"
+  mkdir -p "$XDG_CONFIG_HOME" "$TMPDIR"
+  E2E_USERREG="$XDG_CONFIG_HOME/chirpel/user.reg"
+  E2E_MESSAGE="$TMPDIR/chirpel.wav"
+}
+
+# The program and the test's own sound tools must reach the private test daemon only.
+e2e_require_private_sound() {
+  local dir=${CHIRPEL_SOUND_DIR:-}
+  if [ -z "$dir" ] || [ "${PULSE_SERVER:-}" != "unix:$dir/runtime/pulse/native" ]; then
+    echo "e2e: PULSE_SERVER must name the private test sound server (run through ctest)" >&2
+    exit 2
+  fi
+  if ! timeout 10 pactl info >/dev/null 2>&1; then
+    echo "e2e: the private sound server at $PULSE_SERVER does not answer" >&2
+    exit 2
+  fi
+}
+
+# e2e_start_chirpel [SECONDS]: starts the program and waits for its voice-mail window; sets
+# CHIRPEL_PID, CHIRPEL_WID and the window's position WIN_X, WIN_Y.
+e2e_start_chirpel() {
+  desktop_launch "$E2E_BIN/chirpel" 2>>"$E2E_WORK/chirpel.log"
+  CHIRPEL_PID=$DESKTOP_LAUNCHED_PID
+  if ! CHIRPEL_WID=$(desktop_wait_window '^VoiceMailForm$' "${1:-60}"); then
+    e2e_shot start-failure.png
+    cat "$E2E_WORK/chirpel.log" >&2
+    return 1
+  fi
+  e2e_window_position
+}
+
+e2e_window_position() {
+  local X Y WINDOW SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$CHIRPEL_WID")"
+  WIN_X=$X
+  WIN_Y=$Y
+}
+
+# e2e_visible_window NAME_REGEX: prints the id of a visible window so named, or fails.
+e2e_visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
+e2e_no_visible_window() { ! e2e_visible_window "$1" >/dev/null; }
+
+# e2e_click_window X Y [MODIFIER]: a left click at a point of the voice-mail window, with a key
+# held through press and release when one is named; the pointer then leaves the window so that
+# no button keeps its hover picture.
+e2e_click_window() {
+  e2e_click_screen $((WIN_X + $1)) $((WIN_Y + $2)) "${3:-}"
+}
+
+e2e_click_screen() {
+  local x=$1 y=$2 key=${3:-}
+  # No --sync: it waits many seconds when the pointer is already there.
+  xdotool mousemove "$x" "$y"
+  sleep 0.2
+  if [ -n "$key" ]; then
+    xdotool keydown "$key" mousedown 1 mouseup 1 keyup "$key"
+  else
+    xdotool mousedown 1 mouseup 1
+  fi
+}
+
+e2e_pointer_away() { xdotool mousemove 1 1 && sleep 0.1; }
+
+# e2e_wait SECONDS COMMAND...: like desktop_poll, named for the tests' reading.
+e2e_wait() { desktop_poll "$@"; }
+
+# e2e_shot NAME: the whole screen into the output folder, when there is one.
+e2e_shot() {
+  [ -n "$E2E_OUT" ] || return 0
+  desktop_screenshot "$E2E_OUT/$1" || e2e_log "no screenshot $1"
+}
+
+# e2e_grab FILE X Y W H: a screen region as a picture.
+e2e_grab() {
+  timeout 20 import -window root -crop "${4}x${5}+${2}+${3}" +repage "$1"
+}
+
+# e2e_same_picture A B: the two pictures agree (a few stray pixels aside).
+e2e_same_picture() {
+  local differing
+  differing=$(compare -metric AE -fuzz 4% "$1" "$2" null: 2>&1) || true
+  differing=${differing%%.*}
+  [ -n "$differing" ] && [ "$differing" -lt 30 ] 2>/dev/null
+}
+
+# e2e_grab_dashboard FILE: the voice-mail window's dashboard as it is drawn now.
+e2e_grab_dashboard() {
+  e2e_grab "$1" $((WIN_X + E2E_DASH_X)) $((WIN_Y + E2E_DASH_Y)) "$E2E_DASH_W" "$E2E_DASH_H"
+}
+
+e2e_dashboard_is() {
+  e2e_grab_dashboard "$E2E_WORK/dash-now.png" && e2e_same_picture "$E2E_WORK/dash-now.png" "$1"
+}
+e2e_dashboard_is_not() {
+  e2e_grab_dashboard "$E2E_WORK/dash-now.png" && ! e2e_same_picture "$E2E_WORK/dash-now.png" "$1"
+}
+
+# e2e_popup_menu: prints "id x y w h" of a shown popup menu of the program, or fails. Qt marks
+# its menus only as override-redirect windows of the program's class (tooltips carry a type).
+e2e_popup_menu() {
+  local id info
+  for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ && /\("chirpel" "chirpel"\)/ {print $1}'); do
+    info=$(xwininfo -id "$id" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    grep -q 'Override Redirect State: yes' <<<"$info" || continue
+    xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q -e TOOLTIP -e DND && continue
+    awk -v id="$id" '
+      /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+      /Width:/ {w=$NF} /Height:/ {h=$NF}
+      END {print id, x, y, w, h}' <<<"$info"
+    return 0
+  done
+  return 1
+}
+e2e_no_popup_menu() { ! e2e_popup_menu >/dev/null; }
+
+# e2e_client_list PROPERTY: the window manager's clients in that property's order, as numbers.
+e2e_client_list() {
+  xprop -root "$1" 2>/dev/null | sed 's/.*#//; s/,/ /g' | tr ' ' '\n' | grep '^0x' | while read -r w; do
+    echo $((w))
+  done
+}
+
+# e2e_below A B: window A lies below window B in the window manager's stacking order.
+e2e_below() {
+  local list pos_a pos_b
+  list=$(e2e_client_list _NET_CLIENT_LIST_STACKING)
+  pos_a=$(grep -nx "$1" <<<"$list" | cut -d: -f1)
+  pos_b=$(grep -nx "$2" <<<"$list" | cut -d: -f1)
+  [ -n "$pos_a" ] && [ -n "$pos_b" ] && [ "$pos_a" -lt "$pos_b" ]
+}
+
+e2e_running() { kill -0 "$CHIRPEL_PID" 2>/dev/null; }
+
+# e2e_reg_value NAME: the value's line in the settings file.
+e2e_reg_value() { grep -F "\"$1\"=" "$E2E_USERREG" 2>/dev/null; }
+
+# e2e_wave_facts FILE: "format channels rate bits seconds loud_seconds frequency rms" of a PCM
+# wave file; the frequency is counted over the loud part (20 ms blocks above a tenth of the peak).
+e2e_wave_facts() {
+  python3 - "$1" <<'EOF'
+import struct, sys, wave
+
+path = sys.argv[1]
+with open(path, "rb") as f:
+    head = f.read(4096)
+if head[:4] != b"RIFF" or head[8:12] != b"WAVE":
+    sys.exit("not a RIFF WAVE file")
+pos = 12
+fmt = None
+while pos + 8 <= len(head):
+    cid, size = head[pos:pos + 4], struct.unpack("<I", head[pos + 4:pos + 8])[0]
+    if cid == b"fmt ":
+        fmt = struct.unpack("<HHIIHH", head[pos + 8:pos + 24])
+        break
+    pos += 8 + size + (size & 1)
+if fmt is None:
+    sys.exit("no fmt chunk")
+tag, channels, rate, _, _, bits = fmt
+if tag != 1 or bits != 16:
+    print(tag, channels, rate, bits, 0, 0, 0, 0)
+    sys.exit(0)
+with wave.open(path, "rb") as w:
+    frames = w.readframes(w.getnframes())
+samples = struct.unpack("<%dh" % (len(frames) // 2), frames)[::channels]
+seconds = len(samples) / rate
+peak = max((abs(s) for s in samples), default=0)
+block = max(1, rate // 50)
+loud = [i for i in range(0, len(samples), block)
+        if peak > 300 and max(abs(s) for s in samples[i:i + block]) > peak / 10]
+span = samples[loud[0]:loud[-1] + block] if loud else []
+# Upward crossings with a hysteresis of a twentieth of the peak, so that noise around zero
+# does not count.
+ups, rms_sum, threshold = 0, 0.0, peak / 20
+state = bool(span) and span[0] > 0
+for s in span:
+    if state and s < -threshold:
+        state = False
+    elif not state and s > threshold:
+        state = True
+        ups += 1
+    rms_sum += s * s
+loud_seconds = len(span) / rate
+freq = ups / loud_seconds if loud_seconds else 0
+rms = (rms_sum / len(span)) ** 0.5 / 32768 if span else 0
+print(tag, channels, rate, bits, "%.3f" % seconds, "%.3f" % loud_seconds, "%.1f" % freq, "%.4f" % rms)
+EOF
+}
+
+# e2e_near VALUE LOW HIGH: LOW <= VALUE <= HIGH for decimal numbers.
+e2e_near() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN {exit !(v >= lo && v <= hi)}'; }
+
+# Ends the test: the desktop down, the work folder gone, the verdict.
+e2e_finish() {
+  local name=$1
+  desktop_stop
+  if [ "$E2E_FAILURES" -ne 0 ]; then
+    e2e_log "kept $E2E_WORK for inspection"
+    echo "$name: $E2E_FAILURES check(s) failed" >&2
+    exit 1
+  fi
+  rm -rf "$E2E_WORK"
+  echo "$name: all checks passed"
+}
