@@ -50,10 +50,6 @@ TDesktopWindow::TDesktopWindow(TTolvyProperties *profile, platform::SystemServic
     // The stretched picture paints every pixel: nothing is erased before it, so nothing flickers.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    if (ui->imgBkg->pixmap().isNull()) {
-        ui->imgBkg->setAutoFillBackground(true);
-        ui->imgBkg->setStyleSheet(QStringLiteral("background: #9edcff;"));
-    }
 
     for (QWidget *w : {ui->Image1, ui->Label1, ui->LClose, ui->LConfigure})
         w->installEventFilter(this);
@@ -127,8 +123,23 @@ void TDesktopWindow::CursorTimerTimer()
     if (TTolvyProperties *profile = Profile()) UpdateHandCursor(*profile, QGuiApplication::mouseButtons());
 }
 
+void TDesktopWindow::LoadBackdrop()
+{
+    if (!ui->imgBkg->pixmap().isNull() || ui->imgBkg->autoFillBackground()) return;
+    const QPixmap picture(QStringLiteral(":/chirpel/art/backdrop.png"));
+    if (!picture.isNull()) {
+        ui->imgBkg->setPixmap(picture);
+    } else {
+        ui->imgBkg->setAutoFillBackground(true);
+        ui->imgBkg->setStyleSheet(QStringLiteral("background: #9edcff;"));
+    }
+}
+
 void TDesktopWindow::showEvent(QShowEvent *event)
 {
+    // The full-screen picture is decoded when the shield first shows, not at every start: most
+    // starts never show it, and decoding it takes longer than building all the other windows.
+    LoadBackdrop();
     QWidget::showEvent(event);
     // A window that the window system maps again (another desktop) was never hidden by the
     // program: only the program's own show and hide move the lock.

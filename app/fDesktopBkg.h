@@ -63,6 +63,8 @@ private:
     void LCloseMouseDown(const QMouseEvent &event);
     void LConfigureMouseDown();
     void CursorTimerTimer();
+    // The backdrop picture, or a plain sky colour when it cannot be read.
+    void LoadBackdrop();
 
     TTolvyProperties *Profile() const;
     // Puts the window back where the program placed it after the window manager moved, sized,

@@ -78,7 +78,6 @@ TEST_F(Shield, ShowsItsTextsAndLiesBeneathOtherWindowsWithoutTakingTheFocus)
               QStringLiteral("Press and hold the Ctrl key, then click an item below:"));
     EXPECT_EQ(label("LClose")->text(), QStringLiteral("Close Chirpel"));
     EXPECT_EQ(label("LConfigure")->text(), QStringLiteral("Configure the program"));
-    EXPECT_FALSE(label("imgBkg")->pixmap().isNull());
     EXPECT_FALSE(label("Image1")->pixmap().isNull());
 
     const Qt::WindowFlags flags = shield.windowFlags();
@@ -87,6 +86,19 @@ TEST_F(Shield, ShowsItsTextsAndLiesBeneathOtherWindowsWithoutTakingTheFocus)
     EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(shield.testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_TRUE(shield.testAttribute(Qt::WA_OpaquePaintEvent));
+}
+
+TEST_F(Shield, DecodesItsFullScreenPictureOnlyWhenFirstShown)
+{
+    EXPECT_TRUE(label("imgBkg")->pixmap().isNull()) << "a start without the shield pays for no backdrop";
+    shield.show();
+    EXPECT_FALSE(label("imgBkg")->pixmap().isNull());
+    EXPECT_FALSE(label("imgBkg")->autoFillBackground()) << "the picture was read, no plain colour stands in";
+    const qint64 picture = label("imgBkg")->pixmap().cacheKey();
+    shield.hide();
+    shield.show();
+    EXPECT_EQ(label("imgBkg")->pixmap().cacheKey(), picture)
+        << "shown again, the picture is not decoded again";
 }
 
 TEST_F(Shield, CloseChirpelBeepsForEveryPressButAParentsCtrlLeftPress)
