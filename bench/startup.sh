@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up time: from the start of the process to its first painted window, chirpel against a
-# plain Qt window (minimal_window), measured together by hyperfine on a private X desktop
+# plain Qt window (minimal_window) and, for scale, the same window showing a line of text
+# (minimal_window --text: what loading fonts alone adds), measured together by hyperfine on a private X desktop
 # (Xvfb + openbox) with the private test sound server, as a new user (empty settings).
 #   bench/startup.sh <build dir> [hyperfine options...]     (e.g. build/dev --runs 40)
 # Goal: chirpel takes at most 1.3 times as long as the plain window.
@@ -38,15 +39,17 @@ export CHIRPEL_EXIT_AFTER_FIRST_PAINT=1
 
 hyperfine -N --warmup 3 --runs 30 --export-json "$work/startup.json" "$@" \
   -n chirpel "$build/bin/chirpel" \
-  -n minimal_window "$build/bin/minimal_window"
+  -n minimal_window "$build/bin/minimal_window" \
+  -n "minimal_window --text" "$build/bin/minimal_window --text"
 
 python3 - "$work/startup.json" <<'EOF'
 import json, sys
 results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
-chirpel, minimal = results["chirpel"], results["minimal_window"]
+chirpel, minimal, text = (results[n] for n in ("chirpel", "minimal_window", "minimal_window --text"))
 ratio = chirpel["mean"] / minimal["mean"]
-print("first painted window: chirpel %.1f ms (median %.1f), minimal_window %.1f ms (median %.1f)"
-      % (chirpel["mean"] * 1e3, chirpel["median"] * 1e3, minimal["mean"] * 1e3, minimal["median"] * 1e3))
+for name, r in (("chirpel", chirpel), ("minimal_window", minimal), ("minimal_window --text", text)):
+    print("first painted window: %-22s %6.1f ms (median %6.1f)" % (name, r["mean"] * 1e3, r["median"] * 1e3))
+print("minimal_window --text / minimal_window = %.2f" % (text["mean"] / minimal["mean"]))
 print("chirpel / minimal_window = %.2f (goal: at most 1.30)%s"
       % (ratio, "" if ratio <= 1.3 else "  -- ABOVE THE GOAL"))
 EOF
