@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         TMemoryStream stream(bytes);
         uint32_t dataSize = 0;
         const bool read = ReadPcmWaveHeader(stream, header, dataSize);
-        if (read && stream.Position() > size)
-            std::abort(); // the data cannot start beyond the file
+        if (read && stream.Position() > size) std::abort(); // the data cannot start beyond the file
         // Designing a resampler for a new pair of rates takes milliseconds, most of a run: the
         // conversion sees one of the common rates instead (the header above saw the real one).
         if (read && IsPlainPcm(header)) {

@@ -2,8 +2,8 @@
 // place.
 #include "sound/WaveConvert.h"
 
-#include "fakes/TestPaths.h"
 #include "WaveConvertSamples.h"
+#include "fakes/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
