@@ -10,7 +10,7 @@
 # 2. hyperfine's own summary of both commands.
 # 3. Peak resident memory from /usr/bin/time -v, against 2.2 x file size + 16 MiB.
 # chirpel-pack rewrites its file in place, so every run packs a fresh copy of the sample; the copy
-# is made before the clock starts.
+# is made and synced to disk before the clock starts.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build/dev}" && pwd)
@@ -39,7 +39,12 @@ def timed(argv):
     return elapsed
 
 def fresh_copy():
+    # Written out before the clock starts, so that both programs read a file that is settled in
+    # the page cache, as a message recorded a while ago is.
     shutil.copyfile(f"{sample}.wav", ours[1])
+    fd = os.open(ours[1], os.O_RDONLY)
+    os.fsync(fd)
+    os.close(fd)
 
 for _ in range(3):  # warm-up: page cache, dynamic loader
     fresh_copy(); timed(ours); timed(sox)
@@ -58,7 +63,7 @@ print(f"paired runs: {pairs}; median wall chirpel-pack {statistics.median(t_ours
 print(f"ratio chirpel-pack/sox: median {statistics.median(ratios):.3f} (quartiles {q[0]:.3f}..{q[2]:.3f})")
 EOF
     if command -v hyperfine > /dev/null; then
-        hyperfine -N --style basic --warmup 3 --runs 20 --prepare "cp $sample.wav $sample.pack.wav" \
+        hyperfine -N --style basic --warmup 3 --runs 20 --prepare "cp $sample.wav $sample.pack.wav && sync $sample.pack.wav" \
             "$pack $sample.pack.wav" "sox $sample.wav -r 8000 -c 1 -e gsm-full-rate $sample.sox.wav" 2>&1 |
             grep -E "Benchmark|Time|±|faster" || true
     fi

@@ -82,10 +82,16 @@ void TStream::WriteUInt32(uint32_t value)
 
 size_t TMemoryStream::Read(void *buffer, size_t count)
 {
-    if (count == 0 || FPosition >= FBytes.size()) return 0;
-    const size_t n = std::min<uint64_t>(count, FBytes.size() - FPosition);
-    std::memcpy(buffer, FBytes.data() + FPosition, n);
+    const size_t n = ReadAt(FPosition, buffer, count);
     FPosition += n;
+    return n;
+}
+
+size_t TMemoryStream::ReadAt(uint64_t position, void *buffer, size_t count) const
+{
+    if (count == 0 || position >= FBytes.size()) return 0;
+    const size_t n = std::min<uint64_t>(count, FBytes.size() - position);
+    std::memcpy(buffer, FBytes.data() + position, n);
     return n;
 }
 
@@ -148,18 +154,24 @@ TFileStream::~TFileStream()
 
 size_t TFileStream::Read(void *buffer, size_t count)
 {
+    const size_t n = ReadAt(FPosition, buffer, count);
+    FPosition += n;
+    return n;
+}
+
+size_t TFileStream::ReadAt(uint64_t position, void *buffer, size_t count) const
+{
     auto *bytes = static_cast<uint8_t *>(buffer);
     size_t done = 0;
     while (done < count) {
-        if (FPosition > uint64_t(LLONG_MAX)) break;
-        const ssize_t n = ::pread(FHandle, bytes + done, count - done, off_t(FPosition));
+        if (position + done > uint64_t(LLONG_MAX)) break;
+        const ssize_t n = ::pread(FHandle, bytes + done, count - done, off_t(position + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             fail("Cannot read file", FFileName, errno);
         }
         if (n == 0) break;
         done += size_t(n);
-        FPosition += uint64_t(n);
     }
     return done;
 }

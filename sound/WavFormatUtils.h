@@ -30,6 +30,9 @@ public:
     // Moves to `position`; beyond the end a later write fills the gap with zeros.
     virtual void Seek(uint64_t position) = 0;
     virtual uint64_t Size() const = 0;
+    // Reads up to `count` bytes at `position` without moving the stream; fewer only at the end.
+    // Several threads may call it at once, while nothing writes to the stream.
+    virtual size_t ReadAt(uint64_t position, void *buffer, size_t count) const = 0;
 
     bool ReadExact(void *buffer, size_t count) { return Read(buffer, count) == count; }
     void WriteUInt16(uint16_t value);
@@ -47,6 +50,7 @@ public:
     uint64_t Position() const override { return FPosition; }
     void Seek(uint64_t position) override { FPosition = position; }
     uint64_t Size() const override { return FBytes.size(); }
+    size_t ReadAt(uint64_t position, void *buffer, size_t count) const override;
 
     const std::vector<uint8_t> &Bytes() const { return FBytes; }
 
@@ -76,6 +80,7 @@ public:
     uint64_t Position() const override { return FPosition; }
     void Seek(uint64_t position) override { FPosition = position; }
     uint64_t Size() const override;
+    size_t ReadAt(uint64_t position, void *buffer, size_t count) const override;
 
 private:
     std::string FFileName;

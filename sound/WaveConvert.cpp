@@ -2,10 +2,11 @@
 #include "sound/WaveConvert.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
 #include <cstring>
 #include <limits>
-#include <mutex>
+#include <numeric>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -28,16 +29,17 @@ namespace {
 
 // Room the intermediate format gets from the first suggestion.
 constexpr uint32_t IntermediateFormatRoom = 19;
-// Blocks a second-stage stream takes at a time: small, so that the work left when the first
-// stage ends can be shared out evenly.
-constexpr uint32_t PieceBlocks = 32;
-// Blocks a second encoder converts, and throws away, before the block it starts at: 1.28 s of
-// sound, after which its state matches that of an encoder that ran from the start (measured on
-// speech: identical output from then on).
-constexpr uint32_t WarmUpBlocks = 64;
-
-// Blocks below which the second stage runs on the calling thread after the first: 8 seconds.
-constexpr uint32_t MinThreadedBlocks = 200;
+// Source bytes a lane reads and converts at a time. Small buffers stay in the cache and are used
+// again and again; fresh memory for a whole chunk would cost a page fault every 4 KiB.
+constexpr uint32_t SliceBytes = 32768;
+// Blocks the second lane encodes and throws away before its own first block, so that the
+// encoder's state has settled into the sound: its filters remember about a tenth of a second.
+constexpr uint64_t WarmUpBlocks = 8;
+// Intermediate samples the second lane's resampler gives out, and that are thrown away, before
+// the warm-up: the resampler starts from silence, and its filter reaches back about 70 ms.
+constexpr uint64_t PreRollSamples = 2000;
+// Below this many blocks (4 s) one lane converts the message: a thread would cost more than it saves.
+constexpr uint64_t MinTwoLaneBlocks = 100;
 
 constexpr uint64_t NoLimit = std::numeric_limits<uint64_t>::max();
 
@@ -71,377 +73,351 @@ struct TStepError {
     explicit operator bool() const { return Step != nullptr; }
 };
 
-// Intermediate PCM, handed from the first stage to the second.
-struct TTape {
-    std::mutex Lock;
-    std::condition_variable Changed;
-    std::vector<uint8_t> Bytes; // 16-bit samples
-    bool Finished = false;      // the first stage has given out everything
-    bool Abort = false;         // a step failed: both stages stop
-    uint64_t Claimed = 0;       // samples the worker has taken
-    uint64_t Limit = NoLimit;   // samples the worker may take; the rest belong to the second encoder
-
-    uint64_t Samples() const { return Bytes.size() / 2; }
+// The stretch of the message one lane converts.
+struct TLanePlan {
+    uint64_t FromFrame = 0;         // the first source frame it reads
+    uint64_t SkipSamples = 0;       // intermediate samples it drops first: the resampler's start
+    uint64_t DiscardBlocks = 0;     // blocks it encodes and drops next: the encoder's warm-up
+    uint64_t LimitBlocks = NoLimit; // blocks it keeps at most; without a limit it runs to the end
+                                    // of the sound and fills up a last partial block with silence
+    uint64_t BlockSamples = 0;      // intermediate samples per block the plan counts with (0: any)
 };
 
-// A second-stage stream with its header, its buffers and what it has produced.
-class TEncodeLane {
+// Both stages over one stretch of the message: its own two streams, small buffers used over and
+// over, and the compressed blocks it keeps.
+class TLane {
 public:
-    explicit TEncodeLane(AudioCompression &acm) : FAcm(acm) {}
-
-    uint32_t Open(const WaveFormatEx &from, const WaveFormatEx &to)
+    TLane(AudioCompression &acm, const WaveFormatEx &source, const WaveFormatEx &middle,
+          const WaveFormatEx &dest)
+        : FAcm(acm), FSource(source), FMiddle(middle), FDest(dest)
     {
-        return FAcm.streamOpen(FStream, from, to, AcmOpenNonRealtime);
+    }
+    ~TLane() { Abandon(); }
+    TLane(const TLane &) = delete;
+    TLane &operator=(const TLane &) = delete;
+
+    // Opens and prepares the lane's streams and runs it; Error holds the step that failed.
+    void Convert(const TStream &source, uint64_t dataStart, uint64_t endFrame, const TLanePlan &plan,
+                 std::atomic<bool> &abort)
+    {
+        if (TStepError e = Open()) return Fail(e, abort);
+        if (TStepError e = Prepare()) return Fail(e, abort);
+        // Lanes that meet must count the same samples to a block.
+        if (plan.BlockSamples != 0 && plan.BlockSamples != BlockSamples())
+            return Fail({"Convert # 2", AcmNotPossible}, abort);
+        Run(source, dataStart, endFrame, plan, abort);
     }
 
-    // Intermediate bytes that make one block of `blockAlign` bytes (even: whole samples); 0 when
-    // the codec does not say.
-    uint32_t SourceBytesPerBlock(uint32_t blockAlign)
+    // Unprepares both headers with the lengths they were prepared with.
+    TStepError Unprepare()
     {
-        uint32_t bytes = 0;
-        FAcm.streamSize(FStream, blockAlign, bytes, AcmSizeDestination);
-        return bytes & ~1u;
-    }
-
-    // Buffers for `pieceBytes` of input and the codec's room for them, prepared.
-    uint32_t Prepare(uint32_t pieceBytes)
-    {
-        uint32_t outBytes = 0;
-        FAcm.streamSize(FStream, pieceBytes, outBytes, AcmSizeSource);
-        In.assign(pieceBytes, 0);
-        FOut.assign(outBytes, 0);
-        FHeader.source = In.data();
-        FHeader.sourceLength = pieceBytes;
-        FHeader.destination = FOut.data();
-        FHeader.destinationLength = outBytes;
-        const uint32_t result = FAcm.streamPrepareHeader(FStream, FHeader);
-        FPrepared = result == AcmNoError;
-        return result;
-    }
-
-    // Converts the first `bytes` of In; keeps the output unless `discard`.
-    TStepError Convert(uint32_t bytes, bool end, bool discard = false)
-    {
-        FHeader.sourceLength = bytes;
-        FHeader.destinationLength = uint32_t(FOut.size());
-        const uint32_t result =
-            FAcm.streamConvert(FStream, FHeader, AcmConvertBlockAlign | (end ? AcmConvertEnd : 0));
-        if (result != AcmNoError) return {"Convert # 2", result};
-        FAcm.streamReset(FStream);
-        // Pieces hold whole blocks, or the end of the sound: a codec that leaves some of it
-        // would lose sound.
-        if (FHeader.sourceLengthUsed != bytes) return {"Convert # 2", AcmNotPossible};
-        if (!discard) Result.insert(Result.end(), FOut.data(), FOut.data() + FHeader.destinationLengthUsed);
+        FHeader1.sourceLength = FHeader1.preparedSourceLength;
+        FHeader1.destinationLength = FHeader1.preparedDestinationLength;
+        FPrepared1 = false;
+        if (uint32_t r = FAcm.streamUnprepareHeader(FStream1, FHeader1)) return {"UnPrepareHeader # 1", r};
+        FHeader2.sourceLength = FHeader2.preparedSourceLength;
+        FHeader2.destinationLength = FHeader2.preparedDestinationLength;
+        FPrepared2 = false;
+        if (uint32_t r = FAcm.streamUnprepareHeader(FStream2, FHeader2)) return {"UnPrepareHeader # 2", r};
+        FSourceBuffer = {};
+        FMiddleBuffer = {};
+        FEncodeBuffer = {};
+        FOutBuffer = {};
         return {};
     }
 
-    uint32_t Unprepare()
+    TStepError Close()
     {
-        FHeader.sourceLength = FHeader.preparedSourceLength;
-        FHeader.destinationLength = FHeader.preparedDestinationLength;
-        FPrepared = false;
-        return FAcm.streamUnprepareHeader(FStream, FHeader);
-    }
-
-    uint32_t Close()
-    {
-        const AcmStream stream = std::exchange(FStream, nullptr);
-        return FAcm.streamClose(stream);
+        if (uint32_t r = FAcm.streamClose(std::exchange(FStream1, nullptr)))
+            return {"Return code Close # 1 in DoubleConvert", r};
+        if (uint32_t r = FAcm.streamClose(std::exchange(FStream2, nullptr))) return {"Close # 2", r};
+        return {};
     }
 
     // After a failure: releases whatever is still held, ignoring results.
     void Abandon()
     {
-        if (FPrepared) Unprepare();
-        if (FStream) Close();
-    }
-
-    ~TEncodeLane() { Abandon(); }
-
-    std::vector<uint8_t> In;
-    std::vector<uint8_t> Result;
-
-private:
-    AudioCompression &FAcm;
-    AcmStream FStream = nullptr;
-    AcmStreamHeader FHeader;
-    std::vector<uint8_t> FOut;
-    bool FPrepared = false;
-};
-
-// Steps 7 to 15 of the conversion: the streams, the chunk loop and the release of everything,
-// in an order that keeps each step's name for its failure.
-class TDoubleConversion {
-public:
-    TDoubleConversion(AudioCompression &acm, const WaveFormatEx &source, const WaveFormatEx &middle,
-                      const WaveFormatEx &dest, const TChunkEvent &onChunk)
-        : FAcm(acm), FSource(source), FMiddle(middle), FDest(dest), FOnChunk(onChunk), FWorker(acm)
-    {
-    }
-
-    ~TDoubleConversion()
-    {
-        StopWorker();
         if (FPrepared1) {
             FHeader1.sourceLength = FHeader1.preparedSourceLength;
             FHeader1.destinationLength = FHeader1.preparedDestinationLength;
             FAcm.streamUnprepareHeader(FStream1, FHeader1);
+            FPrepared1 = false;
         }
-        FWorker.Abandon();
-        if (FStream1) FAcm.streamClose(FStream1);
+        if (FPrepared2) {
+            FHeader2.sourceLength = FHeader2.preparedSourceLength;
+            FHeader2.destinationLength = FHeader2.preparedDestinationLength;
+            FAcm.streamUnprepareHeader(FStream2, FHeader2);
+            FPrepared2 = false;
+        }
+        if (FStream1) FAcm.streamClose(std::exchange(FStream1, nullptr));
+        if (FStream2) FAcm.streamClose(std::exchange(FStream2, nullptr));
     }
 
-    // Converts `dataSize` bytes of `source` and writes the compressed bytes to `dest`.
-    TStepError Run(TStream &source, uint32_t dataSize, TStream &dest, uint32_t &written)
+    // Intermediate samples per compressed block, once prepared; 0 when the codec does not say.
+    uint64_t BlockSamples() const { return FBlockBytes / 2; }
+
+    std::vector<uint8_t> Result;
+    TStepError Error;
+
+private:
+    TStepError Open()
     {
         if (uint32_t r = FAcm.streamOpen(FStream1, FSource, FMiddle, AcmOpenNonRealtime))
             return {"Open # 1", r};
-        if (uint32_t r = FWorker.Open(FMiddle, FDest)) return {"Open # 2", r};
+        if (uint32_t r = FAcm.streamOpen(FStream2, FMiddle, FDest, AcmOpenNonRealtime))
+            return {"Open # 2", r};
+        return {};
+    }
 
+    TStepError Prepare()
+    {
         const uint32_t align = FSource.blockAlign;
-        const uint32_t chunk = ConversionChunkSize(dataSize, FSource.blockAlign);
-        // A data chunk may be shorter than it says: the buffers need only hold what is there. A
-        // chunk may follow a part of a frame that the previous one could not convert.
-        const uint64_t available = source.Size() > source.Position() ? source.Size() - source.Position() : 0;
-        const auto sourceRoom = uint32_t(std::min<uint64_t>(chunk, available) + align - 1);
+        const uint32_t sourceRoom = std::max(SliceBytes - SliceBytes % align, align);
         uint32_t middleRoom = 0;
         FAcm.streamSize(FStream1, sourceRoom, middleRoom, AcmSizeSource);
-        FBlockBytes = FWorker.SourceBytesPerBlock(FDest.blockAlign);
-        const uint32_t pieceBytes =
-            FBlockBytes ? PieceBlocks * FBlockBytes : std::max<uint32_t>(middleRoom, 2);
+        FAcm.streamSize(FStream2, FDest.blockAlign, FBlockBytes, AcmSizeDestination);
+        FBlockBytes &= ~1u;
+        // Whole blocks go to the encoder; what is left of one waits for the next slice.
+        const uint32_t encodeRoom = middleRoom + std::max<uint32_t>(FBlockBytes, 2);
+        uint32_t outRoom = 0;
+        FAcm.streamSize(FStream2, encodeRoom, outRoom, AcmSizeSource);
 
         FSourceBuffer.assign(sourceRoom, 0);
         FMiddleBuffer.assign(middleRoom, 0);
+        FEncodeBuffer.assign(encodeRoom, 0);
+        FOutBuffer.assign(outRoom, 0);
         FHeader1.source = FSourceBuffer.data();
         FHeader1.sourceLength = sourceRoom;
         FHeader1.destination = FMiddleBuffer.data();
         FHeader1.destinationLength = middleRoom;
         if (uint32_t r = FAcm.streamPrepareHeader(FStream1, FHeader1)) return {"PrepareHeader # 1", r};
         FPrepared1 = true;
-        if (uint32_t r = FWorker.Prepare(pieceBytes)) return {"PrepareHeader # 2", r};
-
-        uint32_t expected = 0;
-        FAcm.streamSize(FStream1, uint32_t(std::min<uint64_t>(dataSize, available)), expected, AcmSizeSource);
-        FTape.Bytes.reserve(expected);
-
-        // A short message is encoded in a few milliseconds: handing it to another thread would cost
-        // more than it saves on a busy machine.
-        if (FBlockBytes > 0 && expected / FBlockBytes >= MinThreadedBlocks) StartWorker();
-        if (TStepError e = FirstStage(source, dataSize, chunk)) return Abort(e);
-        const uint64_t splitBlock = Finish();
-        TEncodeLane helper(FAcm);
-        if (splitBlock)
-            if (TStepError e = SecondEncoder(helper, splitBlock, pieceBytes)) return Abort(e);
-        StopWorker();
-        if (FWorkerError) return FWorkerError;
-
-        dest.Write(FWorker.Result.data(), FWorker.Result.size());
-        dest.Write(helper.Result.data(), helper.Result.size());
-        written = uint32_t(FWorker.Result.size() + helper.Result.size());
-
-        FHeader1.sourceLength = FHeader1.preparedSourceLength;
-        FHeader1.destinationLength = FHeader1.preparedDestinationLength;
-        FPrepared1 = false;
-        if (uint32_t r = FAcm.streamUnprepareHeader(FStream1, FHeader1)) return {"UnPrepareHeader # 1", r};
-        if (uint32_t r = FWorker.Unprepare()) return {"UnPrepareHeader # 2", r};
-        FSourceBuffer = {};
-        FMiddleBuffer = {};
-        FTape.Bytes = {};
-        if (uint32_t r = FAcm.streamClose(std::exchange(FStream1, nullptr)))
-            return {"Return code Close # 1 in DoubleConvert", r};
-        if (uint32_t r = FWorker.Close()) return {"Close # 2", r};
+        FHeader2.source = FEncodeBuffer.data();
+        FHeader2.sourceLength = encodeRoom;
+        FHeader2.destination = FOutBuffer.data();
+        FHeader2.destinationLength = outRoom;
+        if (uint32_t r = FAcm.streamPrepareHeader(FStream2, FHeader2)) return {"PrepareHeader # 2", r};
+        FPrepared2 = true;
         return {};
     }
 
-private:
-    // Reads the data in chunks, converts each to the intermediate format and puts it on the tape.
-    TStepError FirstStage(TStream &source, uint32_t dataSize, uint32_t chunk)
+    // Converts source frames from the plan's first to `endFrame` (or, with a limit, until the
+    // blocks are all there) of the data at `dataStart`. Stops early when `abort` is set; sets it
+    // on a failure, which Error then holds.
+    void Run(const TStream &source, uint64_t dataStart, uint64_t endFrame, const TLanePlan &plan,
+             std::atomic<bool> &abort)
     {
-        const uint32_t align = FSource.blockAlign;
+        FPlan = plan;
+        if (plan.LimitBlocks != NoLimit) Result.reserve(plan.LimitBlocks * FDest.blockAlign);
+        const uint64_t align = FSource.blockAlign;
+        uint64_t at = plan.FromFrame * align;
+        const uint64_t end = endFrame * align;
         uint32_t carried = 0;
-        uint32_t remaining = dataSize;
-        uint32_t index = 0;
-        do {
-            const uint32_t requested = std::min(chunk, remaining);
-            // Never more than the buffer holds, should the file have grown meanwhile.
-            const uint32_t room = uint32_t(FSourceBuffer.size()) - carried;
-            const auto read =
-                uint32_t(source.Read(FSourceBuffer.data() + carried, std::min(requested, room)));
-            const bool last = remaining == requested;
-            FHeader1.sourceLength = carried + read;
+        bool sourceDone = false;
+        while (!sourceDone && !Full()) {
+            const auto want = uint32_t(std::min<uint64_t>(FSourceBuffer.size() - carried, end - at));
+            const size_t got = source.ReadAt(dataStart + at, FSourceBuffer.data() + carried, want);
+            at += got;
+            sourceDone = at >= end || got < want;
+            // Only the lane that runs to the end gives out the resampler's history.
+            const bool last = sourceDone && plan.LimitBlocks == NoLimit;
+            FHeader1.sourceLength = carried + uint32_t(got);
             FHeader1.destinationLength = FHeader1.preparedDestinationLength;
             const uint32_t flags = AcmConvertBlockAlign | (last ? AcmConvertEnd : 0);
-            if (uint32_t r = FAcm.streamConvert(FStream1, FHeader1, flags)) return {"Convert # 1", r};
+            if (uint32_t r = FAcm.streamConvert(FStream1, FHeader1, flags))
+                return Fail({"Convert # 1", r}, abort);
             FAcm.streamReset(FStream1);
-            // What does not fill a frame waits for the next chunk; more than that would be lost.
+            // What does not fill a frame waits for the next slice; more than that would be lost.
             carried = FHeader1.sourceLength - FHeader1.sourceLengthUsed;
-            if (carried >= align) return {"Convert # 1", AcmNotPossible};
+            if (carried >= align) return Fail({"Convert # 1", AcmNotPossible}, abort);
             if (carried > 0)
                 std::memmove(FSourceBuffer.data(), FSourceBuffer.data() + FHeader1.sourceLengthUsed, carried);
-            Publish(FHeader1.destinationLengthUsed);
-            // The resampler's history might not have fitted after the last chunk: give out the rest.
+            if (TStepError e = Take(FHeader1.destinationLengthUsed)) return Fail(e, abort);
+            // The resampler's history might not have fitted after the last slice: give out the rest.
             while (last && FHeader1.destinationLengthUsed == FHeader1.destinationLength &&
                    FHeader1.destinationLength > 0) {
                 FHeader1.sourceLength = 0;
                 if (uint32_t r = FAcm.streamConvert(FStream1, FHeader1, AcmConvertBlockAlign | AcmConvertEnd))
-                    return {"Convert # 1", r};
-                Publish(FHeader1.destinationLengthUsed);
+                    return Fail({"Convert # 1", r}, abort);
+                if (TStepError e = Take(FHeader1.destinationLengthUsed)) return Fail(e, abort);
             }
-            if (FOnChunk) FOnChunk(TChunkInfo{index, requested, read});
-            if (WorkerFailed()) return {};
-            remaining -= requested;
-            ++index;
-        } while (remaining > 0);
+            if (abort.load(std::memory_order_relaxed)) return;
+        }
+        if (plan.LimitBlocks != NoLimit) {
+            // The other lane goes on from here: this one must have given all its blocks.
+            if (!Full()) Fail({"Convert # 2", AcmNotPossible}, abort);
+            return;
+        }
+        if (FPending > 0)
+            if (TStepError e = Encode(FPending, true)) return Fail(e, abort);
+    }
+
+    bool Full() const { return FKept >= FPlan.LimitBlocks; }
+
+    void Fail(TStepError error, std::atomic<bool> &abort)
+    {
+        Error = error;
+        abort = true;
+    }
+
+    // Passes `bytes` of intermediate sound from the middle buffer on to the encoder, after the
+    // samples the plan skips, in whole blocks.
+    TStepError Take(uint32_t bytes)
+    {
+        const uint8_t *from = FMiddleBuffer.data();
+        const auto skip = uint32_t(std::min<uint64_t>(FPlan.SkipSamples * 2, bytes));
+        FPlan.SkipSamples -= skip / 2;
+        from += skip;
+        bytes -= skip;
+        std::memcpy(FEncodeBuffer.data() + FPending, from, bytes);
+        FPending += bytes;
+        if (FBlockBytes == 0) return Encode(FPending, false);
+        while (FPending >= FBlockBytes && !Full()) {
+            uint64_t blocks = FPending / FBlockBytes;
+            if (FPlan.DiscardBlocks > 0) blocks = std::min(blocks, FPlan.DiscardBlocks);
+            blocks = std::min(blocks, FPlan.LimitBlocks - FKept);
+            if (TStepError e = Encode(uint32_t(blocks * FBlockBytes), false)) return e;
+        }
         return {};
     }
 
-    void Publish(uint32_t bytes)
+    // Encodes the first `bytes` of the encoder's buffer and keeps what comes out, unless it is
+    // still warming up.
+    TStepError Encode(uint32_t bytes, bool end)
     {
-        {
-            std::lock_guard lock(FTape.Lock);
-            FTape.Bytes.insert(FTape.Bytes.end(), FMiddleBuffer.data(), FMiddleBuffer.data() + bytes);
+        FHeader2.sourceLength = bytes;
+        FHeader2.destinationLength = FHeader2.preparedDestinationLength;
+        const uint32_t flags = AcmConvertBlockAlign | (end ? AcmConvertEnd : 0);
+        if (uint32_t r = FAcm.streamConvert(FStream2, FHeader2, flags)) return {"Convert # 2", r};
+        FAcm.streamReset(FStream2);
+        // Whole blocks went in, or the end of the sound: a codec that left some would lose sound.
+        if (FHeader2.sourceLengthUsed != bytes) return {"Convert # 2", AcmNotPossible};
+        const uint64_t blocks = FBlockBytes ? bytes / FBlockBytes : 0;
+        if (FPlan.DiscardBlocks > 0) {
+            FPlan.DiscardBlocks -= std::min(blocks, FPlan.DiscardBlocks);
+        } else {
+            Result.insert(Result.end(), FOutBuffer.data(),
+                          FOutBuffer.data() + FHeader2.destinationLengthUsed);
+            FKept += blocks;
         }
-        FTape.Changed.notify_one();
-    }
-
-    bool WorkerFailed()
-    {
-        std::lock_guard lock(FTape.Lock);
-        return FTape.Abort;
-    }
-
-    // Ends the first stage. When enough blocks are still to be encoded, the back part of them is
-    // taken from the worker for a second encoder on this thread; returns the block it starts at
-    // (0: none).
-    uint64_t Finish()
-    {
-        uint64_t split = 0;
-        {
-            std::lock_guard lock(FTape.Lock);
-            if (FTape.Abort) return 0;
-            const uint64_t blockSamples = FBlockBytes / 2;
-            if (FThreaded && blockSamples > 0) {
-                const uint64_t total = (FTape.Samples() + blockSamples - 1) / blockSamples;
-                const uint64_t done = (FTape.Claimed + blockSamples - 1) / blockSamples;
-                // Each side ends up with the same number of blocks, the second encoder's warm-up
-                // counted.
-                if (total - done > 2 * WarmUpBlocks) {
-                    split = (done + total + WarmUpBlocks) / 2;
-                    FTape.Limit = split * blockSamples;
-                }
-            }
-            FTape.Finished = true;
-        }
-        FTape.Changed.notify_all();
-        if (!FThreaded) WorkerRun();
-        return split;
-    }
-
-    // Encodes from block `first` to the end on this thread, with a stream of its own that first
-    // runs over the blocks just before, so that it continues the sound as the worker would have.
-    TStepError SecondEncoder(TEncodeLane &lane, uint64_t first, uint32_t pieceBytes)
-    {
-        if (uint32_t r = lane.Open(FMiddle, FDest)) return {"Open # 2", r};
-        if (uint32_t r = lane.Prepare(pieceBytes)) return {"PrepareHeader # 2", r};
-        // The tape no longer changes once the first stage has finished.
-        const uint64_t blockBytes = FBlockBytes;
-        const uint64_t from = (first > WarmUpBlocks ? first - WarmUpBlocks : 0) * blockBytes;
-        const uint64_t start = first * blockBytes;
-        const uint64_t end = FTape.Bytes.size();
-        for (uint64_t at = from; at < end;) {
-            const bool warmUp = at < start;
-            const uint64_t count = std::min<uint64_t>(pieceBytes, (warmUp ? start : end) - at);
-            std::memcpy(lane.In.data(), FTape.Bytes.data() + at, count);
-            at += count;
-            if (TStepError e = lane.Convert(uint32_t(count), !warmUp && at == end, warmUp)) return e;
-            if (WorkerFailed()) return {};
-        }
-        if (uint32_t r = lane.Unprepare()) return {"UnPrepareHeader # 2", r};
-        if (uint32_t r = lane.Close()) return {"Close # 2", r};
+        FPending -= bytes;
+        if (FPending > 0) std::memmove(FEncodeBuffer.data(), FEncodeBuffer.data() + bytes, FPending);
         return {};
-    }
-
-    void StartWorker()
-    {
-        try {
-            FThread = std::thread([this] { WorkerRun(); });
-            FThreaded = true;
-        } catch (const std::system_error &) {
-            FThreaded = false; // no thread to be had: the worker's part runs here after the first stage
-        }
-    }
-
-    // The second stage: encodes whole blocks as they arrive on the tape, and at the end, unless a
-    // second encoder took over the back part, the rest with a last block filled up with silence.
-    void WorkerRun()
-    {
-        const uint64_t pieceSamples = FWorker.In.size() / 2;
-        const uint64_t blockSamples = std::max<uint64_t>(FBlockBytes / 2, 1);
-        for (;;) {
-            uint64_t count = 0;
-            bool last = false;
-            {
-                std::unique_lock lock(FTape.Lock);
-                FTape.Changed.wait(lock, [&] {
-                    return FTape.Abort || FTape.Finished || FTape.Samples() - FTape.Claimed >= blockSamples;
-                });
-                if (FTape.Abort) return;
-                const uint64_t available = std::min(FTape.Limit, FTape.Samples()) - FTape.Claimed;
-                if (FTape.Finished && FTape.Limit == NoLimit) {
-                    count = std::min(available, pieceSamples);
-                    last = count == available;
-                } else {
-                    count = std::min(available / blockSamples * blockSamples, pieceSamples);
-                    if (count == 0) return; // the second encoder has the rest
-                }
-                if (count > 0)
-                    std::memcpy(FWorker.In.data(), FTape.Bytes.data() + FTape.Claimed * 2, count * 2);
-                FTape.Claimed += count;
-            }
-            if (TStepError e = FWorker.Convert(uint32_t(count * 2), last)) {
-                Abort(e);
-                FWorkerError = e;
-                return;
-            }
-            if (last) return;
-        }
-    }
-
-    TStepError Abort(TStepError error)
-    {
-        {
-            std::lock_guard lock(FTape.Lock);
-            FTape.Abort = true;
-        }
-        FTape.Changed.notify_all();
-        return error;
-    }
-
-    void StopWorker()
-    {
-        if (!FThread.joinable()) return;
-        if (!FTape.Finished) Abort({});
-        FThread.join();
     }
 
     AudioCompression &FAcm;
     const WaveFormatEx &FSource;
     const WaveFormatEx &FMiddle;
     const WaveFormatEx &FDest;
-    const TChunkEvent &FOnChunk;
-
     AcmStream FStream1 = nullptr;
+    AcmStream FStream2 = nullptr;
     AcmStreamHeader FHeader1;
+    AcmStreamHeader FHeader2;
     bool FPrepared1 = false;
+    bool FPrepared2 = false;
+    uint32_t FBlockBytes = 0; // intermediate bytes per compressed block; 0 when the codec does not say
     std::vector<uint8_t> FSourceBuffer;
     std::vector<uint8_t> FMiddleBuffer;
-    uint32_t FBlockBytes = 0; // intermediate bytes per destination block
+    std::vector<uint8_t> FEncodeBuffer;
+    std::vector<uint8_t> FOutBuffer;
+    uint32_t FPending = 0; // intermediate bytes waiting in the encoder's buffer
+    uint64_t FKept = 0;
+    TLanePlan FPlan;
+};
 
-    TTape FTape;
-    TEncodeLane FWorker;
-    TStepError FWorkerError;
-    std::thread FThread;
-    bool FThreaded = false;
+// Steps 7 to 15 of the conversion. A message of more than a few seconds is converted by two lanes
+// side by side, each from its own place in the source: the first lane converts the front half;
+// the second starts a little before the back half, so that its resampler and its encoder have
+// settled into the sound when they reach it, and throws away what it converted before that.
+class TDoubleConversion {
+public:
+    TDoubleConversion(AudioCompression &acm, const WaveFormatEx &source, const WaveFormatEx &middle,
+                      const WaveFormatEx &dest)
+        : FSource(source), FMiddle(middle), FDest(dest), FFront(acm, source, middle, dest),
+          FBack(acm, source, middle, dest)
+    {
+    }
+
+    // Converts `dataSize` bytes of `source` from its position and writes the compressed bytes to `dest`.
+    TStepError Run(TStream &source, uint32_t dataSize, TStream &dest, uint32_t &written)
+    {
+        const uint64_t dataStart = source.Position();
+        const uint64_t available = source.Size() > dataStart ? source.Size() - dataStart : 0;
+        // A data chunk may be shorter than it says: what is there is converted.
+        const uint64_t frames = std::min<uint64_t>(dataSize, available) / FSource.blockAlign;
+        const std::optional<TLanePlan> back = BackPlan(frames);
+        TLanePlan front;
+        if (back) {
+            front.BlockSamples = back->BlockSamples;
+            front.LimitBlocks = FSplitBlock;
+        }
+
+        // The back lane sets itself up on its own thread while this one does the same.
+        std::atomic<bool> abort = false;
+        auto runBack = [&] { FBack.Convert(source, dataStart, frames, *back, abort); };
+        std::thread worker;
+        if (back) {
+            try {
+                worker = std::thread(runBack);
+            } catch (const std::system_error &) {
+                // No thread to be had: the back lane runs here after the front one.
+            }
+        }
+        FFront.Convert(source, dataStart, frames, front, abort);
+        if (worker.joinable())
+            worker.join();
+        else if (back && !FFront.Error)
+            runBack();
+        if (FFront.Error) return FFront.Error;
+        if (FBack.Error) return FBack.Error;
+
+        dest.Write(FFront.Result.data(), FFront.Result.size());
+        dest.Write(FBack.Result.data(), FBack.Result.size());
+        written = uint32_t(FFront.Result.size() + FBack.Result.size());
+
+        if (TStepError e = FFront.Unprepare()) return e;
+        if (back)
+            if (TStepError e = FBack.Unprepare()) return e;
+        if (TStepError e = FFront.Close()) return e;
+        if (back)
+            if (TStepError e = FBack.Close()) return e;
+        return {};
+    }
+
+private:
+    // The back lane's plan, or none when the message is short. The lanes meet at a block boundary;
+    // the back lane starts reading at a frame that falls exactly on an intermediate sample, so that
+    // its samples line up with the front lane's.
+    std::optional<TLanePlan> BackPlan(uint64_t frames)
+    {
+        const uint64_t rate = FSource.samplesPerSec;
+        const uint64_t middleRate = FMiddle.samplesPerSec;
+        // A codec of a constant bit rate: the samples a block holds follow from its format.
+        const uint64_t blockSamples =
+            FDest.avgBytesPerSec ? FDest.blockAlign * middleRate / FDest.avgBytesPerSec : 0;
+        if (blockSamples == 0 || blockSamples * FDest.avgBytesPerSec != FDest.blockAlign * middleRate)
+            return std::nullopt;
+        const uint64_t blocks = frames * middleRate / rate / blockSamples;
+        if (blocks < MinTwoLaneBlocks) return std::nullopt;
+        // The back lane does a little more: its warm-up, and the resampler's start.
+        FSplitBlock = (blocks + WarmUpBlocks + 4) / 2;
+        const uint64_t warmFrom = (FSplitBlock - WarmUpBlocks) * blockSamples;
+        // Source frames from one frame that falls exactly on an intermediate sample to the next.
+        const uint64_t step = rate / std::gcd(rate, middleRate);
+        TLanePlan plan;
+        plan.BlockSamples = blockSamples;
+        plan.FromFrame = (warmFrom - std::min(warmFrom, PreRollSamples)) * rate / middleRate / step * step;
+        plan.SkipSamples = warmFrom - plan.FromFrame * middleRate / rate;
+        plan.DiscardBlocks = WarmUpBlocks;
+        return plan;
+    }
+
+    const WaveFormatEx &FSource;
+    const WaveFormatEx &FMiddle;
+    const WaveFormatEx &FDest;
+    TLane FFront;
+    TLane FBack;
+    uint64_t FSplitBlock = 0;
 };
 
 } // namespace
@@ -479,10 +455,25 @@ bool TWaveFormatList::DoubleConvert(TStream &Source, TStream &Dest, WaveFormatEx
         return Fail("Suggest # 2", r);
     WriteHeader(Dest, DestFormat);
 
+    const uint64_t dataStart = Source.Position();
+    const uint64_t available = Source.Size() > dataStart ? Source.Size() - dataStart : 0;
     uint32_t compressed = 0;
     {
-        TDoubleConversion conversion(FAcm, source, middle, DestFormat, OnChunk);
+        TDoubleConversion conversion(FAcm, source, middle, DestFormat);
         if (TStepError e = conversion.Run(Source, dataSize, Dest, compressed)) return Fail(e.Step, e.Code);
+    }
+    if (OnChunk) {
+        // The chunks the data falls into, at least one; the last of them may have come up short.
+        const uint32_t chunk = ConversionChunkSize(dataSize, source.blockAlign);
+        uint32_t index = 0;
+        uint64_t offset = 0;
+        do {
+            const auto requested = uint32_t(std::min<uint64_t>(chunk, dataSize - offset));
+            const auto read =
+                uint32_t(std::min<uint64_t>(requested, available - std::min(available, offset)));
+            OnChunk(TChunkInfo{index++, requested, read});
+            offset += requested;
+        } while (offset < dataSize);
     }
 
     const uint32_t extraSize = uint32_t(DestFormat.extra.size());

@@ -29,12 +29,13 @@ uint32_t ConversionChunkSize(uint32_t dataSize, uint16_t blockAlign);
 uint32_t CompressedFactValue(uint32_t dataBytes, uint16_t blockAlign);
 
 // Converts a PCM wave file to PCM mono 8000 Hz and that to the codec's format, writing a complete
-// RIFF WAVE file. The first stage reads the source in chunks of at most ConversionChunkLimit
-// bytes; nothing is lost between chunks: each stage carries what does not fill a block into the
-// next chunk, and the resampler's history is given out after the last one. For messages of more
-// than a few seconds the second stage runs on a worker thread meanwhile, and once the first stage
-// is done this thread takes over the back part of what is left with a second encoder, started
-// 1.28 s early so that it goes on as one encoder would. A final partial block is filled up with silence.
+// RIFF WAVE file. The source is taken in chunks of at most ConversionChunkLimit bytes, read in small
+// slices; nothing is lost between them: each stage carries what does not fill a block into the next
+// slice, and the resampler's history is given out at the end. A message of more than a few seconds
+// is converted by two lanes side by side, each with its own two streams: the first lane converts
+// the front half; the second starts a little before the back half and throws away what it
+// converts before it, so that its resampler and encoder have settled into the sound by then. A
+// final partial block is filled up with silence.
 class TWaveFormatList {
 public:
     explicit TWaveFormatList(platform::AudioCompression &acm = platform::defaultAudioCompression());
@@ -51,7 +52,7 @@ public:
     // The room DoubleConvert gives the suggested destination format (its stored size).
     uint32_t MaxFormatSize() const { return FMaxFormatSize; }
 
-    // Called on the converting thread after each chunk has passed the first stage.
+    // Called for each chunk of the source, in order, once the conversion has been through all of them.
     TChunkEvent OnChunk;
 
 private:

@@ -443,15 +443,15 @@ public:
     }
     uint32_t streamOpen(AcmStream &s, const WaveFormatEx &a, const WaveFormatEx &b, uint32_t f) override
     {
-        std::lock_guard lock(FLock);
-        const int index = int(FIndex.size()) + FFailedOpens + 1;
-        if (FOp == Op::Open && index == FWhich) {
-            ++FFailedOpens;
+        // Streams are told apart by their stage: the first resamples, the second encodes.
+        const int stage = b.formatTag == WaveFormatPcm ? 1 : 2;
+        if (FOp == Op::Open && stage == FWhich) {
             s = nullptr;
             return FCode;
         }
         const uint32_t r = FReal.streamOpen(s, a, b, f);
-        if (r == AcmNoError) FIndex[s] = std::min(index, 2);
+        std::lock_guard lock(FLock);
+        if (r == AcmNoError) FIndex[s] = stage;
         return r;
     }
     uint32_t streamClose(AcmStream s) override
@@ -506,7 +506,6 @@ private:
     uint32_t FCode;
     std::mutex FLock;
     int FSuggests = 0;
-    int FFailedOpens = 0;
     std::map<AcmStream, int> FIndex; // 1: first stage, 2: second stage
     int FClosed = 0;
     int FPrepared = 0;
@@ -527,7 +526,7 @@ TEST_P(WaveConvertFailure, NamesTheStepKeepsItsResultAndReleasesEverything)
 {
     const FailingStep step = GetParam();
     FaultyCompression acm(step.op, step.which, step.code);
-    // 10 s of stereo 44100 Hz: two chunks, the second stage on its worker thread.
+    // 10 s of stereo 44100 Hz: two chunks, converted by two lanes at once.
     const Converted c = convert(
         samples::waveFile({.channels = 2, .rate = 44100}, samples::tone16(10.0, 44100, 2, 440, 0.5)), acm);
 
