@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <system_error>
@@ -24,6 +26,69 @@ uint32_t CompressedFactValue(uint32_t dataBytes, uint16_t blockAlign)
 {
     return blockAlign == 0 ? dataBytes : dataBytes / blockAlign;
 }
+
+// A spare thread that runs one job at a time, the back lane of a conversion.
+class TLaneWorker {
+public:
+    TLaneWorker()
+    {
+        try {
+            FThread = std::thread([this] { Loop(); });
+        } catch (const std::system_error &) {
+            // No thread to be had: jobs run on the caller's thread instead.
+        }
+    }
+
+    ~TLaneWorker()
+    {
+        {
+            std::lock_guard lock(FLock);
+            FStop = true;
+        }
+        FChanged.notify_all();
+        if (FThread.joinable()) FThread.join();
+    }
+
+    // Hands `job` to the thread; false, and nothing done, when there is no thread.
+    bool Start(std::function<void()> job)
+    {
+        if (!FThread.joinable()) return false;
+        {
+            std::lock_guard lock(FLock);
+            FJob = std::move(job);
+        }
+        FChanged.notify_all();
+        return true;
+    }
+
+    // Waits until the job handed over has run.
+    void Wait()
+    {
+        std::unique_lock lock(FLock);
+        FChanged.wait(lock, [this] { return !FJob; });
+    }
+
+private:
+    void Loop()
+    {
+        std::unique_lock lock(FLock);
+        for (;;) {
+            FChanged.wait(lock, [this] { return FStop || FJob; });
+            if (!FJob) return;
+            lock.unlock();
+            FJob();
+            lock.lock();
+            FJob = nullptr;
+            FChanged.notify_all();
+        }
+    }
+
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::function<void()> FJob;
+    bool FStop = false;
+    std::thread FThread;
+};
 
 namespace {
 
@@ -331,9 +396,9 @@ private:
 // settled into the sound when they reach it, and throws away what it converted before that.
 class TDoubleConversion {
 public:
-    TDoubleConversion(AudioCompression &acm, const WaveFormatEx &source, const WaveFormatEx &middle,
-                      const WaveFormatEx &dest)
-        : FSource(source), FMiddle(middle), FDest(dest), FFront(acm, source, middle, dest),
+    TDoubleConversion(AudioCompression &acm, TLaneWorker &worker, const WaveFormatEx &source,
+                      const WaveFormatEx &middle, const WaveFormatEx &dest)
+        : FWorker(worker), FSource(source), FMiddle(middle), FDest(dest), FFront(acm, source, middle, dest),
           FBack(acm, source, middle, dest)
     {
     }
@@ -352,20 +417,14 @@ public:
             front.LimitBlocks = FSplitBlock;
         }
 
-        // The back lane sets itself up on its own thread while this one does the same.
+        // The back lane sets itself up on the worker's thread while this one does the same; without
+        // a thread it runs here after the front one.
         std::atomic<bool> abort = false;
         auto runBack = [&] { FBack.Convert(source, dataStart, frames, *back, abort); };
-        std::thread worker;
-        if (back) {
-            try {
-                worker = std::thread(runBack);
-            } catch (const std::system_error &) {
-                // No thread to be had: the back lane runs here after the front one.
-            }
-        }
+        const bool started = back && FWorker.Start(runBack);
         FFront.Convert(source, dataStart, frames, front, abort);
-        if (worker.joinable())
-            worker.join();
+        if (started)
+            FWorker.Wait();
         else if (back && !FFront.Error)
             runBack();
         if (FFront.Error) return FFront.Error;
@@ -412,6 +471,7 @@ private:
         return plan;
     }
 
+    TLaneWorker &FWorker;
     const WaveFormatEx &FSource;
     const WaveFormatEx &FMiddle;
     const WaveFormatEx &FDest;
@@ -422,10 +482,12 @@ private:
 
 } // namespace
 
-TWaveFormatList::TWaveFormatList(AudioCompression &acm) : FAcm(acm)
+TWaveFormatList::TWaveFormatList(AudioCompression &acm) : FAcm(acm), FWorker(std::make_unique<TLaneWorker>())
 {
     FAcm.metricsMaxFormatSize(FMaxFormatSize);
 }
+
+TWaveFormatList::~TWaveFormatList() = default;
 
 bool TWaveFormatList::Fail(const std::string &text, uint32_t code)
 {
@@ -459,7 +521,7 @@ bool TWaveFormatList::DoubleConvert(TStream &Source, TStream &Dest, WaveFormatEx
     const uint64_t available = Source.Size() > dataStart ? Source.Size() - dataStart : 0;
     uint32_t compressed = 0;
     {
-        TDoubleConversion conversion(FAcm, source, middle, DestFormat);
+        TDoubleConversion conversion(FAcm, *FWorker, source, middle, DestFormat);
         if (TStepError e = conversion.Run(Source, dataSize, Dest, compressed)) return Fail(e.Step, e.Code);
     }
     if (OnChunk) {

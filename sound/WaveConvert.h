@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 // One chunk of source data, as the first stage took it.
@@ -36,9 +37,16 @@ uint32_t CompressedFactValue(uint32_t dataBytes, uint16_t blockAlign);
 // the front half; the second starts a little before the back half and throws away what it
 // converts before it, so that its resampler and encoder have settled into the sound by then. A
 // final partial block is filled up with silence.
+class TLaneWorker;
+
 class TWaveFormatList {
 public:
+    // Starts the thread for the second lane at once: a thread can take milliseconds to first run
+    // on an idle processor, a good part of the time a short message takes.
     explicit TWaveFormatList(platform::AudioCompression &acm = platform::defaultAudioCompression());
+    ~TWaveFormatList();
+    TWaveFormatList(const TWaveFormatList &) = delete;
+    TWaveFormatList &operator=(const TWaveFormatList &) = delete;
 
     // `Source` stands at a RIFF header; the header and the compressed data are written at
     // `Dest`'s position, after which `Dest` stands at their end. `DestFormat` has the wanted
@@ -59,6 +67,7 @@ private:
     bool Fail(const std::string &text, uint32_t code);
 
     platform::AudioCompression &FAcm;
+    std::unique_ptr<TLaneWorker> FWorker;
     uint32_t FMaxFormatSize = 0;
     uint32_t FErrorCode = 0;
     std::string FErrorText;
