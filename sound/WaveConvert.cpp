@@ -1,6 +1,8 @@
 // Compressing the message file to GSM 6.10: the two-stage conversion and packing a file in place.
 #include "sound/WaveConvert.h"
 
+#include "platform/ThreadPlacement.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -33,7 +35,11 @@ public:
     TLaneWorker()
     {
         try {
-            FThread = std::thread([this] { Loop(); });
+            FThread = std::thread([this] {
+                RunOnAnyProcessor();
+                Loop();
+            });
+            StartOnAnotherProcessor(FThread);
         } catch (const std::system_error &) {
             // No thread to be had: jobs run on the caller's thread instead.
         }
