@@ -63,7 +63,7 @@ print(f"paired runs: {pairs}; median wall chirpel-pack {statistics.median(t_ours
 print(f"ratio chirpel-pack/sox: median {statistics.median(ratios):.3f} (quartiles {q[0]:.3f}..{q[2]:.3f})")
 EOF
     if command -v hyperfine > /dev/null; then
-        hyperfine -N --style basic --warmup 3 --runs 20 --prepare "cp $sample.wav $sample.pack.wav && sync $sample.pack.wav" \
+        hyperfine -N --style basic --warmup 3 --runs 20 --prepare "sh -c 'cp $sample.wav $sample.pack.wav && sync $sample.pack.wav'" \
             "$pack $sample.pack.wav" "sox $sample.wav -r 8000 -c 1 -e gsm-full-rate $sample.sox.wav" 2>&1 |
             grep -E "Benchmark|Time|±|faster" || true
     fi

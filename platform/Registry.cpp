@@ -1,6 +1,8 @@
 // The registry over REGEDIT4 files: the file store and the key handle.
 #include "platform/Registry.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -57,41 +59,12 @@ ReadResult readHiveFile(const QString &path, RootKey root)
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
-    // A temporary file beside the old one, written in full, flushed to disk and renamed over it:
-    // a failure at any point leaves the previous file as it was. Every short write counts as a
-    // failure (a full disk or a size limit first writes part of the data, then refuses); QSaveFile
-    // takes such a short write for a whole one and renames the cut file into place.
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + ".tmp-XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    struct stat old;
-    if (stat(target.constData(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-    int failure = 0; // errno of the first step that failed
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failure = n < 0 ? errno : EIO;
-            break;
-        }
-        data += n;
-        left -= n;
-    }
-    if (!failure && fsync(fd) != 0) failure = errno;
-    if (::close(fd) != 0 && !failure) failure = errno;
-    if (!failure && std::rename(temporary.constData(), target.constData()) != 0) failure = errno;
-    if (failure) {
-        *error = QString::fromLocal8Bit(std::strerror(failure));
-        ::unlink(temporary.constData());
-        return false;
-    }
-    return true;
+    // QSaveFile is not used: it takes a short write under a size limit for a whole one and renames
+    // the cut file into place.
+    const ReplaceResult result = ReplaceFileAtomically(
+        QFile::encodeName(path).toStdString(), bytes.constData(), size_t(bytes.size()), NewFileMode::Private);
+    if (!result) *error = QString::fromLocal8Bit(std::strerror(result.error));
+    return bool(result);
 }
 
 } // namespace

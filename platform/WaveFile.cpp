@@ -1,6 +1,8 @@
 // RIFF WAVE images: reading any common PCM file for playback, writing recordings.
 #include "platform/WaveFile.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -190,46 +192,15 @@ QByteArray waveFileImage(const WaveFormat &format, const QByteArray &data)
     return out;
 }
 
-namespace {
-
-// Writes all of `bytes` to `fd`, taking short writes in turn; false on any error (a full disk
-// shows as a short write followed by one that fails).
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
-} // namespace
-
 quint32 writeWaveFile(const QString &fileName, const WaveFormat &format, const QByteArray &data)
 {
     if (fileName.isEmpty() || data.size() > qsizetype(0xFFFFFFFFu) - 44) return WaveFileNotSaved;
     // The new file is complete and on disk before it takes the old one's name; until then the
     // previous message stays as it was, whatever happens to this write.
-    const QByteArray target = QFile::encodeName(fileName);
-    QByteArray temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return WaveFileNotSaved;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask); // as an ordinary new file, not mkstemp's private one
-    bool written = writeAll(fd, waveFileImage(format, data));
-    written = ::fsync(fd) == 0 && written;
-    written = ::close(fd) == 0 && written;
-    if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
-        ::unlink(temporary.constData());
-        return WaveFileNotSaved;
-    }
-    return WaveNoError;
+    const QByteArray image = waveFileImage(format, data);
+    const ReplaceResult result = ReplaceFileAtomically(QFile::encodeName(fileName).toStdString(),
+                                                       image.constData(), size_t(image.size()));
+    return result ? WaveNoError : WaveFileNotSaved;
 }
 
 qint64 waveDurationUs(const WaveFormat &format, qint64 bytes)

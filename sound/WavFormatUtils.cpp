@@ -1,6 +1,8 @@
 // The message file's RIFF WAVE layout: byte streams, reading the PCM header and the plain-PCM test.
 #include "sound/WavFormatUtils.h"
 
+#include "platform/AtomicFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -50,21 +52,6 @@ bool isTag(const char (&tag)[4], const char *expected)
     return std::memcmp(tag, expected, 4) == 0;
 }
 
-// Writes all of `bytes` to `handle`, going on after interruptions and partial writes.
-bool writeAll(int handle, const uint8_t *bytes, size_t count)
-{
-    while (count > 0) {
-        const ssize_t n = ::write(handle, bytes, count);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes += n;
-        count -= size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 void TStream::WriteUInt16(uint16_t value)
@@ -105,34 +92,9 @@ void TMemoryStream::Write(const void *buffer, size_t count)
 
 void TMemoryStream::SaveToFile(const std::string &fileName) const
 {
-    // Writing next to the link's target keeps the rename on one file system and the link intact.
-    std::string target = fileName;
-    if (char *resolved = ::realpath(fileName.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-
-    std::string temporary = target + ".XXXXXX";
-    const int handle = ::mkstemp(temporary.data());
-    if (handle < 0) fail("Cannot create a file beside", target, errno);
-    bool written = (!exists || ::fchmod(handle, old.st_mode & 07777) == 0) &&
-                   writeAll(handle, FBytes.data(), FBytes.size()) && ::fdatasync(handle) == 0;
-    int error = written ? 0 : errno;
-    if (::close(handle) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        ::unlink(temporary.c_str());
-        fail("Cannot write", temporary, error);
-    }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        fail("Cannot replace", target, error);
-    }
+    const platform::ReplaceResult result =
+        platform::ReplaceFileAtomically(fileName, FBytes.data(), FBytes.size());
+    if (!result) fail(result.step, result.path, result.error);
 }
 
 TFileStream::TFileStream(const std::string &fileName) : FFileName(fileName)
