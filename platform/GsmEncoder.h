@@ -1,4 +1,4 @@
-// GSM 6.10 encoding through libgsm in the 65-byte, 320-sample block form of RIFF WAVE files.
+// GSM 6.10 encoding in the 65-byte, 320-sample block form of RIFF WAVE files.
 #pragma once
 
 #include <cstdint>
