@@ -288,7 +288,7 @@ void Gsm610Encoder::shortTermAnalysis(float *s, Gsm610Frame &frame)
             v[i + 1] = v[i] + rp[i] * sri;
         }
         v[0] = sri;
-        FH[n] = sri;
+        FH[40 + n] = sri;
     }
 }
 
@@ -347,10 +347,12 @@ void Gsm610Encoder::encodeSubframe(const float *d, Gsm610Frame::Subframe &sub)
     // The pulses: on each of the four grids, at the standard's block maximum and its two
     // neighbours, each pulse at its nearest level; of these twelve, the one whose excitation, once
     // through the synthesis filter, comes nearest to the residual's own.
+    // FH has 40 zeros before the response: every sum runs over whole subframes, in fixed steps.
+    const float *h = FH + 40;
     float target[40] = {};
     for (int n = 0; n < 40; ++n)
-        for (int k = n; k < 40; ++k)
-            target[k] += e[n] * FH[k - n];
+        for (int k = 0; k < 40; ++k)
+            target[k] += e[n] * h[k - n];
     float leastError = INFINITY;
     int Mc = 0;
     word xMp[13] = {};
@@ -366,9 +368,9 @@ void Gsm610Encoder::encodeSubframe(const float *d, Gsm610Frame::Subframe &sub)
         float y[40];
         std::memcpy(y, target, sizeof y);
         for (int i = 0; i < 13; ++i) {
-            const int at = m + 3 * i;
-            for (int k = at; k < 40; ++k)
-                y[k] -= pulses[i] * FH[k - at];
+            const float *shifted = h - (m + 3 * i);
+            for (int k = 0; k < 40; ++k)
+                y[k] -= pulses[i] * shifted[k];
         }
         const float error = energyOf(y);
         if (error < leastError) {

@@ -46,8 +46,8 @@ private:
     // Short-term analysis: last frame's decoded log area ratios and the lattice's memory.
     int16_t FLARppPrevious[8] = {};
     float FU[8] = {};
-    // The synthesis filter's impulse response over one subframe.
-    float FH[40] = {};
+    // The synthesis filter's impulse response over one subframe, after 40 zeros.
+    float FH[80] = {};
     // The reconstructed short-term residual of the last 120 samples, as the decoder has it.
     int16_t FDp[120] = {};
 };
