@@ -403,19 +403,32 @@ void Gsm610Encoder::encodeSubframe(const float *d, Gsm610Frame::Subframe &sub)
 
 namespace {
 
-// A bit stream written and read from each byte's lowest bit up.
+// A bit stream written and read from each byte's lowest bit up, a byte at a time.
 class BitWriter {
 public:
     explicit BitWriter(uint8_t *bytes) : FBytes(bytes) {}
     void put(unsigned value, int bits)
     {
-        for (int i = 0; i < bits; ++i, ++FAt)
-            if (value >> i & 1) FBytes[FAt >> 3] |= uint8_t(1u << (FAt & 7));
+        FPending |= uint32_t(value) << FCount;
+        FCount += bits;
+        while (FCount >= 8) {
+            *FBytes++ = uint8_t(FPending);
+            FPending >>= 8;
+            FCount -= 8;
+        }
+    }
+    // Writes out a last part of a byte.
+    void flush()
+    {
+        if (FCount > 0) *FBytes++ = uint8_t(FPending);
+        FPending = 0;
+        FCount = 0;
     }
 
 private:
     uint8_t *FBytes;
-    int FAt = 0;
+    uint32_t FPending = 0;
+    int FCount = 0;
 };
 
 class BitReader {
@@ -423,15 +436,20 @@ public:
     explicit BitReader(const uint8_t *bytes) : FBytes(bytes) {}
     uint8_t get(int bits)
     {
-        unsigned value = 0;
-        for (int i = 0; i < bits; ++i, ++FAt)
-            value |= unsigned(FBytes[FAt >> 3] >> (FAt & 7) & 1) << i;
-        return uint8_t(value);
+        while (FCount < bits) {
+            FPending |= uint32_t(*FBytes++) << FCount;
+            FCount += 8;
+        }
+        const auto value = uint8_t(FPending & ((1u << bits) - 1));
+        FPending >>= bits;
+        FCount -= bits;
+        return value;
     }
 
 private:
     const uint8_t *FBytes;
-    int FAt = 0;
+    uint32_t FPending = 0;
+    int FCount = 0;
 };
 
 void put(BitWriter &out, const Gsm610Frame &frame)
@@ -466,10 +484,10 @@ void get(BitReader &in, Gsm610Frame &frame)
 
 void packWav49(const Gsm610Frame &first, const Gsm610Frame &second, uint8_t *block)
 {
-    std::memset(block, 0, 65);
     BitWriter out(block);
     put(out, first);
     put(out, second);
+    out.flush();
 }
 
 void unpackWav49(const uint8_t *block, Gsm610Frame &first, Gsm610Frame &second)

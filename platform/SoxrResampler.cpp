@@ -97,25 +97,30 @@ void mixDown(const uint8_t *input, size_t frames, unsigned channels, unsigned bi
 
 // Resamplers whose streams have ended, kept for the next stream between the same rates: libsoxr
 // designs its filter when it creates a resampler, which takes from a tenth of a millisecond to
-// several milliseconds depending on the ratio. Cleared before reuse, so nothing carries over.
+// several milliseconds depending on the ratio. Cleared when reused, so nothing carries over.
 class IdleResamplers {
 public:
     soxr_t take(double inputRate, double outputRate)
     {
-        std::lock_guard lock(FLock);
-        for (auto it = FIdle.begin(); it != FIdle.end(); ++it) {
-            if (it->inputRate == inputRate && it->outputRate == outputRate) {
-                const soxr_t soxr = it->soxr;
-                FIdle.erase(it);
-                return soxr;
+        soxr_t soxr = nullptr;
+        {
+            std::lock_guard lock(FLock);
+            for (auto it = FIdle.begin(); it != FIdle.end(); ++it) {
+                if (it->inputRate == inputRate && it->outputRate == outputRate) {
+                    soxr = it->soxr;
+                    FIdle.erase(it);
+                    break;
+                }
             }
         }
-        return nullptr;
+        // Cleared here rather than when given back: the end of a stream, which the one who waits
+        // for the result waits for, costs nothing.
+        if (soxr) soxr_clear(soxr);
+        return soxr;
     }
 
     void give(soxr_t soxr, double inputRate, double outputRate)
     {
-        soxr_clear(soxr);
         std::lock_guard lock(FLock);
         FIdle.push_front({soxr, inputRate, outputRate});
         if (FIdle.size() > MaxIdle) {
