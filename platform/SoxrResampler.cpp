@@ -30,14 +30,24 @@ class Requantizer {
 public:
     void store(const float *values, size_t count, uint8_t *output)
     {
-        for (size_t i = 0; i < count; ++i) {
-            // Two uniform values from one 64-bit draw; their difference is triangular in (-1, 1).
-            const uint64_t r = next();
-            const float dither = float(uint32_t(r) >> 8) * (1.0f / 16777216.0f) -
-                                 float(uint32_t(r >> 32) >> 8) * (1.0f / 16777216.0f);
-            const float scaled = std::clamp(values[i] * 32768.0f + dither, -32768.0f, 32767.0f);
-            const auto sample = int16_t(scaled >= 0 ? scaled + 0.5f : scaled - 0.5f);
-            std::memcpy(output + 2 * i, &sample, 2);
+        // In runs: the noise first, then the rounding in steps the vectorizer takes.
+        constexpr size_t Run = 256;
+        float dither[Run];
+        int16_t samples[Run];
+        for (size_t at = 0; at < count; at += Run) {
+            const size_t n = std::min(Run, count - at);
+            for (size_t i = 0; i < n; ++i) {
+                // Two uniform values from one 64-bit draw; their difference is triangular in (-1, 1).
+                const uint64_t r = next();
+                dither[i] = float(uint32_t(r) >> 8) * (1.0f / 16777216.0f) -
+                            float(uint32_t(r >> 32) >> 8) * (1.0f / 16777216.0f);
+            }
+            for (size_t i = 0; i < n; ++i) {
+                const float scaled = std::clamp(values[at + i] * 32768.0f + dither[i], -32768.0f, 32767.0f);
+                // Half away from zero, as truncation after adding a half with the value's sign.
+                samples[i] = int16_t(scaled + std::copysign(0.5f, scaled));
+            }
+            std::memcpy(output + 2 * at, samples, 2 * n);
         }
     }
 
