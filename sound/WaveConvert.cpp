@@ -80,20 +80,21 @@ public:
 private:
     void Loop()
     {
-        // A thread asleep on an idle processor takes about a millisecond to wake, a tenth of
-        // converting a short message; the first job, handed over soon after the start, is
-        // watched for instead, for a few milliseconds at most.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(5);
-        while (!FWake.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
-            std::this_thread::yield();
-        std::unique_lock lock(FLock);
         for (;;) {
+            // A thread asleep on an idle processor takes about a millisecond to wake, a tenth of
+            // converting a short message. What comes soon after the start or after a job (the
+            // job, or the end) is watched for instead, for a few milliseconds at most.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(5);
+            while (!FWake.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+            std::unique_lock lock(FLock);
             FChanged.wait(lock, [this] { return FStop || FJob; });
             if (!FJob) return;
             lock.unlock();
             FJob();
             lock.lock();
             FJob = nullptr;
+            FWake = FStop;
             FChanged.notify_all();
         }
     }
