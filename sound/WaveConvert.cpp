@@ -166,6 +166,22 @@ struct TStepError {
     explicit operator bool() const { return Step != nullptr; }
 };
 
+// Points `header` at `source` and `destination`, whole.
+void Attach(AcmStreamHeader &header, std::vector<uint8_t> &source, std::vector<uint8_t> &destination)
+{
+    header.source = source.data();
+    header.sourceLength = uint32_t(source.size());
+    header.destination = destination.data();
+    header.destinationLength = uint32_t(destination.size());
+}
+
+// Gives `header` back the lengths it was prepared with, as unpreparing requires.
+void Restore(AcmStreamHeader &header)
+{
+    header.sourceLength = header.preparedSourceLength;
+    header.destinationLength = header.preparedDestinationLength;
+}
+
 // The stretch of the message one lane converts.
 struct TLanePlan {
     uint64_t FromFrame = 0;         // the first source frame it reads
@@ -204,12 +220,10 @@ public:
     // Unprepares both headers with the lengths they were prepared with.
     TStepError Unprepare()
     {
-        FHeader1.sourceLength = FHeader1.preparedSourceLength;
-        FHeader1.destinationLength = FHeader1.preparedDestinationLength;
+        Restore(FHeader1);
         FPrepared1 = false;
         if (uint32_t r = FAcm.streamUnprepareHeader(FStream1, FHeader1)) return {"UnPrepareHeader # 1", r};
-        FHeader2.sourceLength = FHeader2.preparedSourceLength;
-        FHeader2.destinationLength = FHeader2.preparedDestinationLength;
+        Restore(FHeader2);
         FPrepared2 = false;
         if (uint32_t r = FAcm.streamUnprepareHeader(FStream2, FHeader2)) return {"UnPrepareHeader # 2", r};
         FSourceBuffer = {};
@@ -231,14 +245,12 @@ public:
     void Abandon()
     {
         if (FPrepared1) {
-            FHeader1.sourceLength = FHeader1.preparedSourceLength;
-            FHeader1.destinationLength = FHeader1.preparedDestinationLength;
+            Restore(FHeader1);
             FAcm.streamUnprepareHeader(FStream1, FHeader1);
             FPrepared1 = false;
         }
         if (FPrepared2) {
-            FHeader2.sourceLength = FHeader2.preparedSourceLength;
-            FHeader2.destinationLength = FHeader2.preparedDestinationLength;
+            Restore(FHeader2);
             FAcm.streamUnprepareHeader(FStream2, FHeader2);
             FPrepared2 = false;
         }
@@ -279,16 +291,10 @@ private:
         FMiddleBuffer.assign(middleRoom, 0);
         FEncodeBuffer.assign(encodeRoom, 0);
         FOutBuffer.assign(outRoom, 0);
-        FHeader1.source = FSourceBuffer.data();
-        FHeader1.sourceLength = sourceRoom;
-        FHeader1.destination = FMiddleBuffer.data();
-        FHeader1.destinationLength = middleRoom;
+        Attach(FHeader1, FSourceBuffer, FMiddleBuffer);
         if (uint32_t r = FAcm.streamPrepareHeader(FStream1, FHeader1)) return {"PrepareHeader # 1", r};
         FPrepared1 = true;
-        FHeader2.source = FEncodeBuffer.data();
-        FHeader2.sourceLength = encodeRoom;
-        FHeader2.destination = FOutBuffer.data();
-        FHeader2.destinationLength = outRoom;
+        Attach(FHeader2, FEncodeBuffer, FOutBuffer);
         if (uint32_t r = FAcm.streamPrepareHeader(FStream2, FHeader2)) return {"PrepareHeader # 2", r};
         FPrepared2 = true;
         return {};

@@ -38,18 +38,26 @@ std::vector<int16_t> voice()
     return samples;
 }
 
+// libgsm's coder, in the WAVE packing.
+struct Libgsm {
+    Libgsm()
+    {
+        int on = 1;
+        gsm_option(state, GSM_OPT_WAV49, &on);
+    }
+    ~Libgsm() { gsm_destroy(state); }
+    gsm state = gsm_create();
+};
+
 std::vector<uint8_t> encodeWithLibgsm(const std::vector<int16_t> &samples)
 {
-    gsm state = gsm_create();
-    int on = 1;
-    gsm_option(state, GSM_OPT_WAV49, &on);
+    Libgsm coder;
     std::vector<uint8_t> out(samples.size() / 320 * 65);
     for (size_t b = 0; b < samples.size() / 320; ++b) {
         auto *in = const_cast<gsm_signal *>(samples.data() + 320 * b);
-        gsm_encode(state, in, out.data() + 65 * b);
-        gsm_encode(state, in + 160, out.data() + 65 * b + 32);
+        gsm_encode(coder.state, in, out.data() + 65 * b);
+        gsm_encode(coder.state, in + 160, out.data() + 65 * b + 32);
     }
-    gsm_destroy(state);
     return out;
 }
 
@@ -68,16 +76,13 @@ std::vector<uint8_t> encodeWithOurs(const std::vector<int16_t> &samples)
 
 std::vector<int16_t> decodeWithLibgsm(const std::vector<uint8_t> &blocks)
 {
-    gsm state = gsm_create();
-    int on = 1;
-    gsm_option(state, GSM_OPT_WAV49, &on);
+    Libgsm coder;
     std::vector<int16_t> out(blocks.size() / 65 * 320);
     for (size_t b = 0; b < blocks.size() / 65; ++b) {
         auto *in = const_cast<uint8_t *>(blocks.data() + 65 * b);
-        EXPECT_EQ(gsm_decode(state, in, out.data() + 320 * b), 0);
-        EXPECT_EQ(gsm_decode(state, in + 33, out.data() + 320 * b + 160), 0);
+        EXPECT_EQ(gsm_decode(coder.state, in, out.data() + 320 * b), 0);
+        EXPECT_EQ(gsm_decode(coder.state, in + 33, out.data() + 320 * b + 160), 0);
     }
-    gsm_destroy(state);
     return out;
 }
 
