@@ -218,6 +218,8 @@ public:
 
     uint32_t streamReset(AcmStream stream) override { return isOpen(stream) ? AcmNoError : AcmInvalidHandle; }
 
+    void warmUp() override { SoxrResampler::prepareLibrary(); }
+
 private:
     bool isOpen(AcmStream stream)
     {

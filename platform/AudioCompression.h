@@ -111,11 +111,15 @@ public:
     // Ends conversions in progress. Conversions here are synchronous, so there are none: what the
     // stream carries over to the next conversion (resampler history, a partial block) stays.
     virtual uint32_t streamReset(AcmStream stream) = 0;
+
+    // Does, ahead of any stream, the one-time set-up that the first stream would otherwise do;
+    // any thread may call it, at any time, any number of times.
+    virtual void warmUp() {}
 };
 
 // The real services: PCM (8-bit unsigned or 16-bit signed, any channel count, 1000 to 768000
 // samples per second) to PCM mono 16-bit through libsoxr at high quality, and PCM mono 8000 Hz
-// 16-bit to GSM 6.10 through libgsm in the 65-byte, 320-sample block form.
+// 16-bit to GSM 6.10 in the 65-byte, 320-sample block form.
 AudioCompression &defaultAudioCompression();
 
 // The GSM 6.10 format the services suggest: mono, 8000 Hz, 1625 bytes per second, 65-byte

@@ -1,9 +1,12 @@
 // Mixing interleaved PCM down to mono and resampling it to 16-bit PCM at another rate, through libsoxr.
 #include "platform/SoxrResampler.h"
 
+#include "platform/ThreadPlacement.h"
+
 #include <soxr.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -164,11 +167,39 @@ IdleResamplers &idleResamplers()
 
 } // namespace
 
+void SoxrResampler::prepareLibrary()
+{
+    // Once, by whichever thread comes first; the others wait for it awake, since a thread asleep
+    // on an idle processor takes about a millisecond to wake, twice what this takes.
+    enum { NotStarted, Running, Done };
+    static std::atomic<int> state = NotStarted;
+    int expected = NotStarted;
+    if (state.load(std::memory_order_acquire) == Done) return;
+    if (!state.compare_exchange_strong(expected, Running, std::memory_order_acq_rel)) {
+        while (state.load(std::memory_order_acquire) != Done)
+            Relax();
+        return;
+    }
+    // A short stream between the commonest rates of a recording and of the codec.
+    soxr_error_t error = nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    if (soxr_t soxr = soxr_create(44100, 8000, 1, &error, &io, &quality, &runtime)) {
+        float in[1024] = {}, out[256];
+        size_t inDone = 0, outDone = 0;
+        soxr_process(soxr, in, 1024, &inDone, out, 256, &outDone);
+        soxr_delete(soxr);
+    }
+    state.store(Done, std::memory_order_release);
+}
+
 struct SoxrResampler::Impl {
     Impl(unsigned channels, unsigned bits, double inputRate, double outputRate)
         : channels(channels), bits(bits), inputRate(inputRate), outputRate(outputRate)
     {
         if (inputRate == outputRate) return;
+        prepareLibrary();
         soxr_error_t error = nullptr;
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);

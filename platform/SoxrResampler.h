@@ -21,6 +21,11 @@ public:
 
     bool valid() const; // false when libsoxr refused the rates
 
+    // Builds libsoxr's shared tables, once for the process: the first resampler would otherwise
+    // build them (about half a millisecond), and libsoxr's own first set-up is not safe from two
+    // threads at once. Every resampler calls it first; a spare thread may call it ahead of time.
+    static void prepareLibrary();
+
     // Takes up to `frames` whole frames from `input` and writes at most `room` samples to `output`
     // (16-bit little-endian, no alignment needed); `written` returns how many it wrote. Returns the frames it
     // took: fewer than `frames` only when `room` ran out. With `end`, the signal ends after these frames: the

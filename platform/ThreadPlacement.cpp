@@ -1,4 +1,4 @@
-// Placing a new thread on a processor of its own.
+// Placing a new thread on a processor of its own, and waiting for another thread awake.
 #include "platform/ThreadPlacement.h"
 
 #include <pthread.h>

@@ -31,24 +31,15 @@ uint32_t CompressedFactValue(uint32_t dataBytes, uint16_t blockAlign)
 }
 
 // A spare thread that runs one job at a time, the back lane of a conversion.
-// Eases a waiting loop: on x86 the processor's pause hint, which leaves a sibling hardware thread
-// its share of the core; elsewhere a yield.
-inline void Relax()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#else
-    std::this_thread::yield();
-#endif
-}
-
 class TLaneWorker {
 public:
-    TLaneWorker()
+    // `meanwhile` runs on the thread first, while the caller gets the first job ready.
+    explicit TLaneWorker(std::function<void()> meanwhile)
     {
         try {
-            FThread = std::thread([this] {
+            FThread = std::thread([this, meanwhile = std::move(meanwhile)] {
                 RunOnAnyProcessor();
+                meanwhile();
                 Loop();
             });
             StartOnAnotherProcessor(FThread);
@@ -516,7 +507,8 @@ private:
 
 } // namespace
 
-TWaveFormatList::TWaveFormatList(AudioCompression &acm) : FAcm(acm), FWorker(std::make_unique<TLaneWorker>())
+TWaveFormatList::TWaveFormatList(AudioCompression &acm)
+    : FAcm(acm), FWorker(std::make_unique<TLaneWorker>([&acm] { acm.warmUp(); }))
 {
     FAcm.metricsMaxFormatSize(FMaxFormatSize);
 }
