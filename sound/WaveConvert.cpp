@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <mutex>
 #include <numeric>
@@ -196,16 +197,22 @@ public:
     TLane(const TLane &) = delete;
     TLane &operator=(const TLane &) = delete;
 
-    // Opens and prepares the lane's streams and runs it; Error holds the step that failed.
+    // Opens and prepares the lane's streams and runs it; Error holds the step that failed, and
+    // Exception what the source or the memory threw, for the calling thread to throw again.
     void Convert(const TStream &source, uint64_t dataStart, uint64_t endFrame, const TLanePlan &plan,
                  std::atomic<bool> &abort)
     {
-        if (TStepError e = Open()) return Fail(e, abort);
-        if (TStepError e = Prepare()) return Fail(e, abort);
-        // Lanes that meet must count the same samples to a block.
-        if (plan.BlockSamples != 0 && plan.BlockSamples != BlockSamples())
-            return Fail({"Convert # 2", AcmNotPossible}, abort);
-        Run(source, dataStart, endFrame, plan, abort);
+        try {
+            if (TStepError e = Open()) return Fail(e, abort);
+            if (TStepError e = Prepare()) return Fail(e, abort);
+            // Lanes that meet must count the same samples to a block.
+            if (plan.BlockSamples != 0 && plan.BlockSamples != BlockSamples())
+                return Fail({"Convert # 2", AcmNotPossible}, abort);
+            Run(source, dataStart, endFrame, plan, abort);
+        } catch (...) {
+            Exception = std::current_exception();
+            abort = true;
+        }
     }
 
     // Unprepares both headers with the lengths they were prepared with.
@@ -254,6 +261,7 @@ public:
 
     std::vector<uint8_t> Result;
     TStepError Error;
+    std::exception_ptr Exception;
 
 private:
     TStepError Open()
@@ -450,8 +458,10 @@ public:
         FFront.Convert(source, dataStart, frames, front, abort);
         if (started)
             FWorker.Wait();
-        else if (back && !FFront.Error)
+        else if (back && !FFront.Error && !FFront.Exception)
             runBack();
+        for (const TLane *lane : {&FFront, &FBack})
+            if (lane->Exception) std::rethrow_exception(lane->Exception);
         if (FFront.Error) return FFront.Error;
         if (FBack.Error) return FBack.Error;
 

@@ -365,6 +365,50 @@ TEST(WaveConvert, TheTwoLanesMeetWithoutAGapAShiftOrAClick)
     }
 }
 
+TEST(WaveConvert, ASourceThatFailsOnEitherLaneRaisesItsErrorToTheCaller)
+{
+    // A source in memory whose reads fail from a given byte on, as a disk error would.
+    class FailingStream final : public TStream {
+    public:
+        FailingStream(const QByteArray &bytes, uint64_t failFrom)
+            : FBytes(samples::bytesOf(bytes)), FFailFrom(failFrom)
+        {
+        }
+        size_t Read(void *buffer, size_t count) override
+        {
+            const size_t n = ReadAt(FPosition, buffer, count);
+            FPosition += n;
+            return n;
+        }
+        void Write(const void *, size_t) override {}
+        uint64_t Position() const override { return FPosition; }
+        void Seek(uint64_t position) override { FPosition = position; }
+        uint64_t Size() const override { return FBytes.Size(); }
+        size_t ReadAt(uint64_t position, void *buffer, size_t count) const override
+        {
+            if (position + count > FFailFrom)
+                throw EStreamError("Cannot read file \"chirpel.wav\": I/O error");
+            return FBytes.ReadAt(position, buffer, count);
+        }
+
+    private:
+        TMemoryStream FBytes;
+        uint64_t FFailFrom;
+        uint64_t FPosition = 0;
+    };
+    // 10 s of stereo: the front lane reads the first half, the back lane the second.
+    const QByteArray file =
+        samples::waveFile({.channels = 2, .rate = 44100}, samples::tone16(10.0, 44100, 2, 440, 0.5));
+    for (uint64_t failFrom : {uint64_t(100000), uint64_t(file.size() - 1000)}) {
+        FailingStream source(file, failFrom);
+        TMemoryStream dest;
+        WaveFormatEx format;
+        format.formatTag = WaveFormatGsm610;
+        TWaveFormatList list;
+        EXPECT_THROW(list.DoubleConvert(source, dest, format), EStreamError) << "failing from " << failFrom;
+    }
+}
+
 TEST(WaveConvert, TheResamplingStreamGivesTheSameSoundWhetherFedAtOnceOrInPieces)
 {
     AudioCompression &acm = defaultAudioCompression();
