@@ -18,7 +18,7 @@ namespace platform {
 namespace {
 
 // Frames mixed at a time: small enough to stay in the cache, large enough to keep calls few.
-constexpr size_t BatchFrames = 8192;
+constexpr size_t BatchFrames = 2048;
 // Room for what the resampler holds back: its filter delay, given out at the end of a signal,
 // and the rounding of the rate ratio. Far above libsoxr's delay at high quality.
 constexpr uint64_t HistoryMargin = 4096;

@@ -116,7 +116,7 @@ namespace {
 constexpr uint32_t IntermediateFormatRoom = 19;
 // Source bytes a lane reads and converts at a time. Small buffers stay in the cache and are used
 // again and again; fresh memory for a whole chunk would cost a page fault every 4 KiB.
-constexpr uint32_t SliceBytes = 32768;
+constexpr uint32_t SliceBytes = 8192;
 // Blocks the second lane encodes and throws away before its own first block, so that the
 // encoder's state has settled into the sound: its filters remember about a tenth of a second.
 constexpr uint64_t WarmUpBlocks = 8;
