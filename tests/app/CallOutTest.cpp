@@ -1,35 +1,36 @@
 // The tip bubble: where it lands, what it shows, and which presses and keys close it.
 #include "app/fCallOut.h"
 
+#include "WindowTestSupport.h"
 #include "settings/SettingsFakes.h"
 
-#include <QCloseEvent>
 #include <QLabel>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
-#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
-// The program-wide services replaced by a fake for one test.
-struct ScopedServices {
-    FakeSystemServices fake;
-    platform::SystemServices *previous = platform::setDefaultSystemServices(&fake);
-    ~ScopedServices() { platform::setDefaultSystemServices(previous); }
-    int beeps() const { return int(fake.calls.count(QStringLiteral("beep"))); }
+// Inside the bubble's body, on the text.
+const QPoint kOnText(100, 100);
+
+struct Press {
+    const char *name;
+    Qt::MouseButton button;
+    Qt::KeyboardModifiers keys;
 };
 
-QLabel *label(QWidget *form, const char *name)
-{
-    return form->findChild<QLabel *>(QString::fromLatin1(name));
-}
-
-QWidget *child(QWidget *form, const char *name)
-{
-    return form->findChild<QWidget *>(QString::fromLatin1(name));
-}
+// Every press but a parent's Ctrl+left.
+const Press kChildPresses[] = {
+    {"plain left", Qt::LeftButton, Qt::NoModifier},
+    {"plain right", Qt::RightButton, Qt::NoModifier},
+    {"Ctrl+right", Qt::RightButton, Qt::ControlModifier},
+    {"Ctrl+Shift+left", Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier},
+    {"Ctrl+Alt+left", Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier},
+    {"Ctrl+middle", Qt::MiddleButton, Qt::ControlModifier},
+};
 
 // A press and release through the window, as the window system delivers it: the control under
 // the point gets it.
@@ -39,115 +40,111 @@ void clickAt(QWidget *form, QPoint pos, Qt::MouseButton button, Qt::KeyboardModi
     QTest::mouseRelease(form->windowHandle(), button, keys, pos);
 }
 
-// Alt+F4: the window manager asks the window to close. True when the window agreed.
-bool windowManagerClose(QWidget *form)
+// Runs `step` from the event loop once `show` waits for its modal bubble, `delayMs` later. A
+// bubble still open after five seconds is closed and false returned: the test fails, not hangs.
+bool whileModal(const std::function<void()> &show, const std::function<void()> &step, int delayMs = 0)
 {
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    qApp->notify(form, &close);
-    return close.isAccepted();
+    QTimer::singleShot(delayMs, step);
+    bool closedInTime = true;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&closedInTime] {
+        closedInTime = false;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<TCallOutForm *>(w)) w->close();
+    });
+    guard.start(5000);
+    show();
+    return closedInTime;
 }
 
-// Inside the bubble's body, on the text.
-const QPoint kOnText(100, 100);
-
-struct Press {
-    const char *name;
-    Qt::MouseButton button;
-    Qt::KeyboardModifiers keys;
-    bool parents; // closes a modal bubble
+// The program-wide services replaced by a fake for one test.
+struct ScopedServices {
+    FakeSystemServices fake;
+    platform::SystemServices *previous = platform::setDefaultSystemServices(&fake);
+    ~ScopedServices() { platform::setDefaultSystemServices(previous); }
 };
 
-const Press kPresses[] = {
-    {"plain left", Qt::LeftButton, Qt::NoModifier, false},
-    {"plain right", Qt::RightButton, Qt::NoModifier, false},
-    {"Ctrl+right", Qt::RightButton, Qt::ControlModifier, false},
-    {"Ctrl+Shift+left", Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, false},
-    {"Ctrl+Alt+left", Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier, false},
-    {"Ctrl+middle", Qt::MiddleButton, Qt::ControlModifier, false},
-    {"Ctrl+left", Qt::LeftButton, Qt::ControlModifier, true},
+// A bubble of its own, beeping into a fake.
+class CallOut : public ::testing::Test {
+protected:
+    FakeSystemServices beeper;
+    TCallOutForm form{nullptr, &beeper};
+
+    void show(const QString &text = QStringLiteral("Tip"), const QString &title = QString(),
+              bool pictureOnly = false)
+    {
+        form.ShowCallOut(QPoint(400, 400), text, title, false, pictureOnly);
+    }
+    bool showModal(const std::function<void()> &step)
+    {
+        return whileModal([this] { form.ShowCallOut(QPoint(400, 400), "Ready", QString(), true, false); },
+                          step);
+    }
+    QLabel *label(const char *name) { return named<QLabel>(&form, name); }
 };
 
 } // namespace
 
 TEST(ParentsPress, OnlyCtrlWithTheLeftButtonAloneCounts)
 {
-    EXPECT_TRUE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier, false));
-    EXPECT_TRUE(
-        IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier | Qt::KeypadModifier, false));
+    const auto leftPress = [](Qt::MouseButtons held, Qt::KeyboardModifiers keys, bool doubleClick = false) {
+        return IsParentsPress(Qt::LeftButton, held, keys, doubleClick);
+    };
+    EXPECT_TRUE(leftPress(Qt::LeftButton, Qt::ControlModifier));
+    EXPECT_TRUE(leftPress(Qt::LeftButton, Qt::ControlModifier | Qt::KeypadModifier));
 
-    EXPECT_FALSE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, false));
+    EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::NoModifier));
     EXPECT_FALSE(IsParentsPress(Qt::RightButton, Qt::RightButton, Qt::ControlModifier, false));
-    EXPECT_FALSE(
-        IsParentsPress(Qt::LeftButton, Qt::LeftButton | Qt::RightButton, Qt::ControlModifier, false));
-    EXPECT_FALSE(
-        IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, false));
-    EXPECT_FALSE(
-        IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier, false));
-    EXPECT_FALSE(
-        IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier | Qt::MetaModifier, false));
-    EXPECT_FALSE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier, true));
+    EXPECT_FALSE(leftPress(Qt::LeftButton | Qt::RightButton, Qt::ControlModifier));
+    for (Qt::KeyboardModifier other : {Qt::ShiftModifier, Qt::AltModifier, Qt::MetaModifier})
+        EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::ControlModifier | other)) << int(other);
+    EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::ControlModifier, true)) << "a double click's second press";
 }
 
-TEST(CallOutPlacement, TheTailTipLandsOnTheGivenScreenPoint)
+TEST(CallOutPlacement, TheProgramsOneBubbleLandsWithItsTailTipOnTheGivenScreenPoint)
 {
     ScopedServices services;
     ShowCallOut(QPoint(500, 400), QStringLiteral("Hello"), QStringLiteral("Hint for parents:"), false, false);
     ASSERT_NE(CallOutForm, nullptr);
     EXPECT_EQ(CallOutForm->pos(), QPoint(464, 182));
     EXPECT_EQ(CallOutForm->HotPoint(), QPoint(36, 218));
-
-    ShowCallOut(QPoint(36, 218), QStringLiteral("Again"), QString(), false, false);
-    EXPECT_EQ(CallOutForm->pos(), QPoint(0, 0));
-    EXPECT_TRUE(CallOutForm->isVisible());
-    CallOutForm->close();
-}
-
-TEST(CallOutPlacement, TheProgramKeepsOneBubbleForTheWholeRun)
-{
-    ScopedServices services;
-    ShowCallOut(QPoint(300, 300), QStringLiteral("One"), QString(), false, false);
     TCallOutForm *first = CallOutForm;
     CallOutForm->close();
-    ShowCallOut(QPoint(310, 310), QStringLiteral("Two"), QString(), false, false);
-    EXPECT_EQ(CallOutForm, first);
-    EXPECT_EQ(label(CallOutForm, "LText")->text(), QStringLiteral("Two"));
+
+    ShowCallOut(QPoint(36, 218), QStringLiteral("Again"), QString(), false, false);
+    EXPECT_EQ(CallOutForm, first) << "the program keeps one bubble for the whole run";
+    EXPECT_EQ(CallOutForm->pos(), QPoint(0, 0));
+    EXPECT_TRUE(CallOutForm->isVisible());
+    EXPECT_EQ(named<QLabel>(CallOutForm, "LText")->text(), QStringLiteral("Again"));
     CallOutForm->close();
 }
 
-TEST(CallOutContents, AnEmptyTitleKeepsThePreviousOne)
+TEST_F(CallOut, AnEmptyTitleKeepsThePreviousOne)
 {
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    EXPECT_EQ(label(&form, "LTitle")->text(), QStringLiteral("Parents' notification."));
-
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("First"), QStringLiteral("Hint for parents:"), false,
-                     false);
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Second"), QString(), false, false);
-    EXPECT_EQ(label(&form, "LTitle")->text(), QStringLiteral("Hint for parents:"));
-    EXPECT_EQ(label(&form, "LText")->text(), QStringLiteral("Second"));
-    EXPECT_TRUE(label(&form, "LTitle")->isVisibleTo(&form));
+    EXPECT_EQ(label("LTitle")->text(), QStringLiteral("Parents' notification."));
+    show(QStringLiteral("First"), QStringLiteral("Hint for parents:"));
+    show(QStringLiteral("Second"));
+    EXPECT_EQ(label("LTitle")->text(), QStringLiteral("Hint for parents:"));
+    EXPECT_EQ(label("LText")->text(), QStringLiteral("Second"));
+    EXPECT_TRUE(label("LTitle")->isVisibleTo(&form));
 }
 
-TEST(CallOutContents, PictureModeShowsOnlyTheOkPictureButStillReplacesTheText)
+TEST_F(CallOut, PictureModeShowsOnlyTheOkPictureButStillReplacesTheText)
 {
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    form.ShowCallOut(QPoint(400, 400), QString(), QString(), false, true);
-    EXPECT_TRUE(child(&form, "imgOK")->isVisibleTo(&form));
-    EXPECT_FALSE(label(&form, "LText")->isVisibleTo(&form));
-    EXPECT_FALSE(label(&form, "LTitle")->isVisibleTo(&form));
-    EXPECT_EQ(label(&form, "LText")->text(), QString());
+    show(QString(), QString(), true);
+    EXPECT_TRUE(named(&form, "imgOK")->isVisibleTo(&form));
+    EXPECT_FALSE(label("LText")->isVisibleTo(&form));
+    EXPECT_FALSE(label("LTitle")->isVisibleTo(&form));
+    EXPECT_EQ(label("LText")->text(), QString());
 
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Back to words"), QString(), false, false);
-    EXPECT_FALSE(child(&form, "imgOK")->isVisibleTo(&form));
-    EXPECT_TRUE(label(&form, "LText")->isVisibleTo(&form));
+    show(QStringLiteral("Back to words"));
+    EXPECT_FALSE(named(&form, "imgOK")->isVisibleTo(&form));
+    EXPECT_TRUE(label("LText")->isVisibleTo(&form));
 }
 
-TEST(CallOutContents, TheBubbleTakesItsOutlineWhenMade)
+TEST_F(CallOut, TheBubbleTakesItsOutlineWhenMade)
 {
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
     ASSERT_FALSE(form.mask().isEmpty());
     EXPECT_TRUE(form.mask().contains(kOnText));
     // The corners around the rounded body are cut away.
@@ -155,52 +152,34 @@ TEST(CallOutContents, TheBubbleTakesItsOutlineWhenMade)
     EXPECT_FALSE(form.mask().contains(QPoint(260, 230)));
 }
 
-TEST(NonModalCallOut, AnyPressClosesItWithoutABeep)
+TEST_F(CallOut, NonModalAnyPressEvenOnThePictureClosesItWithoutABeep)
 {
-    for (const Press &press : kPresses) {
+    for (const Press &press : kChildPresses) {
         SCOPED_TRACE(press.name);
-        FakeSystemServices beeper;
-        TCallOutForm form(nullptr, &beeper);
-        form.ShowCallOut(QPoint(400, 400), QStringLiteral("Tip"), QString(), false, false);
+        show();
         ASSERT_TRUE(form.isVisible());
         clickAt(&form, kOnText, press.button, press.keys);
         EXPECT_FALSE(form.isVisible());
-        EXPECT_TRUE(beeper.calls.isEmpty());
     }
-}
-
-TEST(NonModalCallOut, PressesOnThePictureReachTheBubble)
-{
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    form.ShowCallOut(QPoint(400, 400), QString(), QString(), false, true);
-    clickAt(&form, child(&form, "imgOK")->geometry().center(), Qt::LeftButton, Qt::NoModifier);
-    EXPECT_FALSE(form.isVisible());
-}
-
-TEST(NonModalCallOut, EscClosesIt)
-{
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Tip"), QString(), false, false);
-    QTest::keyClick(&form, Qt::Key_Escape);
+    show(QString(), QString(), true);
+    clickAt(&form, named(&form, "imgOK")->geometry().center(), Qt::LeftButton, Qt::NoModifier);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(beeper.calls.isEmpty());
 }
 
-TEST(NonModalCallOut, TheWindowManagersCloseIsGranted)
+TEST_F(CallOut, NonModalEscClosesItAndTheWindowManagersCloseIsGranted)
 {
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Tip"), QString(), false, false);
+    show();
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    show();
     EXPECT_TRUE(windowManagerClose(&form));
+    EXPECT_TRUE(beeper.calls.isEmpty());
 }
 
-TEST(NonModalCallOut, ItGoesAwayWhenAnotherWindowBecomesActive)
+TEST_F(CallOut, NonModalItGoesAwayWhenAnotherWindowBecomesActive)
 {
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Tip"), QString(), false, false);
+    show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QWidget other;
     other.show();
@@ -210,113 +189,54 @@ TEST(NonModalCallOut, ItGoesAwayWhenAnotherWindowBecomesActive)
     EXPECT_TRUE(beeper.calls.isEmpty());
 }
 
-TEST(ModalCallOut, OnlyAParentsCtrlClickEndsItAndEveryOtherPressBeeps)
+TEST_F(CallOut, ModalOnlyAParentsCtrlClickEndsTheWaitAndEveryOtherPressBeeps)
 {
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    QStringList stillOpen;
-    bool escLeftItOpen = false;
-
-    QTimer parent;
-    parent.setSingleShot(true);
-    QObject::connect(&parent, &QTimer::timeout, [&] {
-        for (const Press &press : kPresses) {
-            if (press.parents) continue;
+    QStringList closedBy;
+    bool escClosed = true, windowManagerClosed = true, activeInTurn = false, leftWhenInactive = true;
+    QWidget other;
+    const bool endedInTime = showModal([&] {
+        activeInTurn = QTest::qWaitForWindowActive(&form);
+        for (const Press &press : kChildPresses) {
             clickAt(&form, kOnText, press.button, press.keys);
-            if (form.isVisible()) stillOpen << QString::fromLatin1(press.name);
+            if (!form.isVisible()) closedBy << QString::fromLatin1(press.name);
         }
         QTest::keyClick(&form, Qt::Key_Escape);
-        escLeftItOpen = form.isVisible();
+        escClosed = !form.isVisible();
+        windowManagerClosed = windowManagerClose(&form) || !form.isVisible();
+        other.show();
+        other.activateWindow();
+        activeInTurn = activeInTurn && QTest::qWaitForWindowActive(&other);
+        leftWhenInactive = !form.isVisible();
         clickAt(&form, kOnText, Qt::LeftButton, Qt::ControlModifier);
     });
-    parent.start(0);
-    // Should the bubble not close, the test fails instead of hanging.
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &form, &QWidget::close);
-    guard.start(5000);
-
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Ready to send"), QString(), true, false);
-
-    EXPECT_TRUE(guard.isActive()) << "the Ctrl+click did not close the modal bubble";
+    EXPECT_TRUE(endedInTime) << "the Ctrl+click did not close the modal bubble";
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(stillOpen.size(), int(std::size(kPresses)) - 1) << stillOpen.join(", ").toStdString();
-    EXPECT_EQ(beeper.calls.count(QStringLiteral("beep")), int(std::size(kPresses)) - 1);
-    EXPECT_TRUE(escLeftItOpen);
+    EXPECT_TRUE(closedBy.isEmpty()) << closedBy.join(", ").toStdString();
+    EXPECT_EQ(beeper.calls.count(QStringLiteral("beep")), int(std::size(kChildPresses)));
+    EXPECT_FALSE(escClosed);
+    EXPECT_FALSE(windowManagerClosed);
+    EXPECT_TRUE(activeInTurn) << "the bubble, then the other window, should have been active";
+    EXPECT_FALSE(leftWhenInactive) << "another window's activation does not end the wait";
 }
 
-TEST(ModalCallOut, ShowCallOutReturnsOnlyAfterTheBubbleClosed)
+TEST(ModalCallOut, ShowCallOutReturnsOnlyAfterTheBubbleClosedAndTheNextIsOrdinaryAgain)
 {
     ScopedServices services;
     bool visibleWhileWaiting = false;
-    QTimer parent;
-    parent.setSingleShot(true);
-    QObject::connect(&parent, &QTimer::timeout, [&] {
-        visibleWhileWaiting = CallOutForm && CallOutForm->isVisible() && CallOutForm->Modal();
-        clickAt(CallOutForm, kOnText, Qt::LeftButton, Qt::ControlModifier);
-    });
-    parent.start(20);
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] {
-        if (CallOutForm) CallOutForm->close();
-    });
-    guard.start(5000);
-
-    ShowCallOut(QPoint(500, 400), QStringLiteral("Voice message is ready to be sent."), QString(), true,
-                false);
-
+    const bool endedInTime = whileModal(
+        [] { ShowCallOut(QPoint(500, 400), "Voice message is ready to be sent.", QString(), true, false); },
+        [&] {
+            visibleWhileWaiting = CallOutForm && CallOutForm->isVisible() && CallOutForm->Modal();
+            clickAt(CallOutForm, kOnText, Qt::LeftButton, Qt::ControlModifier);
+        },
+        20);
     EXPECT_TRUE(visibleWhileWaiting);
-    EXPECT_TRUE(guard.isActive());
+    EXPECT_TRUE(endedInTime);
     EXPECT_FALSE(CallOutForm->isVisible());
-    EXPECT_EQ(services.beeps(), 0);
-    // The next bubble is an ordinary one again.
+    EXPECT_TRUE(services.fake.calls.isEmpty());
+
     ShowCallOut(QPoint(500, 400), QStringLiteral("Tip"), QString(), false, false);
     EXPECT_FALSE(CallOutForm->Modal());
     clickAt(CallOutForm, kOnText, Qt::RightButton, Qt::NoModifier);
     EXPECT_FALSE(CallOutForm->isVisible());
-}
-
-TEST(ModalCallOut, TheWindowManagersCloseDoesNotEndTheWait)
-{
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    bool refused = false;
-    bool stayed = false;
-    QTimer step;
-    step.setSingleShot(true);
-    QObject::connect(&step, &QTimer::timeout, [&] {
-        refused = !windowManagerClose(&form);
-        stayed = form.isVisible();
-        form.close();
-    });
-    step.start(0);
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Ready"), QString(), true, false);
-    EXPECT_TRUE(refused);
-    EXPECT_TRUE(stayed);
-}
-
-TEST(ModalCallOut, ItStaysWhenAnotherWindowBecomesActive)
-{
-    FakeSystemServices beeper;
-    TCallOutForm form(nullptr, &beeper);
-    bool wasActive = false;
-    bool otherActive = false;
-    bool stayed = false;
-    QWidget other;
-    QTimer step;
-    step.setSingleShot(true);
-    QObject::connect(&step, &QTimer::timeout, [&] {
-        wasActive = QTest::qWaitForWindowActive(&form);
-        other.show();
-        other.activateWindow();
-        otherActive = QTest::qWaitForWindowActive(&other);
-        stayed = form.isVisible();
-        form.close();
-    });
-    step.start(0);
-    form.ShowCallOut(QPoint(400, 400), QStringLiteral("Ready"), QString(), true, false);
-    EXPECT_TRUE(wasActive);
-    EXPECT_TRUE(otherActive);
-    EXPECT_TRUE(stayed);
 }

@@ -2,38 +2,30 @@
 // single instance that is re-centred, and freeing it from its own cancel button.
 #include "app/fFakeProgress.h"
 
+#include "WindowTestSupport.h"
 #include "settings/vqUtils.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QTest>
 #include <QWindow>
-#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Every test leaves no progress window behind, whatever it did.
+// Every test leaves no progress window behind and the program-wide texts as they were.
 class ProgressWindow : public ::testing::Test {
 protected:
     void TearDown() override
     {
         HideProgressWindow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ProgressCaption = caption;
+        ProgressPrompt = prompt;
     }
 
-    static QPushButton *button(const char *name)
-    {
-        return ProgressForm->findChild<QPushButton *>(QString::fromLatin1(name));
-    }
-    static QLabel *label(const char *name)
-    {
-        return ProgressForm->findChild<QLabel *>(QString::fromLatin1(name));
-    }
+    static QPushButton *button(const char *name) { return named<QPushButton>(ProgressForm, name); }
+    static QLabel *label(const char *name) { return named<QLabel>(ProgressForm, name); }
 
     static QPoint screenCentred(const QWidget *w)
     {
@@ -41,25 +33,13 @@ protected:
         return CenteredPosition(QRect(QPoint(0, 0), screen), w->frameGeometry().size(), screen);
     }
 
-    // Waits up to a second for a condition made true by the event loop.
-    template <typename Condition> static bool eventually(Condition condition)
-    {
-        for (int i = 0; i < 100 && !condition(); ++i)
-            QTest::qWait(10);
-        return condition();
-    }
+    const QString caption = ProgressCaption;
+    const QString prompt = ProgressPrompt;
 };
-
-QIcon redIcon()
-{
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::red);
-    return QIcon(pixmap);
-}
 
 } // namespace
 
-TEST_F(ProgressWindow, WithoutACancelHandlerItShowsNoButtonsAndIs92PixelsHigh)
+TEST_F(ProgressWindow, WithoutACancelHandlerItShowsNoButtonsAndIs92PixelsHighWithTheProgramWideTexts)
 {
     ShowProgressNow(nullptr, false);
     ASSERT_TRUE(ProgressShowing());
@@ -70,24 +50,11 @@ TEST_F(ProgressWindow, WithoutACancelHandlerItShowsNoButtonsAndIs92PixelsHigh)
     EXPECT_FALSE(button("btnCancel")->isVisibleTo(ProgressForm));
     EXPECT_EQ(ProgressForm->windowTitle(), QStringLiteral("Processing In Progress"));
     EXPECT_EQ(label("LPrompt")->text(), QStringLiteral("Processing. Please wait... "));
-}
 
-TEST_F(ProgressWindow, ANewWindowWithoutAnOwnerIsCentredOnTheScreen)
-{
-    // Placed before it shows, when its frame is not known yet.
-    ShowProgressWindow(nullptr, 10000, false, nullptr);
-    EXPECT_EQ(ProgressForm->pos(), screenCentred(ProgressForm));
-}
-
-TEST_F(ProgressWindow, ANewWindowTakesTheProgramWideCaptionAndPrompt)
-{
-    const QString caption = ProgressCaption;
-    const QString prompt = ProgressPrompt;
+    HideProgressWindow();
     ProgressCaption = QStringLiteral("Packing");
     ProgressPrompt = QStringLiteral("Making the message smaller...");
     ShowProgressNow(nullptr, false);
-    ProgressCaption = caption;
-    ProgressPrompt = prompt;
     EXPECT_EQ(ProgressForm->windowTitle(), QStringLiteral("Packing"));
     EXPECT_EQ(label("LPrompt")->text(), QStringLiteral("Making the message smaller..."));
 }
@@ -124,7 +91,9 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndEnabledAgainAfterwards)
 TEST_F(ProgressWindow, TheOwnersIconReplacesThePictureOnlyWhenAskedFor)
 {
     QWidget owner;
-    owner.setWindowIcon(redIcon());
+    QPixmap red(32, 32);
+    red.fill(Qt::red);
+    owner.setWindowIcon(QIcon(red));
     owner.show();
 
     ShowProgressNow(&owner, true);
@@ -137,17 +106,7 @@ TEST_F(ProgressWindow, TheOwnersIconReplacesThePictureOnlyWhenAskedFor)
     EXPECT_NE(label("imgIcon")->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red));
 }
 
-TEST_F(ProgressWindow, ADelayedWindowExistsAtOnceButShowsOnlyAfterTheDelay)
-{
-    ShowProgressWindow(nullptr, 40, false, nullptr);
-    ASSERT_TRUE(ProgressShowing());
-    EXPECT_FALSE(ProgressForm->isVisible());
-    EXPECT_TRUE(ProgressForm->DelayPending());
-    EXPECT_TRUE(eventually([] { return ProgressForm && ProgressForm->isVisible(); }));
-    EXPECT_FALSE(ProgressForm->DelayPending());
-}
-
-TEST_F(ProgressWindow, ADelayedWindowHiddenBeforeTheDelayNeverShows)
+TEST_F(ProgressWindow, ADelayedWindowIsPlacedAtOnceButShowsOnlyAfterTheDelayUnlessHiddenFirst)
 {
     ShowProgressWindow(nullptr, 40, false, nullptr);
     QPointer<TProgressForm> form = ProgressForm;
@@ -157,6 +116,15 @@ TEST_F(ProgressWindow, ADelayedWindowHiddenBeforeTheDelayNeverShows)
     QTest::qWait(120);
     for (QWidget *w : QApplication::topLevelWidgets())
         EXPECT_FALSE(qobject_cast<TProgressForm *>(w) && w->isVisible());
+
+    ShowProgressWindow(nullptr, 40, false, nullptr);
+    ASSERT_TRUE(ProgressShowing());
+    // Without an owner, centred on the screen before it shows, when its frame is not known yet.
+    EXPECT_EQ(ProgressForm->pos(), screenCentred(ProgressForm));
+    EXPECT_FALSE(ProgressForm->isVisible());
+    EXPECT_TRUE(ProgressForm->DelayPending());
+    EXPECT_TRUE(eventually([] { return ProgressForm && ProgressForm->isVisible(); }));
+    EXPECT_FALSE(ProgressForm->DelayPending());
 }
 
 TEST_F(ProgressWindow, AWindowThatExistsIsOnlyCentredAgainAndKeepsItsTextsAndOwner)
@@ -167,10 +135,8 @@ TEST_F(ProgressWindow, AWindowThatExistsIsOnlyCentredAgainAndKeepsItsTextsAndOwn
     TProgressForm *first = ProgressForm;
     first->move(0, 0);
 
-    const QString caption = ProgressCaption;
     ProgressCaption = QStringLiteral("Something else");
     ShowProgressNow(nullptr, false);
-    ProgressCaption = caption;
 
     EXPECT_EQ(ProgressForm, first);
     EXPECT_EQ(first->pos(), screenCentred(first));
@@ -206,10 +172,7 @@ TEST_F(ProgressWindow, TheWindowManagersCloseLeavesItOnScreen)
     QWidget owner;
     owner.show();
     ShowProgressNow(&owner, false);
-    QCloseEvent altF4;
-    QSpontaneKeyEvent::setSpontaneous(&altF4);
-    qApp->notify(ProgressForm, &altF4);
-    EXPECT_FALSE(altF4.isAccepted());
+    EXPECT_FALSE(windowManagerClose(ProgressForm));
     EXPECT_TRUE(ProgressForm->isVisible());
     EXPECT_FALSE(owner.isEnabled());
 }

@@ -1,5 +1,7 @@
 // The voice-mail window over the simulated wave device: its three modes, the one-second read-out
-// with its progress line and length limit, dragging, the Parents' Menu and the shield toggle.
+// with its progress line and length limit, dragging, the Parents' Menu, the shield toggle, and how
+// it lays itself out on the screen.
+#include "app/Fonts.h"
 #include "app/fDesktopBkg.h"
 #include "app/fVoiceMail.h"
 
@@ -13,11 +15,17 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -150,11 +158,20 @@ protected:
         if (window->Timer()->isActive()) window->TimerTimer();
         deliver();
     }
+    void seconds(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            second();
+    }
     void record(int secondsLong)
     {
         press("btnRecord");
-        for (int i = 0; i < secondsLong; ++i)
-            second();
+        seconds(secondsLong);
+    }
+    void limitTo(int maxSeconds)
+    {
+        VMProperties->LimitSize = true;
+        VMProperties->MaxTimeSec = maxSeconds;
     }
 
     TempRegistry reg;
@@ -195,11 +212,9 @@ TEST_F(VoiceMailWindow, RecordingThenStopPlaysTheMessageBackAndReturnsToTheStart
 
     second();
     EXPECT_EQ(litCells(window->ProgressText()), 12);
-    second();
-    second();
+    seconds(2);
     EXPECT_EQ(litCells(window->ProgressText()), 38);
-    second();
-    second();
+    seconds(2);
     EXPECT_EQ(window->PageIndex(), 0) << "the end of the playback returns to the start page";
     EXPECT_FALSE(window->Timer()->isActive()) << "nothing counts on the hidden page";
 }
@@ -224,8 +239,7 @@ TEST_F(VoiceMailWindow, WithoutAutoPlayStopReturnsToIdleAndPlayCountsOneCellASec
 
 TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
 {
-    VMProperties->LimitSize = true;
-    VMProperties->MaxTimeSec = 60;
+    limitTo(60);
     VMProperties->AutoPlay = true;
     TVoiceMailForm::TMode modeAtBeep = TVoiceMailForm::TMode::Recording;
     system.onBeep = [&] { modeAtBeep = window->Mode(); };
@@ -244,8 +258,7 @@ TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
 
 TEST_F(VoiceMailWindow, TheLastTickOfALimitedRecordingDrawsAFullLine)
 {
-    VMProperties->LimitSize = true;
-    VMProperties->MaxTimeSec = 60;
+    limitTo(60);
     record(59);
     window->ShowProgress(59);
     window->TimerTimer(); // the sixtieth tick
@@ -255,24 +268,20 @@ TEST_F(VoiceMailWindow, TheLastTickOfALimitedRecordingDrawsAFullLine)
     EXPECT_EQ(system.calls, QStringList{"beep"});
 }
 
-TEST_F(VoiceMailWindow, WithoutALimitTheLineEmptiesFromTheFiftyFirstSecondAndRecordingGoesOn)
+TEST_F(VoiceMailWindow, WithoutALimitOrWithAZeroOneTheLineEmptiesFromTheFiftyFirstSecondAndRecordingGoesOn)
 {
-    VMProperties->LimitSize = false;
-    record(50);
-    EXPECT_EQ(litCells(window->ProgressText()), 50);
-    second();
-    EXPECT_EQ(window->ProgressText(), "|" + QString(50, '.') + "|");
-    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
-    EXPECT_FALSE(window->RedVisible());
-}
-
-TEST_F(VoiceMailWindow, ALimitOfZeroSecondsIsNoLimit)
-{
-    VMProperties->LimitSize = true;
-    VMProperties->MaxTimeSec = 0;
-    record(3);
-    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
-    EXPECT_EQ(litCells(window->ProgressText()), 3);
+    for (const bool limitSize : {false, true}) {
+        SCOPED_TRACE(limitSize ? "a limit of zero seconds" : "no limit");
+        VMProperties->LimitSize = limitSize;
+        VMProperties->MaxTimeSec = 0;
+        record(50);
+        EXPECT_EQ(litCells(window->ProgressText()), 50);
+        second();
+        EXPECT_EQ(window->ProgressText(), "|" + QString(50, '.') + "|");
+        EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
+        EXPECT_FALSE(window->RedVisible());
+        press("btnStop");
+    }
     EXPECT_TRUE(system.calls.isEmpty());
 }
 
@@ -376,6 +385,80 @@ TEST_F(VoiceMailWindow, TheWindowTakesTheBodyOutlineWithItsHole)
     const QRect full(QPoint(0, 0), mask.boundingRect().size());
     EXPECT_LT(mask.intersected(full).rectCount(), 100000);
     EXPECT_NE(QRegion(full).subtracted(mask), QRegion()) << "the outline cuts corners and a hole away";
+}
+
+// The recording page's progress line, drawn in the program's own fonts: 52 cells of 4 pixels from
+// (181, 86).
+class VoiceMailLayout : public VoiceMailWindow {
+protected:
+    static constexpr int kLineLeft = 181, kLineTop = 86, kCellWidth = 4, kCells = 52;
+
+    static void SetUpTestSuite()
+    {
+        VoiceMailWindow::SetUpTestSuite();
+        InstallFontSubstitutes();
+    }
+    void SetUp() override
+    {
+        VoiceMailWindow::SetUp();
+        page = window->findChild<QWidget *>(QStringLiteral("pageRecording"));
+        line = window->findChild<QLabel *>(QStringLiteral("LProgress"));
+        window->findChild<QStackedWidget *>(QStringLiteral("Book"))->setCurrentWidget(page);
+    }
+
+    // The page's columns, left to right, in which the line draws differently with text a than b.
+    std::vector<int> ColumnsThatDiffer(const QString &a, const QString &b)
+    {
+        const QRect band(0, kLineTop, page->width(), line->height());
+        line->setText(a);
+        const QImage first = page->grab(band).toImage();
+        line->setText(b);
+        const QImage second = page->grab(band).toImage();
+        std::vector<int> columns;
+        for (int x = 0; x < first.width(); ++x)
+            for (int y = 0; y < first.height(); ++y)
+                if (first.pixel(x, y) != second.pixel(x, y)) {
+                    columns.push_back(x);
+                    break;
+                }
+        return columns;
+    }
+
+    // Whether the columns are some, and all within the given cell of the line.
+    static ::testing::AssertionResult WithinCell(const std::vector<int> &columns, int cell)
+    {
+        const int left = kLineLeft + cell * kCellWidth;
+        if (columns.empty())
+            return ::testing::AssertionFailure() << "nothing of cell " << cell << " is drawn";
+        if (columns.front() < left || columns.back() >= left + kCellWidth)
+            return ::testing::AssertionFailure()
+                   << "cell " << cell << " spans columns " << left << " to " << left + kCellWidth - 1
+                   << " but is drawn from column " << columns.front() << " to " << columns.back();
+        return ::testing::AssertionSuccess();
+    }
+
+    QWidget *page = nullptr;
+    QLabel *line = nullptr;
+};
+
+TEST_F(VoiceMailLayout, TheVisibleOutlineStandsInTheMiddleOfTheDesktop)
+{
+    const QSize desktop = QGuiApplication::primaryScreen()->availableGeometry().size();
+    // The body's outline is 614 x 379, its top-left corner at the window's position.
+    EXPECT_EQ(window->pos(), QPoint((desktop.width() - 614) / 2, (desktop.height() - 379) / 2));
+}
+
+TEST_F(VoiceMailLayout, TheEndMarksAndEachLitCellAreDrawnInTheirOwnPlaces)
+{
+    const QString empty = ProgressLine(0);
+    QString withoutOpening = empty, withoutClosing = empty;
+    withoutOpening[0] = QLatin1Char('.');
+    withoutClosing[kCells - 1] = QLatin1Char('.');
+    EXPECT_TRUE(WithinCell(ColumnsThatDiffer(empty, withoutOpening), 0));
+    EXPECT_TRUE(WithinCell(ColumnsThatDiffer(empty, withoutClosing), kCells - 1));
+    for (int lit : {1, 12, 25, 38, 50})
+        EXPECT_TRUE(WithinCell(ColumnsThatDiffer(ProgressLine(lit - 1), ProgressLine(lit)), lit))
+            << "with " << lit << " cells lit";
 }
 
 } // namespace
