@@ -81,10 +81,10 @@ TEST(ParentsTest, OnlyExactlyCtrlWithNoButtonHeldPasses)
 {
     EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::NoButton));
     EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier | Qt::KeypadModifier, Qt::NoButton));
-    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier | Qt::ShiftModifier, Qt::NoButton));
-    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier | Qt::AltModifier, Qt::NoButton));
-    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::AltModifier, Qt::NoButton));
-    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::NoModifier, Qt::NoButton));
+    for (Qt::KeyboardModifiers keys :
+         {Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::AltModifier,
+          Qt::KeyboardModifiers(Qt::AltModifier), Qt::KeyboardModifiers()})
+        EXPECT_FALSE(IsCtrlOnlyRelease(keys, Qt::NoButton)) << int(keys);
     EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::RightButton));
 }
 
@@ -168,11 +168,6 @@ protected:
         press("btnRecord");
         seconds(secondsLong);
     }
-    void limitTo(int maxSeconds)
-    {
-        VMProperties->LimitSize = true;
-        VMProperties->MaxTimeSec = maxSeconds;
-    }
 
     TempRegistry reg;
     FakeFolders folders;
@@ -239,7 +234,8 @@ TEST_F(VoiceMailWindow, WithoutAutoPlayStopReturnsToIdleAndPlayCountsOneCellASec
 
 TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
 {
-    limitTo(60);
+    VMProperties->LimitSize = true;
+    VMProperties->MaxTimeSec = 60;
     VMProperties->AutoPlay = true;
     TVoiceMailForm::TMode modeAtBeep = TVoiceMailForm::TMode::Recording;
     system.onBeep = [&] { modeAtBeep = window->Mode(); };
@@ -258,7 +254,8 @@ TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
 
 TEST_F(VoiceMailWindow, TheLastTickOfALimitedRecordingDrawsAFullLine)
 {
-    limitTo(60);
+    VMProperties->LimitSize = true;
+    VMProperties->MaxTimeSec = 60;
     record(59);
     window->ShowProgress(59);
     window->TimerTimer(); // the sixtieth tick
