@@ -51,12 +51,9 @@ TEST(GaugeArithmetic, TheShippedGaugeHas30TicksAndLevelsLightThemInProportion)
     EXPECT_EQ(PeakMarkX(16384, 32767, n), 45);
     EXPECT_EQ(PeakMarkX(32767, 32767, n), 90); // on the last tick but one
     EXPECT_EQ(PeakMarkX(100, 32767, n), 3);    // below one tick: no mark
-}
-
-TEST(GaugeArithmetic, AZeroMaximumLightsNothingInsteadOfDividingByIt)
-{
-    EXPECT_EQ(LitTicks(3, 0, 29), 0);
-    EXPECT_EQ(PeakMarkX(3, 0, 29), 0);
+    // A zero maximum lights nothing instead of dividing by it.
+    EXPECT_EQ(LitTicks(3, 0, n), 0);
+    EXPECT_EQ(PeakMarkX(3, 0, n), 0);
 }
 
 TEST(GaugeDrawing, TheWorkedExampleLights14TicksWithThePeakMarkAt45)

@@ -29,26 +29,25 @@ TWinShapeData sampleShape(TShapeImageKind kind)
     TWinShapeData data;
     data.ImageKind = kind;
     data.Bounds = {2, 3, 37, 27};
-    TWinShapeRegion outline;
-    outline.Reserved = 0;
-    outline.CombineMode = 0;
-    outline.Points = {{2, 3}, {37, 3}, {37, 27}, {2, 27}};
-    TWinShapeRegion hole;
-    hole.Reserved = 7;
-    hole.CombineMode = 4;
-    hole.Points = {{10, 10}, {15, 10}, {15, 15}};
-    data.Regions = {outline, hole};
+    data.Regions = {TWinShapeRegion{0, 0, {{2, 3}, {37, 3}, {37, 27}, {2, 27}}}, // outline
+                    TWinShapeRegion{7, 4, {{10, 10}, {15, 10}, {15, 15}}}};      // hole
     data.Bitmap = gradientPicture(40, 30);
     return data;
+}
+
+// The stored bytes of a shape with no regions holding `picture` in the given encoding.
+QByteArray pictureOnly(TShapeImageKind kind, const QImage &picture)
+{
+    TWinShapeData data;
+    data.ImageKind = kind;
+    data.Bitmap = picture;
+    return data.SaveToBytes();
 }
 
 // A 2 x 1 picture: red, then blue.
 QImage twoPixels()
 {
-    QImage img(2, 1, QImage::Format_RGB32);
-    img.setPixel(0, 0, qRgb(255, 0, 0));
-    img.setPixel(1, 0, qRgb(0, 0, 255));
-    return img;
+    return controlstest::stripPicture(1, 1, {Qt::red, Qt::blue});
 }
 
 const char *twoPixelsBitmapFile = "424d 3e000000 00000000 36000000"               // file header
@@ -76,10 +75,7 @@ TEST_P(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixels)
     EXPECT_TRUE(copy.Loaded);
     EXPECT_EQ(copy.Bounds, original.Bounds);
     EXPECT_EQ(copy.ImageKind, original.ImageKind);
-    ASSERT_EQ(copy.Regions.size(), 2u);
     EXPECT_EQ(copy.Regions, original.Regions);
-    EXPECT_EQ(copy.Regions[1].Reserved, 7);
-    EXPECT_EQ(copy.Regions[1].CombineMode, 4);
     ASSERT_EQ(copy.Bitmap.size(), original.Bitmap.size());
     EXPECT_LE(maxChannelDifference(copy.Bitmap, original.Bitmap), GetParam().tolerance);
     // A lossless picture written again gives the same bytes.
@@ -127,12 +123,7 @@ TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByte)
 
 TEST(ShapeDataFormat, TheDeflatedPictureIsOneZlibStreamOfTheBitmapFileImage)
 {
-    TWinShapeData data;
-    data.ImageKind = ikDeflatedBitmap;
-    data.Bitmap = twoPixels();
-    const QByteArray bytes = data.SaveToBytes();
-
-    const QByteArray picture = bytes.mid(28);
+    const QByteArray picture = pictureOnly(ikDeflatedBitmap, twoPixels()).mid(28);
     EXPECT_EQ(quint8(picture[0]), 0x78); // zlib header: deflate, 32 KiB window
     EXPECT_EQ(quint8(picture[1]), 0x9c); // default compression level
     // qUncompress takes the expected size (big-endian) in front of a plain zlib stream.
@@ -141,11 +132,7 @@ TEST(ShapeDataFormat, TheDeflatedPictureIsOneZlibStreamOfTheBitmapFileImage)
 
 TEST(ShapeDataFormat, TheJpegPictureIsABaselineJfifImage)
 {
-    TWinShapeData data;
-    data.ImageKind = ikJpeg;
-    data.Bitmap = gradientPicture(16, 16);
-    const QByteArray picture = data.SaveToBytes().mid(28);
-
+    const QByteArray picture = pictureOnly(ikJpeg, gradientPicture(16, 16)).mid(28);
     EXPECT_TRUE(picture.startsWith(hex("ffd8 ffe0")));
     EXPECT_TRUE(picture.mid(6, 5) == QByteArray("JFIF\0", 5));
     EXPECT_TRUE(picture.contains(hex("ffc0"))); // baseline frame
@@ -179,10 +166,7 @@ TEST(ShapeDataLegacyLayout, IsReadAsAPlainBitmapAndWrittenBackWithTheMarker)
 
 TEST(ShapeDataLegacyLayout, DecodesThePictureAsTheObjectsCurrentKind)
 {
-    TWinShapeData deflated;
-    deflated.ImageKind = ikDeflatedBitmap;
-    deflated.Bitmap = twoPixels();
-    const QByteArray current = deflated.SaveToBytes();
+    const QByteArray current = pictureOnly(ikDeflatedBitmap, twoPixels());
     const QByteArray legacy = current.left(16) + int32(0) + current.mid(28);
 
     TWinShapeData reader;
@@ -253,15 +237,9 @@ QByteArray withPicture(TShapeImageKind kind, const QByteArray &picture)
 
 std::vector<CorruptCase> corruptCases()
 {
-    TWinShapeData jpeg;
-    jpeg.ImageKind = ikJpeg;
-    jpeg.Bitmap = gradientPicture(32, 32);
-    const QByteArray jpegBytes = jpeg.SaveToBytes();
+    const QByteArray jpegBytes = pictureOnly(ikJpeg, gradientPicture(32, 32));
     const QByteArray bmp = hex(twoPixelsBitmapFile);
-    TWinShapeData deflated;
-    deflated.ImageKind = ikDeflatedBitmap;
-    deflated.Bitmap = gradientPicture(32, 32);
-    const QByteArray deflatedBytes = deflated.SaveToBytes();
+    const QByteArray deflatedBytes = pictureOnly(ikDeflatedBitmap, gradientPicture(32, 32));
     QByteArray corruptZlib = deflatedBytes;
     corruptZlib[40] = char(corruptZlib[40] ^ 0x55);
     corruptZlib[41] = char(corruptZlib[41] ^ 0x55);

@@ -56,7 +56,7 @@ struct ShippedSlider {
 
 } // namespace
 
-TEST(SliderGeometry, TheShippedSliderHasTravel52AndDrawsPosition50AtRows26To41)
+TEST(SliderGeometry, TheShippedSliderHasTravel52AndDrawsPosition50AtRows26To41SeeThroughOnlyWhenTransparent)
 {
     ShippedSlider s;
     EXPECT_EQ(s.slider->size(), QSize(24, 68)); // sized by its track picture
@@ -69,15 +69,10 @@ TEST(SliderGeometry, TheShippedSliderHasTravel52AndDrawsPosition50AtRows26To41)
     EXPECT_EQ(s.at(12, 28), holderColour);
     EXPECT_EQ(s.at(12, 39), holderColour);
     EXPECT_EQ(s.at(12, 42), trackColour);
-}
 
-TEST(SliderGeometry, WithoutTransparencyTheSeeThroughColourIsDrawn)
-{
-    ShippedSlider s;
-    s.slider->setTransparent(false);
+    s.slider->setTransparent(false); // now the see-through colour is drawn
     EXPECT_EQ(s.at(12, 26), lime);
     EXPECT_EQ(s.at(12, 41), lime);
-    EXPECT_EQ(s.at(12, 42), trackColour);
 }
 
 TEST(SliderGeometry, PositionAndPointerArithmetic)
@@ -166,30 +161,25 @@ TEST(SliderDragging, TheHorizontalSliderFollowsXAndLosesOneFrameOfTravel)
     EXPECT_EQ(s.slider->Position(), 70u);
 }
 
-TEST(SliderProperties, MaxEqualToMinBecomesMinPlus100)
-{
-    ShippedSlider s;
-    s.slider->setMin(20);
-    s.slider->setMax(20);
-    EXPECT_EQ(s.slider->Max(), 120u);
-}
-
-TEST(SliderProperties, APositionOutsideTheRangeIsStoredAndDrawnThere)
+TEST(SliderProperties, MaxEqualToMinBecomesMinPlus100AndAPositionOutsideTheRangeIsKeptAndDrawnThere)
 {
     ShippedSlider s;
     s.slider->setPosition(150);
     EXPECT_EQ(s.slider->Position(), 150u);
     EXPECT_EQ(s.slider->HolderRect().top(), 78);
     EXPECT_EQ(s.changes.count(), 0);
+    s.slider->setMin(20);
+    s.slider->setMax(20);
+    EXPECT_EQ(s.slider->Max(), 120u);
 }
 
 TEST(SliderProperties, NumImagesOfZeroOrLessIsOne)
 {
     ShippedSlider s;
-    s.slider->setNumImages(0);
-    EXPECT_EQ(s.slider->NumImages(), 1);
-    s.slider->setNumImages(-4);
-    EXPECT_EQ(s.slider->NumImages(), 1);
+    for (int below : {0, -4}) {
+        s.slider->setNumImages(below);
+        EXPECT_EQ(s.slider->NumImages(), 1);
+    }
 }
 
 TEST(SliderProperties, DisablingShowsTheDisabledFrameAndEnablingAlwaysFrameZero)
@@ -211,10 +201,10 @@ TEST(SliderProperties, AFrameIndexBeyondTheStripDrawsNoHolder)
 {
     ShippedSlider s(2);
     s.slider->setTransparent(false);
-    s.slider->setImageIndex(5);
-    EXPECT_EQ(s.at(12, 30), trackColour);
-    s.slider->setImageIndex(-1);
-    EXPECT_EQ(s.at(12, 30), trackColour);
+    for (int outside : {5, -1}) {
+        s.slider->setImageIndex(outside);
+        EXPECT_EQ(s.at(12, 30), trackColour) << "frame " << outside;
+    }
 }
 
 TEST(SliderProperties, PictureControlsThatGoAwayAreDropped)
@@ -234,14 +224,13 @@ TEST(SliderCursor, TheHolderCursorShowsOverTheHolderOnly)
 {
     ShippedSlider s;
     s.slider->setCursor(Qt::CrossCursor);
-    QMouseEvent overHolder(QEvent::MouseMove, QPointF(12, 30), QPointF(12, 30), Qt::NoButton, Qt::NoButton,
-                           Qt::NoModifier);
-    QCoreApplication::sendEvent(s.slider, &overHolder);
-    EXPECT_EQ(s.slider->cursor().shape(), Qt::PointingHandCursor);
-    QMouseEvent overTrack(QEvent::MouseMove, QPointF(12, 5), QPointF(12, 5), Qt::NoButton, Qt::NoButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(s.slider, &overTrack);
-    EXPECT_EQ(s.slider->cursor().shape(), Qt::CrossCursor);
+    auto hoverAt = [&](QPointF pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, pos, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(s.slider, &move);
+        return s.slider->cursor().shape();
+    };
+    EXPECT_EQ(hoverAt(QPointF(12, 30)), Qt::PointingHandCursor);
+    EXPECT_EQ(hoverAt(QPointF(12, 5)), Qt::CrossCursor);
 }
 
 TEST(SliderHint, TheTooltipIsEmptyWhileAButtonIsHeld)
