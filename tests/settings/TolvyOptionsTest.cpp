@@ -16,38 +16,20 @@ namespace {
 // A complete key as a normal end writes it, with values that differ from every default.
 QByteArray completeKey(const QStringList &without = {}, const QByteArray &extra = {})
 {
-    const QList<QPair<QString, QByteArray>> lines = {
-        {"HideTips", "\"1\""},
-        {"AutoRecord", "\"0\""},
-        {"AutoPlay", "\"0\""},
-        {"BeepOnRecord", "\"0\""},
-        {"AutoClose", "\"1\""},
-        {"Mono", "\"0\""},
-        {"GSM610", "\"0\""},
-        {"PackOnSend", "\"0\""},
-        {"Bits16", "\"0\""},
-        {"Quality ", "dword:00000002"},
-        {"PlainSize", "dword:0007a121"},
-        {"MsgFileName", "\"/home/kid/hi.wav\""},
-        {"DurationSec", "dword:00000004"},
-        {"MinWaveLevel", "dword:00000007"},
-        {"WebMail", "\"1\""},
-        {"SendWait", "\"0\""},
-        {"ReciptName", "\"Grandma\""},
-        {"ReciptAddr", "\"gran@example.org\""},
-        {"MaxTimeSec", "dword:0000003c"},
-        {"LimitSize", "\"0\""},
-        {"IsGirl", "\"1\""},
-        {"CustCursor", "\"0\""},
-        {"SoundPrompt", "\"1\""},
-        {"ShowShield", "\"1\""},
-        {"KidName", "\"Zoë\""},
-        {"GuideName", "\"Owl\""},
-        {"KidAge", "dword:00000005"},
-    };
+    const QByteArray values =
+        "\"HideTips\"=\"1\"\n\"AutoRecord\"=\"0\"\n\"AutoPlay\"=\"0\"\n\"BeepOnRecord\"=\"0\"\n"
+        "\"AutoClose\"=\"1\"\n\"Mono\"=\"0\"\n\"GSM610\"=\"0\"\n\"PackOnSend\"=\"0\"\n\"Bits16\"=\"0\"\n"
+        "\"Quality \"=dword:00000002\n\"PlainSize\"=dword:0007a121\n"
+        "\"MsgFileName\"=\"/home/kid/hi.wav\"\n\"DurationSec\"=dword:00000004\n"
+        "\"MinWaveLevel\"=dword:00000007\n\"WebMail\"=\"1\"\n\"SendWait\"=\"0\"\n"
+        "\"ReciptName\"=\"Grandma\"\n\"ReciptAddr\"=\"gran@example.org\"\n"
+        "\"MaxTimeSec\"=dword:0000003c\n\"LimitSize\"=\"0\"\n\"IsGirl\"=\"1\"\n\"CustCursor\"=\"0\"\n"
+        "\"SoundPrompt\"=\"1\"\n\"ShowShield\"=\"1\"\n\"KidName\"=\"Zoë\"\n\"GuideName\"=\"Owl\"\n"
+        "\"KidAge\"=dword:00000005\n";
     QByteArray text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n";
-    for (const auto &[name, data] : lines) {
-        if (!without.contains(name)) text += '"' + name.toUtf8() + "\"=" + data + '\n';
+    for (const QByteArray &line : values.split('\n')) {
+        if (!line.isEmpty() && !without.contains(QString::fromUtf8(line.mid(1, line.indexOf("\"=") - 1))))
+            text += line + '\n';
     }
     return text + extra;
 }
@@ -61,6 +43,44 @@ QStringList namesInFile(const QByteArray &text)
     for (auto it = line.globalMatch(QString::fromUtf8(text)); it.hasNext();)
         names << it.next().captured(1);
     return names;
+}
+
+template <class T> QString text(const T &value)
+{
+    if constexpr (std::is_same_v<T, QString>)
+        return value;
+    else
+        return QString::number(value);
+}
+
+#define NAMED(object, field) (QStringLiteral(#field "=") + text(object.field))
+
+// Every field as "Name=value", so that a case can name the values it expects in one line.
+QStringList values(const TVMProperties &vm)
+{
+    return {NAMED(vm, HideTips),     NAMED(vm, AutoRecord),  NAMED(vm, AutoPlay),   NAMED(vm, BeepOnRecord),
+            NAMED(vm, AutoClose),    NAMED(vm, Quality),     NAMED(vm, Mono),       NAMED(vm, Bits16),
+            NAMED(vm, PackOnSend),   NAMED(vm, GSM610),      NAMED(vm, PlainSize),  NAMED(vm, DurationSec),
+            NAMED(vm, MinWaveLevel), NAMED(vm, MaxTimeSec),  NAMED(vm, WebMail),    NAMED(vm, SendWait),
+            NAMED(vm, LimitSize),    NAMED(vm, MsgFileName), NAMED(vm, ReciptName), NAMED(vm, ReciptAddr)};
+}
+QStringList values(const TTolvyProperties &kid)
+{
+    return {NAMED(kid, CursorActive), NAMED(kid, KeysLocked),  NAMED(kid, KidName),
+            NAMED(kid, KidAge),       NAMED(kid, IsGirl),      NAMED(kid, CustCursor),
+            NAMED(kid, GuideName),    NAMED(kid, SoundPrompt), NAMED(kid, ShowShield)};
+}
+
+#undef NAMED
+
+// Fails for each blank-separated "Name=value" of expected that the object does not hold.
+template <class Properties>
+void expectValues(const Properties &object, const char *expected, const std::string &what = {})
+{
+    const QStringList have = values(object);
+    for (const QString &want : QString::fromUtf8(expected).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        EXPECT_TRUE(have.contains(want)) << what << ": expected " << want.toStdString() << " in "
+                                         << have.join(QLatin1Char(' ')).toStdString();
 }
 
 class SettingsStore : public testing::Test {
@@ -84,152 +104,70 @@ TEST_F(SettingsStore, AFirstRunWithoutAKeyStartsFromTheDefaults)
 {
     folders.temp = QStringLiteral("/var/tmp/");
     TVMProperties vm(reg.store, folders);
-    EXPECT_TRUE(vm.AutoRecord && vm.AutoPlay && vm.BeepOnRecord && vm.GSM610 && vm.LimitSize && vm.SendWait &&
-                vm.PackOnSend && vm.Mono && vm.Bits16);
-    EXPECT_FALSE(vm.AutoClose || vm.HideTips || vm.WebMail);
-    EXPECT_EQ(vm.Quality, 0);
-    EXPECT_EQ(vm.MinWaveLevel, 50);
-    EXPECT_EQ(vm.MaxTimeSec, 300);
-    EXPECT_EQ(vm.PlainSize, 0);
-    EXPECT_EQ(vm.DurationSec, 0);
-    EXPECT_EQ(vm.MsgFileName, QStringLiteral("/var/tmp/chirpel.wav"));
-    EXPECT_TRUE(vm.ReciptName.isEmpty() && vm.ReciptAddr.isEmpty());
-
+    expectValues(vm,
+                 "HideTips=0 AutoRecord=1 AutoPlay=1 BeepOnRecord=1 AutoClose=0 Quality=0 Mono=1 Bits16=1 "
+                 "PackOnSend=1 GSM610=1 PlainSize=0 DurationSec=0 MinWaveLevel=50 MaxTimeSec=300 WebMail=0 "
+                 "SendWait=1 LimitSize=1 MsgFileName=/var/tmp/chirpel.wav ReciptName= ReciptAddr=");
     TTolvyProperties kid(reg.store, keys, cursors);
-    EXPECT_TRUE(kid.CustCursor);
-    EXPECT_EQ(kid.GuideName, QStringLiteral("Monkey"));
-    EXPECT_FALSE(kid.CursorActive) << "the large cursor waits until the options dialog has been used";
-    EXPECT_FALSE(kid.IsGirl || kid.SoundPrompt || kid.ShowShield || kid.KeysLocked);
-    EXPECT_EQ(kid.KidAge, 0);
-    EXPECT_TRUE(kid.KidName.isEmpty());
+    // The large cursor waits until the options dialog has been used.
+    expectValues(kid, "CursorActive=0 KeysLocked=0 KidName= KidAge=0 IsGirl=0 CustCursor=1 GuideName=Monkey "
+                      "SoundPrompt=0 ShowShield=0");
 }
 
-TEST_F(SettingsStore, ACompleteKeyIsReadAsStored)
+// How a stored key, complete or changed, is read. A missing number or a value of the wrong kind
+// fails the read: the defaults come back (AutoRecord on, Quality 0, ...), what was read before the
+// failure stays (HideTips, PlainSize, DurationSec) and what comes after is not read (WebMail).
+TEST_F(SettingsStore, StoredKeysAreReadByTheFailureRule)
 {
-    reg.writeUser(completeKey());
-    TVMProperties vm(reg.store, folders);
-    EXPECT_TRUE(vm.HideTips && vm.AutoClose && vm.WebMail);
-    EXPECT_FALSE(vm.AutoRecord || vm.AutoPlay || vm.BeepOnRecord || vm.Mono || vm.GSM610 || vm.PackOnSend ||
-                 vm.Bits16 || vm.SendWait || vm.LimitSize);
-    EXPECT_EQ(vm.Quality, 2);
-    EXPECT_EQ(vm.PlainSize, 500001);
-    EXPECT_EQ(vm.DurationSec, 4);
-    EXPECT_EQ(vm.MinWaveLevel, 7);
-    EXPECT_EQ(vm.MaxTimeSec, 60);
-    EXPECT_EQ(vm.MsgFileName, QStringLiteral("/home/kid/hi.wav"));
-    EXPECT_EQ(vm.ReciptName, QStringLiteral("Grandma"));
-    EXPECT_EQ(vm.ReciptAddr, QStringLiteral("gran@example.org"));
-
-    TTolvyProperties kid(reg.store, keys, cursors);
-    EXPECT_EQ(kid.KidName, QStringLiteral("Zoë"));
-    EXPECT_EQ(kid.KidAge, 5);
-    EXPECT_EQ(kid.GuideName, QStringLiteral("Owl"));
-    EXPECT_TRUE(kid.IsGirl && kid.SoundPrompt && kid.ShowShield);
-    EXPECT_FALSE(kid.CustCursor);
-    EXPECT_FALSE(kid.CursorActive) << "CursorActive follows CustCursor";
-}
-
-TEST_F(SettingsStore, AMissingNumberResetsTheDefaultsAndStopsReading)
-{
-    reg.writeUser(completeKey({"MaxTimeSec"}));
-    TVMProperties vm(reg.store, folders);
-    EXPECT_TRUE(vm.GSM610) << "stored 0, replaced by the default";
-    EXPECT_EQ(vm.Quality, 0) << "stored 2, replaced by the default";
-    EXPECT_EQ(vm.MsgFileName, QStringLiteral("/tmp/chirpel.wav"));
-    EXPECT_EQ(vm.MaxTimeSec, 300);
-    EXPECT_EQ(vm.MinWaveLevel, 50);
-    EXPECT_TRUE(vm.AutoRecord && vm.AutoPlay && vm.BeepOnRecord && vm.LimitSize && vm.SendWait &&
-                vm.PackOnSend && vm.Mono && vm.Bits16);
-    EXPECT_FALSE(vm.AutoClose) << "stored 1, replaced by the default";
-    EXPECT_TRUE(vm.HideTips) << "read before the failure and kept";
-    EXPECT_EQ(vm.PlainSize, 500001);
-    EXPECT_EQ(vm.DurationSec, 4);
-    EXPECT_FALSE(vm.WebMail) << "comes after the failing read";
-    EXPECT_TRUE(vm.ReciptName.isEmpty() && vm.ReciptAddr.isEmpty());
-}
-
-TEST_F(SettingsStore, AMissingTruthOrTextValueIsNoFailure)
-{
-    reg.writeUser(completeKey({"GSM610", "ReciptName"}));
-    TVMProperties vm(reg.store, folders);
-    EXPECT_FALSE(vm.GSM610);
-    EXPECT_TRUE(vm.ReciptName.isEmpty());
-    EXPECT_EQ(vm.Quality, 2) << "no defaults applied";
-    EXPECT_EQ(vm.MaxTimeSec, 60);
-    EXPECT_EQ(vm.ReciptAddr, QStringLiteral("gran@example.org"));
-}
-
-TEST_F(SettingsStore, OnlyTheExactTextOneIsTrue)
-{
-    for (const char *text : {"true", "01", " 1", "1 ", "One", ""}) {
-        reg.writeUser(completeKey({"HideTips", "WebMail"},
-                                  QByteArray("\"HideTips\"=\"") + text + "\"\n\"WebMail\"=\"1\"\n"));
+    const auto check = [&](const std::string &what, const QByteArray &key, const char *vmValues,
+                           const char *kidValues) {
+        reg.writeUser(key);
         TVMProperties vm(reg.store, folders);
-        EXPECT_FALSE(vm.HideTips) << text;
-        EXPECT_TRUE(vm.WebMail) << "the rest is read on: " << text;
-    }
-}
-
-TEST_F(SettingsStore, ValuesOfTheWrongKindAreReadFailures)
-{
-    reg.writeUser(completeKey({"Mono"}, "\"Mono\"=dword:00000001\n"));
-    {
-        TVMProperties vm(reg.store, folders);
-        EXPECT_TRUE(vm.GSM610) << "truth value stored as a number: defaults";
-        EXPECT_TRUE(vm.HideTips) << "read before the failure and kept";
-    }
-    reg.writeUser(completeKey({"PlainSize"}, "\"PlainSize\"=\"500001\"\n"));
-    {
-        TVMProperties vm(reg.store, folders);
-        EXPECT_EQ(vm.PlainSize, 0) << "number stored as text";
-        EXPECT_EQ(vm.MaxTimeSec, 300);
-    }
-}
-
-TEST_F(SettingsStore, QualityIsNamedWithItsTrailingBlankAndKeepsEightBits)
-{
-    reg.writeUser(completeKey({"Quality "}, "\"Quality\"=dword:00000003\n"));
-    {
-        TVMProperties vm(reg.store, folders);
-        EXPECT_EQ(vm.MaxTimeSec, 300) << "\"Quality\" without the blank is not the value";
-    }
-    reg.writeUser(completeKey({"Quality "}, "\"Quality \"=dword:00000101\n"));
-    {
-        TVMProperties vm(reg.store, folders);
-        EXPECT_EQ(vm.Quality, 1) << "257 keeps its low eight bits";
-        EXPECT_EQ(vm.MaxTimeSec, 60);
-    }
+        TTolvyProperties kid(reg.store, keys, cursors);
+        expectValues(vm, vmValues, what);
+        expectValues(kid, kidValues, what);
+    };
+    check(
+        "complete", completeKey(),
+        "HideTips=1 AutoRecord=0 AutoPlay=0 BeepOnRecord=0 AutoClose=1 Quality=2 Mono=0 Bits16=0 "
+        "PackOnSend=0 "
+        "GSM610=0 PlainSize=500001 DurationSec=4 MinWaveLevel=7 MaxTimeSec=60 WebMail=1 SendWait=0 "
+        "LimitSize=0 MsgFileName=/home/kid/hi.wav ReciptName=Grandma ReciptAddr=gran@example.org",
+        "KidName=Zoë KidAge=5 GuideName=Owl IsGirl=1 SoundPrompt=1 ShowShield=1 CustCursor=0 CursorActive=0");
+    check("missing number", completeKey({"MaxTimeSec"}),
+          "HideTips=1 AutoRecord=1 AutoPlay=1 BeepOnRecord=1 AutoClose=0 Quality=0 Mono=1 Bits16=1 "
+          "PackOnSend=1 "
+          "GSM610=1 PlainSize=500001 DurationSec=4 MinWaveLevel=50 MaxTimeSec=300 WebMail=0 SendWait=1 "
+          "LimitSize=1 MsgFileName=/tmp/chirpel.wav ReciptName= ReciptAddr=",
+          "");
+    check("missing truth and text values are no failure", completeKey({"GSM610", "ReciptName"}),
+          "GSM610=0 ReciptName= Quality=2 MaxTimeSec=60 ReciptAddr=gran@example.org", "");
+    check("truth value stored as a number", completeKey({"Mono"}, "\"Mono\"=dword:00000001\n"),
+          "GSM610=1 HideTips=1", "");
+    check("number stored as text", completeKey({"PlainSize"}, "\"PlainSize\"=\"500001\"\n"),
+          "PlainSize=0 MaxTimeSec=300", "");
+    check("Quality without its trailing blank", completeKey({"Quality "}, "\"Quality\"=dword:00000003\n"),
+          "MaxTimeSec=300", "");
+    check("Quality keeps eight bits", completeKey({"Quality "}, "\"Quality \"=dword:00000101\n"),
+          "Quality=1 MaxTimeSec=60", "");
     EXPECT_EQ(stored(QStringLiteral("Quality ")), RegValue::fromNumber(1)) << "written back as 1";
-}
-
-TEST_F(SettingsStore, AnExpandableMessageFileNameIsTakenLiterally)
-{
-    reg.writeUser(completeKey({"MsgFileName"}, "\"MsgFileName\"=hex(2):3c,54,65,6d,70,44,69,72,3e,78,00\n"));
-    TVMProperties vm(reg.store, folders);
-    EXPECT_EQ(vm.MsgFileName, QStringLiteral("<TempDir>x"));
-    EXPECT_EQ(vm.MaxTimeSec, 60);
-}
-
-TEST_F(SettingsStore, AKidAgeStoredAsTextGivesTheKidProfileDefaults)
-{
-    reg.writeUser(completeKey({"KidAge"}, "\"KidAge\"=\"5\"\n"));
-    TTolvyProperties kid(reg.store, keys, cursors);
-    EXPECT_TRUE(kid.CustCursor) << "stored 0";
-    EXPECT_EQ(kid.GuideName, QStringLiteral("Monkey")) << "stored Owl";
-    EXPECT_TRUE(kid.KidName.isEmpty()) << "read after KidAge, so never read";
-    EXPECT_FALSE(kid.ShowShield);
-    EXPECT_FALSE(kid.CursorActive);
-}
-
-TEST_F(SettingsStore, AKidProfileFailingHalfWayKeepsWhatWasReadBefore)
-{
-    reg.writeUser(completeKey({"IsGirl", "CustCursor"}, "\"IsGirl\"=hex:01\n\"CustCursor\"=\"1\"\n"));
-    TTolvyProperties kid(reg.store, keys, cursors);
-    EXPECT_EQ(kid.KidAge, 5);
-    EXPECT_EQ(kid.KidName, QStringLiteral("Zoë"));
-    EXPECT_EQ(kid.GuideName, QStringLiteral("Monkey")) << "replaced even though it was read";
-    EXPECT_TRUE(kid.CustCursor);
-    EXPECT_FALSE(kid.CursorActive) << "only a complete read turns the cursor on";
+    check("expandable text is taken literally",
+          completeKey({"MsgFileName"}, "\"MsgFileName\"=hex(2):3c,54,65,6d,70,44,69,72,3e,78,00\n"),
+          "MsgFileName=<TempDir>x MaxTimeSec=60", "");
+    check("kid age stored as text: kid profile defaults, KidName comes after",
+          completeKey({"KidAge"}, "\"KidAge\"=\"5\"\n"), "",
+          "CustCursor=1 GuideName=Monkey KidName= ShowShield=0 CursorActive=0");
+    check("kid profile failing half way: GuideName is replaced although it was read",
+          completeKey({"IsGirl", "CustCursor"}, "\"IsGirl\"=hex:01\n\"CustCursor\"=\"1\"\n"), "",
+          "KidAge=5 KidName=Zoë GuideName=Monkey CustCursor=1 CursorActive=0");
+    check("only a complete read turns the cursor on", completeKey({"CustCursor"}, "\"CustCursor\"=\"1\"\n"),
+          "", "CustCursor=1 CursorActive=1");
+    for (const char *one : {"true", "01", " 1", "1 ", "One", ""}) {
+        check("only the exact text 1 is true, not '" + std::string(one) + "'",
+              completeKey({"HideTips", "WebMail"},
+                          QByteArray("\"HideTips\"=\"") + one + "\"\n\"WebMail\"=\"1\"\n"),
+              "HideTips=0 WebMail=1", "");
+    }
 }
 
 TEST_F(SettingsStore, EachObjectWritesItsValuesInItsOwnOrder)
@@ -245,7 +183,11 @@ TEST_F(SettingsStore, EachObjectWritesItsValuesInItsOwnOrder)
                            "PlainSize", "MsgFileName", "DurationSec", "MinWaveLevel", "WebMail",
                            "SendWait",  "ReciptName",  "ReciptAddr",  "MaxTimeSec",   "LimitSize"}));
     EXPECT_EQ(stored(QStringLiteral("ReciptName")), RegValue::fromText(QStringLiteral("Grandpa \"Bo\"")));
+    // Truth values are stored as the texts "1" and "0".
     EXPECT_EQ(stored(QStringLiteral("LimitSize")), RegValue::fromText(QStringLiteral("1")));
+    EXPECT_EQ(stored(QStringLiteral("HideTips")), RegValue::fromText(QStringLiteral("0")));
+    EXPECT_EQ(BoolToText(true), "1");
+    EXPECT_EQ(BoolToText(false), "0");
 
     reg.writeUser("REGEDIT4\n");
     EXPECT_TRUE(kid.Save());
@@ -269,8 +211,8 @@ TEST_F(SettingsStore, TheProgramWideObjectsLiveFromInitialisationToFinalisation)
     EXPECT_EQ(keys.releases, 1) << "the kid profile gives the keys back";
     const QStringList names = namesInFile(reg.readUser());
     ASSERT_EQ(names.size(), 27);
-    EXPECT_EQ(names.first(), QStringLiteral("HideTips")) << "message settings are written first";
-    EXPECT_EQ(names.last(), QStringLiteral("KidAge"));
+    EXPECT_EQ(names.first(), "HideTips") << "message settings are written first";
+    EXPECT_EQ(names.last(), "KidAge");
 }
 
 TEST_F(SettingsStore, FinalisationReportsSettingsThatCouldNotBeSaved)
@@ -287,12 +229,10 @@ TEST_F(SettingsStore, FinalisationReportsSettingsThatCouldNotBeSaved)
 TEST_F(SettingsStore, TheHandCursorsAreLargeHandsWithTheirHotSpots)
 {
     TTolvyProperties kid(reg.store, keys, cursors);
-    const QCursor up = cursors.Cursor(crHandCursor);
-    const QCursor down = cursors.Cursor(crHandDown);
-    EXPECT_EQ(up.hotSpot(), QPoint(1, 1));
-    EXPECT_EQ(down.hotSpot(), QPoint(5, 7));
-    for (const QCursor &cursor : {up, down}) {
-        const QImage image = cursor.pixmap().toImage();
+    EXPECT_EQ(cursors.Cursor(crHandCursor).hotSpot(), QPoint(1, 1));
+    EXPECT_EQ(cursors.Cursor(crHandDown).hotSpot(), QPoint(5, 7));
+    for (int number : {crHandCursor, crHandDown}) {
+        const QImage image = cursors.Cursor(number).pixmap().toImage();
         EXPECT_EQ(image.size(), QSize(64, 64));
         int drawn = 0;
         for (int y = 0; y < 64; ++y)
@@ -341,11 +281,8 @@ TEST_F(SettingsStore, TheHandCursorFollowsTheLeftButtonOnlyWhileActive)
     EXPECT_FALSE(kid.CursorActive);
     EXPECT_EQ(cursors.AppCursor(), 0);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
 
-TEST_F(SettingsStore, WithoutTheCustomCursorResumingShowsEachWindowsOwnCursor)
-{
-    TTolvyProperties kid(reg.store, keys, cursors);
+    // Without the custom cursor, resuming shows each window's own cursor.
     kid.CustCursor = false;
     kid.CursorActive = true;
     cursors.SetAppCursor(crHandCursor);
@@ -353,10 +290,4 @@ TEST_F(SettingsStore, WithoutTheCustomCursorResumingShowsEachWindowsOwnCursor)
     EXPECT_FALSE(kid.CursorActive);
     EXPECT_EQ(cursors.AppCursor(), 0);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-TEST(BoolToText, IsOneOrZero)
-{
-    EXPECT_EQ(BoolToText(true), QStringLiteral("1"));
-    EXPECT_EQ(BoolToText(false), QStringLiteral("0"));
 }

@@ -3,24 +3,19 @@
 
 #include <gtest/gtest.h>
 
-TEST(AnsiCodePage, TypographicBytesDecodeToTheirCharacters)
+// Typographic bytes decode to their characters; the five unassigned ones to the control character of
+// the same value.
+TEST(AnsiCodePage, EachByteDecodesToItsCharacter)
 {
     const struct {
         unsigned char byte;
         char16_t character;
     } cases[] = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x92, 0x2019}, {0x93, 0x201C}, {0x96, 0x2013},
-                 {0x99, 0x2122}, {0x9F, 0x0178}, {0xA9, 0x00A9}, {0xE9, 0x00E9}, {0x41, 'A'}};
+                 {0x99, 0x2122}, {0x9F, 0x0178}, {0xA9, 0x00A9}, {0xE9, 0x00E9}, {0x41, 'A'},
+                 {0x81, 0x0081}, {0x8D, 0x008D}, {0x8F, 0x008F}, {0x90, 0x0090}, {0x9D, 0x009D}};
     for (const auto &c : cases) {
         const char byte = char(c.byte);
         EXPECT_EQ(DecodeAnsiText(QByteArrayView(&byte, 1)), QString(QChar(c.character))) << int(c.byte);
-    }
-}
-
-TEST(AnsiCodePage, UnassignedBytesDecodeToTheControlCharacterOfTheSameValue)
-{
-    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
-        const char byte = char(b);
-        EXPECT_EQ(DecodeAnsiText(QByteArrayView(&byte, 1)), QString(QChar(char16_t(b))));
     }
 }
 

@@ -80,9 +80,9 @@ TEST(MLSSource, RefusesWrongCountsAndCharactersOutsideTheCodePage)
 {
     QString error;
     EXPECT_FALSE(CompileMLSSource("0=a\n1=b\n", 3, 4, {}, &error));
-    EXPECT_EQ(error, QStringLiteral("2 entries where 3 are needed"));
+    EXPECT_EQ(error, "2 entries where 3 are needed");
     EXPECT_FALSE(CompileMLSSource("0=a\n1=\xd0\x96\n", 2, 4, {}, &error));
-    EXPECT_EQ(error, QStringLiteral("entry 1 has characters outside Windows-1252"));
+    EXPECT_EQ(error, "entry 1 has characters outside Windows-1252");
     EXPECT_FALSE(CompileMLSSource("0=" + QByteArray(70000, 'x') + "\n", 1, 4, {}, &error));
-    EXPECT_EQ(error, QStringLiteral("entry 0 is longer than 65535 bytes"));
+    EXPECT_EQ(error, "entry 0 is longer than 65535 bytes");
 }

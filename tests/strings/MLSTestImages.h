@@ -20,12 +20,15 @@ inline QList<QByteArray> numberedEntries(int count, const QByteArray &prefix)
     return entries;
 }
 
-inline QStringList numberedTexts(int count, const QString &prefix)
+// The text of the module error the call raises, or an empty string when it raises none.
+template <class Call> QString mlsErrorOf(Call &&call)
 {
-    QStringList texts;
-    for (int i = 0; i < count; ++i)
-        texts.append(prefix + QString::number(i));
-    return texts;
+    try {
+        call();
+    } catch (const EMLSException &e) {
+        return e.Message();
+    }
+    return {};
 }
 
 // Reads the image into entries; the error text, or an empty string when it read.
@@ -34,12 +37,7 @@ inline QString readInto(const QByteArray &image, quint16 languageIndex, std::spa
     QBuffer stream;
     stream.setData(image);
     stream.open(QIODevice::ReadOnly);
-    try {
-        TMLSFile().ReadModule(languageIndex, stream, entries);
-    } catch (const EMLSException &e) {
-        return e.Message();
-    }
-    return {};
+    return mlsErrorOf([&] { TMLSFile().ReadModule(languageIndex, stream, entries); });
 }
 
 // "MLS25x" from an error text, or the whole text when it carries no code.
