@@ -8,12 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 

@@ -8,13 +8,8 @@
 
 #include <gsm/gsm.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
