@@ -1,7 +1,7 @@
 // TCallOutForm, the tip bubble shown with its tail on a screen point; ShowCallOut and SystemBeep.
 #pragma once
 
-#include "platform/SystemServices.h"
+#include "platform/desktop/SystemServices.h"
 
 #include <QPoint>
 #include <QString>

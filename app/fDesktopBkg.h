@@ -2,7 +2,7 @@
 // hides the desktop, brings the voice-mail window back and holds the parents' links.
 #pragma once
 
-#include "platform/SystemServices.h"
+#include "platform/desktop/SystemServices.h"
 
 #include <QPointer>
 #include <QRect>

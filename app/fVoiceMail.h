@@ -2,7 +2,7 @@
 // progress line, dragging of the shaped window, and the Parents' Menu behind a Ctrl+click.
 #pragma once
 
-#include "platform/SystemServices.h"
+#include "platform/desktop/SystemServices.h"
 
 #include <QEvent>
 #include <QPoint>

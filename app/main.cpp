@@ -2,7 +2,7 @@
 #include "app/Fonts.h"
 #include "app/fDesktopBkg.h"
 #include "app/fVoiceMail.h"
-#include "platform/SystemServices.h"
+#include "platform/desktop/SystemServices.h"
 #include "settings/TolvyOptions.h"
 #include "strings/vqMLS.h"
 

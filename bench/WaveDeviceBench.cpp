@@ -1,8 +1,8 @@
 // The libpulse wave device's cost: CPU use of one core while recording and while playing, and
 // the time from the record command to the first captured sample. Needs a sound server: run
 // bench/wavedevice.sh, which starts the private test server around it.
-#include "platform/PulseWaveDevice.h"
-#include "platform/WaveFile.h"
+#include "platform/audio/PulseWaveDevice.h"
+#include "platform/audio/WaveFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

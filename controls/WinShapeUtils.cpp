@@ -2,8 +2,8 @@
 #include "controls/WinShapeUtils.h"
 
 #include "controls/BitmapFile.h"
-#include "platform/JpegCodec.h"
-#include "platform/ZlibCodec.h"
+#include "platform/images/JpegCodec.h"
+#include "platform/images/ZlibCodec.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-// links: chirpel_platform
+// links: chirpel_platform_codecs chirpel_platform_audio
 // Fuzzes the GSM 06.10 encoder with any sound: every frame's fields stay in their coded ranges,
 // survive the WAVE packing unchanged, and libgsm's decoder takes them.
-#include "platform/Gsm610Encoder.h"
+#include "platform/codecs/Gsm610Encoder.h"
 
 #include <gsm/gsm.h>
 

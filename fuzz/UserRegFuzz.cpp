@@ -1,8 +1,8 @@
-// links: chirpel_platform
+// links: chirpel_platform_store
 // Reads arbitrary bytes as the settings file: every input either reads or is refused whole; what
 // reads writes back to text that reads as the same hive, and its values read by the registry rules.
-#include "platform/RegFile.h"
-#include "platform/Registry.h"
+#include "platform/store/RegFile.h"
+#include "platform/store/Registry.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-// links: chirpel_sound
+// links: chirpel_packing
 // Fuzzes reading the message file's PCM header and the whole two-stage conversion to GSM 6.10.
 #include "sound/WaveConvert.h"
 

@@ -1,7 +1,7 @@
-// links: chirpel_platform
+// links: chirpel_platform_audio
 // Fuzzes the wave file reader the device plays from: whatever it accepts is whole frames of a
 // playable format and survives being written and read again.
-#include "platform/WaveFile.h"
+#include "platform/audio/WaveFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The settings store: message settings, kid profile, and the keyboard and cursor routines.
 #pragma once
 
-#include "platform/Folders.h"
-#include "platform/KeyCapture.h"
-#include "platform/Registry.h"
+#include "platform/store/Folders.h"
+#include "platform/desktop/KeyCapture.h"
+#include "platform/store/Registry.h"
 #include "settings/CursorTable.h"
 
 #include <QString>

@@ -2,10 +2,10 @@
 // Folders are separated by "/": it stands wherever a folder backslash would on Windows.
 #pragma once
 
-#include "platform/Folders.h"
-#include "platform/ProcessLauncher.h"
-#include "platform/Registry.h"
-#include "platform/SystemServices.h"
+#include "platform/store/Folders.h"
+#include "platform/desktop/ProcessLauncher.h"
+#include "platform/store/Registry.h"
+#include "platform/desktop/SystemServices.h"
 
 #include <QPoint>
 #include <QRect>

@@ -1,7 +1,7 @@
 // The program's own sounds, played synchronously from its resources.
 #pragma once
 
-#include "platform/WaveDevice.h"
+#include "platform/audio/WaveDevice.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // Mixer controls: TMixer finds a control by line and type; TPeakMeter and TFader read and set it.
 #pragma once
 
-#include "platform/Mixer.h"
+#include "platform/mixer/Mixer.h"
 
 #include <array>
 #include <functional>

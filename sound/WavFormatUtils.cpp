@@ -1,7 +1,7 @@
 // The message file's RIFF WAVE layout: byte streams, reading the PCM header and the plain-PCM test.
 #include "sound/WavFormatUtils.h"
 
-#include "platform/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // The message file's RIFF WAVE layout: byte streams, reading the PCM header and the plain-PCM test.
 #pragma once
 
-#include "platform/AudioCompression.h"
+#include "platform/codecs/AudioCompression.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Compressing the message file to GSM 6.10: the two-stage conversion and packing a file in place.
 #include "sound/WaveConvert.h"
 
-#include "platform/ThreadPlacement.h"
+#include "platform/codecs/ThreadPlacement.h"
 
 #include <algorithm>
 #include <atomic>

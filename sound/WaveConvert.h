@@ -1,7 +1,7 @@
 // Compressing the message file to GSM 6.10: the two-stage conversion and packing a file in place.
 #pragma once
 
-#include "platform/AudioCompression.h"
+#include "platform/codecs/AudioCompression.h"
 #include "sound/WavFormatUtils.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // TWaveRecorder: records, plays, pauses, stops and saves the message through the wave device.
 #pragma once
 
-#include "platform/WaveDevice.h"
+#include "platform/audio/WaveDevice.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 // TRecorderForm: the recorder panel that records, plays, pauses and stops the message file.
 #include "sound/fRecord.h"
 
-#include "platform/Mixer.h"
-#include "platform/SystemServices.h"
-#include "platform/WaveDevice.h"
+#include "platform/mixer/Mixer.h"
+#include "platform/desktop/SystemServices.h"
+#include "platform/audio/WaveDevice.h"
 #include "settings/TolvyOptions.h"
 #include "settings/vqUtils.h"
 #include "sound/Beep.h"

@@ -6,8 +6,8 @@
 #include "app/fVoiceMail.h"
 
 #include "controls/BitmapControl.h"
-#include "platform/SimMixer.h"
-#include "platform/SimWaveDevice.h"
+#include "platform/mixer/SimMixer.h"
+#include "platform/audio/SimWaveDevice.h"
 #include "settings/SettingsFakes.h"
 #include "settings/TolvyOptions.h"
 #include "sound/fRecord.h"

@@ -1,11 +1,11 @@
 // Stand-ins for the platform services the settings use, and a registry in a temporary folder.
 #pragma once
 
-#include "platform/Folders.h"
-#include "platform/KeyCapture.h"
-#include "platform/ProcessLauncher.h"
-#include "platform/Registry.h"
-#include "platform/SystemServices.h"
+#include "platform/store/Folders.h"
+#include "platform/desktop/KeyCapture.h"
+#include "platform/desktop/ProcessLauncher.h"
+#include "platform/store/Registry.h"
+#include "platform/desktop/SystemServices.h"
 
 #include <QDir>
 #include <QFile>

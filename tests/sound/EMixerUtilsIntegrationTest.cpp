@@ -4,8 +4,8 @@
 #include "sound/WaveRecord.h"
 
 #include "fakes/SoundServer.h"
-#include "platform/PulseMixer.h"
-#include "platform/PulseWaveDevice.h"
+#include "platform/mixer/PulseMixer.h"
+#include "platform/audio/PulseWaveDevice.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

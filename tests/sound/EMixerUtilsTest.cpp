@@ -2,7 +2,7 @@
 // change notifications that keep every fader current.
 #include "sound/EMixerUtils.h"
 
-#include "platform/SimMixer.h"
+#include "platform/mixer/SimMixer.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

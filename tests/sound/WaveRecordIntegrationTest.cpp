@@ -4,7 +4,7 @@
 #include "sound/WaveRecord.h"
 
 #include "fakes/SoundServer.h"
-#include "platform/PulseWaveDevice.h"
+#include "platform/audio/PulseWaveDevice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

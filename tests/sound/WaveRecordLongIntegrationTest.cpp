@@ -2,8 +2,8 @@
 #include "sound/WaveRecord.h"
 
 #include "fakes/SoundServer.h"
-#include "platform/PulseWaveDevice.h"
-#include "platform/WaveFile.h"
+#include "platform/audio/PulseWaveDevice.h"
+#include "platform/audio/WaveFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // slot, and what reaches the owner when.
 #include "sound/WaveRecord.h"
 
-#include "platform/SimWaveDevice.h"
-#include "platform/WaveFile.h"
+#include "platform/audio/SimWaveDevice.h"
+#include "platform/audio/WaveFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

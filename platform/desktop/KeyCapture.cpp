@@ -1,0 +1,128 @@
+// Capturing the task-switch keys with passive grabs on the X11 root window.
+#include "platform/desktop/KeyCapture.h"
+
+#include <QGuiApplication>
+#include <QSocketNotifier>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+int gGrabErrors = 0;
+
+int countGrabError(Display *, XErrorEvent *)
+{
+    ++gGrabErrors;
+    return 0;
+}
+
+// Lock keys are modifiers to X11: grab every combination of Caps Lock and Num Lock with Alt,
+// so that the capture holds whatever their state.
+constexpr unsigned kLockCombinations[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+constexpr KeySym kTaskSwitchKeys[] = {XK_Tab, XK_Escape};
+
+} // namespace
+
+struct X11KeyCapture::Impl {
+    QByteArray displayName;
+    Display *display = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::vector<std::pair<KeyCode, unsigned>> held; // key and modifiers of each grab we hold
+
+    bool connect()
+    {
+        if (display) return true;
+        display = XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData());
+        if (!display) return false;
+        // The grabbed keys arrive on this connection; read them away so they do not pile up.
+        notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { drain(); });
+        return true;
+    }
+
+    void drain()
+    {
+        while (display && XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+        }
+    }
+
+    // Each grab runs under an error handler of our own, so that a refused grab (BadAccess where
+    // the window manager holds the keys) is counted instead of ending the program.
+    bool grab(KeyCode code, unsigned modifiers)
+    {
+        XSync(display, False);
+        gGrabErrors = 0;
+        XErrorHandler previous = XSetErrorHandler(countGrabError);
+        XGrabKey(display, code, modifiers, DefaultRootWindow(display), True, GrabModeAsync, GrabModeAsync);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        return gGrabErrors == 0;
+    }
+};
+
+X11KeyCapture::X11KeyCapture(const QByteArray &displayName) : d(new Impl)
+{
+    d->displayName = displayName;
+}
+
+X11KeyCapture::~X11KeyCapture()
+{
+    releaseTaskSwitchKeys();
+    d->notifier.reset();
+    if (d->display) XCloseDisplay(d->display);
+}
+
+bool X11KeyCapture::captureTaskSwitchKeys()
+{
+    if (!d->connect()) return false;
+    bool all = true;
+    for (KeySym sym : kTaskSwitchKeys) {
+        const KeyCode code = XKeysymToKeycode(d->display, sym);
+        if (code == 0) {
+            all = false;
+            continue;
+        }
+        for (unsigned locks : kLockCombinations) {
+            const unsigned modifiers = Mod1Mask | locks;
+            const bool alreadyHeld =
+                std::find(d->held.begin(), d->held.end(), std::make_pair(code, modifiers)) != d->held.end();
+            if (alreadyHeld) continue;
+            // What could be taken stays taken even when another combination is refused.
+            if (d->grab(code, modifiers))
+                d->held.emplace_back(code, modifiers);
+            else
+                all = false;
+        }
+    }
+    return all;
+}
+
+void X11KeyCapture::releaseTaskSwitchKeys()
+{
+    if (!d->display || d->held.empty()) return;
+    for (const auto &[code, modifiers] : d->held)
+        XUngrabKey(d->display, code, modifiers, DefaultRootWindow(d->display));
+    XSync(d->display, False);
+    d->held.clear();
+}
+
+KeyCapture &defaultKeyCapture()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        static X11KeyCapture x11;
+        return x11;
+    }
+    static NoKeyCapture none;
+    return none;
+}
+
+} // namespace platform

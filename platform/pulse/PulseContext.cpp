@@ -1,0 +1,147 @@
+// A libpulse connection on its own event-loop thread, shared by the pulse back ends.
+#include "platform/pulse/PulseContext.h"
+
+#include <pulse/proplist.h>
+#include <pulse/timeval.h>
+
+namespace platform {
+
+PulseContext::PulseContext(const char *streamRole) : FRole(streamRole)
+{
+    FLoop = pa_threaded_mainloop_new();
+}
+
+PulseContext::~PulseContext()
+{
+    if (!FLoop) return;
+    if (FStarted) {
+        lock();
+        dropContext();
+        unlock();
+        pa_threaded_mainloop_stop(FLoop);
+    }
+    pa_threaded_mainloop_free(FLoop);
+}
+
+void PulseContext::lock()
+{
+    if (FLoop) pa_threaded_mainloop_lock(FLoop);
+}
+
+void PulseContext::unlock()
+{
+    if (FLoop) pa_threaded_mainloop_unlock(FLoop);
+}
+
+pa_mainloop_api *PulseContext::api() const
+{
+    return FLoop ? pa_threaded_mainloop_get_api(FLoop) : nullptr;
+}
+
+bool PulseContext::inLoopThread() const
+{
+    return FLoop && pa_threaded_mainloop_in_thread(FLoop);
+}
+
+void PulseContext::signal()
+{
+    pa_threaded_mainloop_signal(FLoop, 0);
+}
+
+void PulseContext::stateChanged(pa_context *, void *self)
+{
+    static_cast<PulseContext *>(self)->signal();
+}
+
+void PulseContext::dropContext()
+{
+    if (!FContext) return;
+    pa_context_set_state_callback(FContext, nullptr, nullptr);
+    pa_context_disconnect(FContext);
+    pa_context_unref(FContext);
+    FContext = nullptr;
+}
+
+bool PulseContext::connect(int timeoutMs)
+{
+    if (!FLoop) return false;
+    if (FContext && pa_context_get_state(FContext) == PA_CONTEXT_READY) return true;
+    dropContext();
+    if (!FStarted) {
+        // The loop thread is started by the first connection; the caller holds the lock,
+        // which the thread needs only once it runs callbacks.
+        pa_threaded_mainloop_set_name(FLoop, "chirpel-pulse");
+        if (pa_threaded_mainloop_start(FLoop) < 0) return false;
+        FStarted = true;
+    }
+
+    pa_proplist *props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chirpel");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "chirpel");
+    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, FRole);
+    FContext = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(FLoop), "Chirpel", props);
+    pa_proplist_free(props);
+    if (!FContext) return false;
+    pa_context_set_state_callback(FContext, stateChanged, this);
+    if (pa_context_connect(FContext, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        dropContext();
+        return false;
+    }
+    const bool ready = waitUntil(
+        [this] {
+            const pa_context_state_t state = pa_context_get_state(FContext);
+            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+        },
+        timeoutMs);
+    if (!ready || pa_context_get_state(FContext) != PA_CONTEXT_READY) {
+        dropContext();
+        return false;
+    }
+    ++FGeneration;
+    return true;
+}
+
+namespace {
+struct Deadline {
+    PulseContext *pulse;
+    bool passed = false;
+};
+} // namespace
+
+bool PulseContext::waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    if (done()) return true;
+    Deadline deadline{this};
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(FLoop);
+    timeval when;
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, pa_usec_t(timeoutMs) * PA_USEC_PER_MSEC);
+    pa_time_event *timer = api->time_new(
+        api, &when,
+        [](pa_mainloop_api *, pa_time_event *, const timeval *, void *data) {
+            auto *d = static_cast<Deadline *>(data);
+            d->passed = true;
+            d->pulse->signal();
+        },
+        &deadline);
+    while (!done() && !deadline.passed)
+        pa_threaded_mainloop_wait(FLoop);
+    api->time_free(timer);
+    return done();
+}
+
+bool PulseContext::waitFor(pa_operation *operation, int timeoutMs)
+{
+    if (!operation) return false;
+    pa_operation_set_state_callback(
+        operation, [](pa_operation *, void *self) { static_cast<PulseContext *>(self)->signal(); }, this);
+    const bool finished = waitUntil(
+        [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, timeoutMs);
+    if (!finished) pa_operation_cancel(operation);
+    const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
+    pa_operation_set_state_callback(operation, nullptr, nullptr);
+    pa_operation_unref(operation);
+    return done;
+}
+
+} // namespace platform

@@ -1,0 +1,41 @@
+// The folders this machine reports.
+#include "platform/store/Folders.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(HostFolders, TheTemporaryFolderComesFromTmpdirAndEndsWithASeparator)
+{
+    const QByteArray old = qgetenv("TMPDIR");
+    HostFolders folders;
+    qputenv("TMPDIR", "/var/tmp");
+    EXPECT_EQ(folders.tempFolder(), QStringLiteral("/var/tmp/"));
+    qputenv("TMPDIR", "/scratch/");
+    EXPECT_EQ(folders.tempFolder(), QStringLiteral("/scratch/"));
+    qunsetenv("TMPDIR");
+    EXPECT_EQ(folders.tempFolder(), QStringLiteral("/tmp/"));
+    if (!old.isEmpty()) qputenv("TMPDIR", old);
+}
+
+TEST(HostFolders, NameTheProgramsFolderAndTheSystemsOwn)
+{
+    HostFolders folders;
+    EXPECT_EQ(folders.programFolder(), QCoreApplication::applicationDirPath());
+    EXPECT_FALSE(folders.programFolder().endsWith(QLatin1Char('/')));
+    EXPECT_TRUE(folders.folderExists(folders.windowsFolder()));
+    EXPECT_TRUE(folders.folderExists(folders.systemFolder()));
+}
+
+TEST(HostFolders, OnlyFoldersExistAsFolders)
+{
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
+    HostFolders folders;
+    EXPECT_TRUE(folders.folderExists(dir.path()));
+    EXPECT_FALSE(folders.folderExists(dir.filePath(QStringLiteral("file"))));
+    EXPECT_FALSE(folders.folderExists(dir.filePath(QStringLiteral("missing"))));
+}
