@@ -7,6 +7,7 @@
 #include "settings/TolvyOptions.h"
 #include "settings/vqUtils.h"
 #include "sound/fRecord.h"
+#include "sound/fSlider.h"
 #include "ui_fVoiceMail.h"
 
 #include <QApplication>
@@ -25,8 +26,6 @@
 #include <cmath>
 
 TVoiceMailForm *VoiceMailForm = nullptr;
-QString VolumeCaption;
-QString MicrophoneCaption;
 
 double RecordingScale(bool limitSize, int maxTimeSec)
 {
@@ -493,7 +492,10 @@ void TVoiceMailForm::cmdAdjustLevel()
 {
     const auto *item = qobject_cast<const QAction *>(sender());
     const bool volume = !item || item->data().toInt() == 0;
-    if (OnAdjustLevel) OnAdjustLevel(volume);
+    if (OnAdjustLevel)
+        OnAdjustLevel(volume);
+    else
+        ShowLevelWindow(volume);
 }
 
 void TVoiceMailForm::miOptionsClick()

@@ -68,7 +68,8 @@ public:
     // shield ends the program through.
     void SetDesktopWindow(TDesktopWindow *window);
 
-    // What the menu items and the send button open; until set they do nothing.
+    // What the menu items and the send button open; until set they do nothing, except the two
+    // level items, which open the program's level window.
     TAdjustLevelEvent OnAdjustLevel;
     TWindowEvent OnOptions;
     TSendEvent OnSend;
@@ -144,6 +145,3 @@ private:
 
 // The program's voice-mail window, from start-up to the end of the program.
 extern TVoiceMailForm *VoiceMailForm;
-// The texts of the level window's two captions, filled when the voice-mail window is made.
-extern QString VolumeCaption;
-extern QString MicrophoneCaption;
