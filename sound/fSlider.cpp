@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -122,6 +123,9 @@ void TSliderForm::ShowLevel(bool IsVolume)
     FDeviceName = IsVolume ? VolumeCaption : MicrophoneCaption;
     FCurrentFader = IsVolume ? FVolumeFader.get() : FMicrophoneFader.get();
     const bool Showing = isVisible();
+    // A click on another window while a menu was open (the Parents' Menu this request comes
+    // from) reaches this window as a deactivation only now: it must not hide what was just asked for.
+    FStaleDeactivation = isActiveWindow() && QGuiApplication::focusWindow() != windowHandle();
     if (!Showing) move(QCursor::pos() - PointerOffset);
     // The faders' values are kept current by their change events, also while hidden.
     VolumeChange(FVolumeFader.get());
@@ -163,11 +167,20 @@ void TSliderForm::btnCloseClick()
 void TSliderForm::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) FormDeactivate();
+    if (event->type() != QEvent::ActivationChange) return;
+    if (!isActiveWindow())
+        FormDeactivate();
+    else
+        FStaleDeactivation = false;
 }
 
 void TSliderForm::FormDeactivate()
 {
+    if (FStaleDeactivation) {
+        FStaleDeactivation = false;
+        activateWindow();
+        return;
+    }
     if (isVisible()) hide();
 }
 

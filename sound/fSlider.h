@@ -100,6 +100,7 @@ private:
     QPoint FDragOrigin;
     bool FDragging = false;
     bool FIsVolume = true;
+    bool FStaleDeactivation = false;
     QString FDeviceName;
     TFader *FCurrentFader = nullptr;
     std::unique_ptr<TFader> FVolumeFader;
