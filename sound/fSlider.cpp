@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -17,6 +18,8 @@
 QString VolumeCaption;
 QString MicrophoneCaption;
 TSliderForm *SliderForm = nullptr;
+
+Q_LOGGING_CATEGORY(lcLevelWindow, "chirpel.sound", QtWarningMsg)
 
 namespace {
 
@@ -154,7 +157,14 @@ void TSliderForm::ShowFaderValue(const TFader &Fader)
 
 void TSliderForm::SliderChange()
 {
-    if (FCurrentFader) FCurrentFader->SetValue(FaderValueFor(ui->Slider->Position(), ui->Slider->Max()));
+    const quint32 Result =
+        FCurrentFader ? FCurrentFader->SetValue(FaderValueFor(ui->Slider->Position(), ui->Slider->Max())) : 0;
+    // The parent sees no sign of a level that could not be set; a drag that fails at every step
+    // is reported once.
+    if (Result != 0 && !FWriteFailed)
+        qCWarning(lcLevelWindow, "the %s level could not be set (mixer error %u)",
+                  FIsVolume ? "volume" : "microphone", unsigned(Result));
+    FWriteFailed = Result != 0;
     // The mixer's change is handled at once, so the handle shows the value the mixer kept.
     QCoreApplication::processEvents();
 }

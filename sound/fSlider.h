@@ -101,6 +101,7 @@ private:
     bool FDragging = false;
     bool FIsVolume = true;
     bool FStaleDeactivation = false;
+    bool FWriteFailed = false;
     QString FDeviceName;
     TFader *FCurrentFader = nullptr;
     std::unique_ptr<TFader> FVolumeFader;

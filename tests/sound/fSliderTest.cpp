@@ -147,6 +147,30 @@ TEST_F(LevelWindow, DeactivationHidesAndTheNextOpeningFollowsThePointer)
     EXPECT_EQ(form.pos(), QPoint(355, 240));
 }
 
+TEST_F(LevelWindow, TheFaceDragsTheWindowAndTheCloseButtonHidesIt)
+{
+    TSliderForm form(mixer);
+    QCursor::setPos(300, 300);
+    form.ShowLevel(true);
+    deliver();
+    QWidget *face = form.findChild<QWidget *>(QStringLiteral("ImgBkg"));
+    const QPoint start = form.pos();
+    auto send = [&](QEvent::Type type, QPoint at, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, global, button, held, Qt::NoModifier);
+        QApplication::sendEvent(face, &e);
+    };
+    // Any button drags; the window follows the pointer until the button is let go.
+    send(QEvent::MouseButtonPress, {10, 50}, start + QPoint(10, 50), Qt::RightButton, Qt::RightButton);
+    send(QEvent::MouseMove, {30, 40}, start + QPoint(30, 40), Qt::NoButton, Qt::RightButton);
+    EXPECT_EQ(form.pos(), start + QPoint(20, -10));
+    send(QEvent::MouseButtonRelease, {10, 50}, start + QPoint(30, 40), Qt::RightButton, Qt::NoButton);
+    send(QEvent::MouseMove, {60, 60}, start + QPoint(80, 50), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(form.pos(), start + QPoint(20, -10));
+
+    QTest::mouseClick(form.findChild<QWidget *>(QStringLiteral("btnClose")), Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+}
+
 TEST_F(LevelWindow, WithoutMixerControlsTheSliderRestsAtTheBottomAndWritesGoNowhere)
 {
     for (bool serverUp : {false, true}) {
