@@ -205,14 +205,13 @@ bool TSliderForm::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (watched == ui->ImgBkg) {
-        const auto *Mouse = static_cast<const QMouseEvent *>(event);
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
-            ImgBkgMouseDown(Mouse->position().toPoint());
+            ImgBkgMouseDown(static_cast<const QMouseEvent *>(event)->position().toPoint());
             return true;
         case QEvent::MouseMove:
-            ImgBkgMouseMove(Mouse->globalPosition().toPoint());
+            ImgBkgMouseMove(static_cast<const QMouseEvent *>(event)->globalPosition().toPoint());
             return true;
         case QEvent::MouseButtonRelease:
             ImgBkgMouseUp();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QWidget>

@@ -78,6 +78,13 @@ open_level() {
   e2e_click_screen "$POINTER_X" "$POINTER_Y"
 }
 
+# The server is shared with the other tests: its volumes go back to what they were, whatever happens.
+sink_before=$(sink_percent) source_before=$(source_percent)
+restore_levels() {
+  pactl set-sink-volume @DEFAULT_SINK@ "${sink_before:-100}%" || true
+  pactl set-source-volume @DEFAULT_SOURCE@ "${source_before:-100}%" || true
+}
+trap 'restore_levels; desktop_stop' EXIT
 pactl set-sink-volume @DEFAULT_SINK@ 50%
 pactl set-source-volume @DEFAULT_SOURCE@ 100%
 e2e_start_chirpel || { fail "the voice-mail window did not show"; e2e_finish level; }
@@ -135,6 +142,7 @@ else
   fail "\"Microphone Level...\" showed no level window"
 fi
 
+restore_levels
 desktop_close_window "$CHIRPEL_WID"
 desktop_wait_exit "$CHIRPEL_PID" 30 || fail "chirpel did not end after its window closed"
 e2e_finish level
