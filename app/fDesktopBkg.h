@@ -79,6 +79,7 @@ private:
     TConfigureEvent FOnConfigure;
     QRect FPlacement;
     bool FRestoring = false;
+    bool FLinkFitted = false;
 };
 
 // The program's backdrop: made first at start-up, it is the window whose closing ends the program.

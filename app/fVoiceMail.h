@@ -115,6 +115,7 @@ protected:
 
 private:
     void FormCreate();
+    void LayOutReadOut();
     void BuildPopupMenu();
     void WMStartAction(int Tag);
     void BeginRecording();
@@ -137,6 +138,7 @@ private:
 
     QPoint FDrag;
     bool FDragging = false;
+    bool FReadOutLaidOut = false;
     double FScale = 1.0;
     qint32 FElapsed = 0;
     bool FRecordMode = false;

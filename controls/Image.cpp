@@ -11,22 +11,40 @@ TImage::TImage(QWidget *parent) : QWidget(parent)
 void TImage::setPicture(const QString &path)
 {
     FPicture = path;
-    const QImage picture = path.isEmpty() ? QImage() : QImage(path);
-    if (!path.isEmpty() && picture.isNull())
-        qWarning("TImage %s: cannot read the picture %s", qPrintable(objectName()), qPrintable(path));
-    setBitmap(picture);
-}
-
-void TImage::setBitmap(const QImage &bitmap)
-{
-    FBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB32);
+    FBitmap = QImage();
+    FUnread = !path.isEmpty();
     update();
     emit pictureChanged();
 }
 
+const QImage &TImage::Bitmap() const
+{
+    if (FUnread) {
+        FUnread = false;
+        const QImage picture(FPicture);
+        if (picture.isNull())
+            qWarning("TImage %s: cannot read the picture %s", qPrintable(objectName()), qPrintable(FPicture));
+        Store(picture);
+    }
+    return FBitmap;
+}
+
+void TImage::setBitmap(const QImage &bitmap)
+{
+    FUnread = false;
+    Store(bitmap);
+    update();
+    emit pictureChanged();
+}
+
+void TImage::Store(const QImage &bitmap) const
+{
+    FBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB32);
+}
+
 void TImage::paintEvent(QPaintEvent *)
 {
-    if (FBitmap.isNull()) return;
+    if (Bitmap().isNull()) return;
     QPainter p(this);
     p.drawImage(0, 0, FBitmap);
 }
