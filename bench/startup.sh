@@ -38,9 +38,21 @@ trap 'cleanup; exit 130' INT
 export XDG_CONFIG_HOME=$work/config TMPDIR=$work/tmp
 mkdir -p "$XDG_CONFIG_HOME" "$TMPDIR" "$work/shield/chirpel"
 export CHIRPEL_EXIT_AFTER_FIRST_PAINT=1
-# The shield's user: only ShowShield set; everything else comes from the defaults.
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n"ShowShield"="1"\n\n' \
-  >"$work/shield/chirpel/user.reg"
+# The shield's user: a kid profile (read whole or not at all) with ShowShield on; the message
+# settings come from the defaults.
+cat >"$work/shield/chirpel/user.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Brimblet\Chirpel]
+"IsGirl"="0"
+"CustCursor"="0"
+"SoundPrompt"="0"
+"ShowShield"="1"
+"KidName"=""
+"GuideName"="Monkey"
+"KidAge"=dword:00000000
+
+REG
 
 python3 - "$build" "$runs" "$work/shield" <<'EOF'
 import os, statistics, subprocess, sys, time
