@@ -3,6 +3,7 @@
 #include "app/fDesktopBkg.h"
 
 #include "app/fCallOut.h"
+#include "controls/Preload.h"
 #include "settings/TolvyOptions.h"
 
 #include "ui_fDesktopBkg.h"
@@ -125,7 +126,9 @@ void TDesktopWindow::CursorTimerTimer()
 void TDesktopWindow::LoadBackdrop()
 {
     if (!ui->imgBkg->pixmap().isNull() || ui->imgBkg->autoFillBackground()) return;
-    const QPixmap picture(QStringLiteral(":/chirpel/art/backdrop.png"));
+    const QString path = QString::fromLatin1(kBackdropPicture);
+    const std::optional<QImage> ahead = preload::TakePicture(path);
+    const QPixmap picture = ahead ? QPixmap::fromImage(*ahead) : QPixmap(path);
     if (!picture.isNull()) {
         ui->imgBkg->setPixmap(picture);
     } else {

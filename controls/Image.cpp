@@ -1,6 +1,8 @@
 // TImage, the picture control, and the references other controls hold to one.
 #include "controls/Image.h"
 
+#include "controls/Preload.h"
+
 #include <QPainter>
 
 TImage::TImage(QWidget *parent) : QWidget(parent)
@@ -21,7 +23,8 @@ const QImage &TImage::Bitmap() const
 {
     if (FUnread) {
         FUnread = false;
-        const QImage picture(FPicture);
+        const std::optional<QImage> ahead = preload::TakePicture(FPicture);
+        const QImage picture = ahead ? *ahead : QImage(FPicture);
         if (picture.isNull())
             qWarning("TImage %s: cannot read the picture %s", qPrintable(objectName()), qPrintable(FPicture));
         Store(picture);
