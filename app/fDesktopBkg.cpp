@@ -3,6 +3,7 @@
 #include "app/fDesktopBkg.h"
 
 #include "app/fCallOut.h"
+#include "controls/Preload.h"
 #include "settings/TolvyOptions.h"
 
 #include "ui_fDesktopBkg.h"
@@ -42,7 +43,6 @@ TDesktopWindow::TDesktopWindow(TTolvyProperties *profile, platform::SystemServic
     ui->LForParents->setFont(PixelFont(21));
     ui->LClose->setFont(PixelFont(13, true));
     ui->LConfigure->setFont(PixelFont(13, true));
-    ui->LClose->adjustSize();
 
     // A window that takes the focus is raised by the window manager; the shield never takes it
     // and so stays beneath the windows it is meant to lie under.
@@ -126,7 +126,9 @@ void TDesktopWindow::CursorTimerTimer()
 void TDesktopWindow::LoadBackdrop()
 {
     if (!ui->imgBkg->pixmap().isNull() || ui->imgBkg->autoFillBackground()) return;
-    const QPixmap picture(QStringLiteral(":/chirpel/art/backdrop.png"));
+    const QString path = QString::fromLatin1(kBackdropPicture);
+    const std::optional<QImage> ahead = preload::TakePicture(path);
+    const QPixmap picture = ahead ? QPixmap::fromImage(*ahead) : QPixmap(path);
     if (!picture.isNull()) {
         ui->imgBkg->setPixmap(picture);
     } else {
@@ -140,6 +142,11 @@ void TDesktopWindow::showEvent(QShowEvent *event)
     // The full-screen picture is decoded when the shield first shows, not at every start: most
     // starts never show it, and decoding it takes longer than building all the other windows.
     LoadBackdrop();
+    // Fitting the link to its text loads the fonts, which a start without the shield never needs.
+    if (!FLinkFitted) {
+        FLinkFitted = true;
+        ui->LClose->adjustSize();
+    }
     QWidget::showEvent(event);
     // A window that the window system maps again (another desktop) was never hidden by the
     // program: only the program's own show and hide move the lock.

@@ -79,7 +79,11 @@ private:
     TConfigureEvent FOnConfigure;
     QRect FPlacement;
     bool FRestoring = false;
+    bool FLinkFitted = false;
 };
 
 // The program's backdrop: made first at start-up, it is the window whose closing ends the program.
 extern TDesktopWindow *DesktopWindow;
+
+// The shield's full-screen picture.
+inline constexpr char kBackdropPicture[] = ":/chirpel/art/backdrop.png";

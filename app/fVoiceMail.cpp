@@ -183,9 +183,12 @@ void TVoiceMailForm::FormCreate()
     ui->LRed->setFont(PixelFont(QStringLiteral("System"), 15, true));
     // Fourteen per-mille signs (the ANSI code page's 0x89) under the line's last cells.
     ui->LRed->setText(QString(14, QChar(0x2030)));
-    SetCharacterPitch(ui->LProgress, QStringLiteral("|"), ui->LProgress->width() / 52);
-    SetCharacterPitch(ui->LRed, QString(QChar(0x2030)), ui->LRed->width() / 14);
     ui->LRed->setVisible(false);
+    // The read-out's cells are measured in its fonts, which the start page, all pictures, does
+    // not need: they are laid out when the recording page first comes up.
+    connect(ui->Book, &QStackedWidget::currentChanged, this, [this](int page) {
+        if (page == 1) LayOutReadOut();
+    });
 
     if (!ui->aDashBoardWinShape->Active()) ui->aDashBoardWinShape->setActive(true);
     if (!qobject_cast<QProxyStyle *>(QApplication::style())) QApplication::setStyle(new TQuickHintStyle);
@@ -197,6 +200,9 @@ void TVoiceMailForm::FormCreate()
         page->installEventFilter(this);
 
     RecorderFrame()->OnPlayDone = [this](QObject *sender) { RecorderPlayEnd(sender); };
+    // The panel lies outside the outline, where nothing of it can be seen: hidden, it costs no
+    // painting, and it works the same.
+    RecorderFrame()->hide();
     if (TolvyProperties) FSecurityShield->setChecked(TolvyProperties->ShowShield);
     ShowProgress(0);
     // The desktop centre is taken for what the child sees, the outline, not the larger form
@@ -204,6 +210,14 @@ void TVoiceMailForm::FormCreate()
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize desktop = screen ? screen->availableGeometry().size() : QSize(1024, 768);
     move(CenteredPosition(QRect(QPoint(0, 0), desktop), OutlineSize(), desktop));
+}
+
+void TVoiceMailForm::LayOutReadOut()
+{
+    if (FReadOutLaidOut) return;
+    FReadOutLaidOut = true;
+    SetCharacterPitch(ui->LProgress, QStringLiteral("|"), ui->LProgress->width() / 52);
+    SetCharacterPitch(ui->LRed, QString(QChar(0x2030)), ui->LRed->width() / 14);
 }
 
 QSize TVoiceMailForm::OutlineSize() const

@@ -116,6 +116,7 @@ protected:
 
 private:
     void FormCreate();
+    void LayOutReadOut();
     void BuildPopupMenu();
     void WMStartAction(int Tag);
     void BeginRecording();
@@ -138,6 +139,7 @@ private:
 
     QPoint FDrag;
     bool FDragging = false;
+    bool FReadOutLaidOut = false;
     double FScale = 1.0;
     qint32 FElapsed = 0;
     bool FRecordMode = false;

@@ -2,6 +2,7 @@
 #include "app/Fonts.h"
 #include "app/fDesktopBkg.h"
 #include "app/fVoiceMail.h"
+#include "controls/Preload.h"
 #include "platform/desktop/SystemServices.h"
 #include "settings/TolvyOptions.h"
 #include "strings/vqMLS.h"
@@ -13,7 +14,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -39,6 +42,25 @@ private:
     bool FDone = false;
 };
 
+// Runs a piece of the start once the watched window's first paint is over.
+class TAfterFirstPaint final : public QObject {
+public:
+    explicit TAfterFirstPaint(std::function<void()> then) : FThen(std::move(then)) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && FThen) {
+            QTimer::singleShot(0, this, std::exchange(FThen, nullptr));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> FThen;
+};
+
+// How long the rest of the start waits at most for the first paint.
+constexpr int kRestOfStartLatestMs = 500;
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -51,7 +73,6 @@ int main(int argc, char **argv)
     // built ahead of the unit initialisations; it is set up for this program only after them.
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("chirpel"));
-
     try {
         InitializeStringModules();
     } catch (const std::exception &error) {
@@ -59,31 +80,68 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "chirpel: %s\n", error.what());
     }
     InitializeTolvyOptions();
+    // The windows at start: the child's window's outlines and the pictures its start page paints,
+    // and the shield's picture when the shield comes first, read on the other processor while
+    // this one builds the windows. A name missing here is only read later, when drawn. Not
+    // before the application object: finding the picture readers and the window system's
+    // plug-in at once is not safe.
+    QStringList pictures;
+    if (TolvyProperties->ShowShield) pictures << QString::fromLatin1(kBackdropPicture);
+    for (const char *name : {"page_default", "btn_record", "btn_play", "btn_send", "btn_close", "btn_menu", "monkey"})
+        pictures << QStringLiteral(":/chirpel/art/%1.png").arg(QLatin1String(name));
+    preload::Start(pictures, {QStringLiteral(":/chirpel/shapes/body.bin"), QStringLiteral(":/chirpel/shapes/dashboard.bin")});
+
 
     InstallFontSubstitutes();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/chirpel/art/icon.png")));
     // The program ends when its main window, the shield, closes; not when its last window hides.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto desktop = std::make_unique<TDesktopWindow>();
-    DesktopWindow = desktop.get();
-    QObject::connect(desktop.get(), &TDesktopWindow::closed, &app, &QCoreApplication::quit);
+    std::unique_ptr<TDesktopWindow> desktop;
+    std::unique_ptr<TVoiceMailForm> voiceMail;
+    const auto makeShield = [&] {
+        desktop = std::make_unique<TDesktopWindow>();
+        DesktopWindow = desktop.get();
+        QObject::connect(desktop.get(), &TDesktopWindow::closed, &app, &QCoreApplication::quit);
+    };
+    const auto linkWindows = [&] {
+        voiceMail->SetDesktopWindow(desktop.get());
+        desktop->SetVoiceMailForm(voiceMail.get());
+    };
     if (TolvyProperties->ShowShield) {
+        makeShield();
         desktop->show();
         // The shield is painted before the voice-mail window comes up over it.
         QCoreApplication::processEvents();
     }
 
-    auto voiceMail = std::make_unique<TVoiceMailForm>();
+    voiceMail = std::make_unique<TVoiceMailForm>();
     VoiceMailForm = voiceMail.get();
-    voiceMail->SetDesktopWindow(desktop.get());
-    desktop->SetVoiceMailForm(voiceMail.get());
+    // What the child's first window does not show waits until it has been painted: the hidden
+    // shield (with its fonts and pictures) and the windows' icon. A window that is never painted
+    // (mapped where nobody sees it) gets them a moment later all the same.
+    bool rest = false;
+    const auto finishStart = [&] {
+        if (rest) return;
+        rest = true;
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/chirpel/art/icon.png")));
+        if (!desktop) {
+            makeShield();
+            linkWindows();
+            // Closed before the shield existed: end as the close would have.
+            if (!voiceMail->isVisible()) desktop->close();
+        }
+    };
+    if (desktop) linkWindows();
+    TAfterFirstPaint afterFirstPaint(finishStart);
+    voiceMail->installEventFilter(&afterFirstPaint);
+    QTimer::singleShot(kRestOfStartLatestMs, &app, finishStart);
     TExitAfterFirstPaint exitAfterFirstPaint;
     if (qEnvironmentVariableIntValue("CHIRPEL_EXIT_AFTER_FIRST_PAINT") == 1)
         voiceMail->installEventFilter(&exitAfterFirstPaint);
     voiceMail->show();
 
     const int result = app.exec();
+    preload::Stop();
 
     voiceMail.reset();
     DesktopWindow = nullptr;

@@ -1,6 +1,8 @@
 // TImage, the picture control, and the references other controls hold to one.
 #include "controls/Image.h"
 
+#include "controls/Preload.h"
+
 #include <QPainter>
 
 TImage::TImage(QWidget *parent) : QWidget(parent)
@@ -11,22 +13,41 @@ TImage::TImage(QWidget *parent) : QWidget(parent)
 void TImage::setPicture(const QString &path)
 {
     FPicture = path;
-    const QImage picture = path.isEmpty() ? QImage() : QImage(path);
-    if (!path.isEmpty() && picture.isNull())
-        qWarning("TImage %s: cannot read the picture %s", qPrintable(objectName()), qPrintable(path));
-    setBitmap(picture);
-}
-
-void TImage::setBitmap(const QImage &bitmap)
-{
-    FBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB32);
+    FBitmap = QImage();
+    FUnread = !path.isEmpty();
     update();
     emit pictureChanged();
 }
 
+const QImage &TImage::Bitmap() const
+{
+    if (FUnread) {
+        FUnread = false;
+        const std::optional<QImage> ahead = preload::TakePicture(FPicture);
+        const QImage picture = ahead ? *ahead : QImage(FPicture);
+        if (picture.isNull())
+            qWarning("TImage %s: cannot read the picture %s", qPrintable(objectName()), qPrintable(FPicture));
+        Store(picture);
+    }
+    return FBitmap;
+}
+
+void TImage::setBitmap(const QImage &bitmap)
+{
+    FUnread = false;
+    Store(bitmap);
+    update();
+    emit pictureChanged();
+}
+
+void TImage::Store(const QImage &bitmap) const
+{
+    FBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB32);
+}
+
 void TImage::paintEvent(QPaintEvent *)
 {
-    if (FBitmap.isNull()) return;
+    if (Bitmap().isNull()) return;
     QPainter p(this);
     p.drawImage(0, 0, FBitmap);
 }

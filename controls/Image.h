@@ -17,7 +17,8 @@ public:
     QString Picture() const { return FPicture; }
     void setPicture(const QString &path);
 
-    const QImage &Bitmap() const { return FBitmap; }
+    // The picture, read when first asked for: a window's pictures that never show are never read.
+    const QImage &Bitmap() const;
     void setBitmap(const QImage &bitmap);
 
 signals:
@@ -27,8 +28,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void Store(const QImage &bitmap) const;
+
     QString FPicture;
-    QImage FBitmap;
+    mutable QImage FBitmap;
+    mutable bool FUnread = false;
 };
 
 // A control's reference to a picture control of its form, by object name or directly. A name is

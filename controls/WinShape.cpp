@@ -1,6 +1,8 @@
 // TWinShape: shaped parent window from stored shape data, its picture, placement and dragging.
 #include "controls/WinShape.h"
 
+#include "controls/Preload.h"
+
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -59,6 +61,16 @@ void TWinShape::setColor(const QColor &value)
 
 void TWinShape::setStoredData(const QString &path)
 {
+    // Read ahead from a fresh object: taken only where this one starts out the same, since the
+    // legacy layout keeps the picture kind the object had.
+    if (FData.ImageKind == TWinShapeData().ImageKind) {
+        if (std::optional<TWinShapeData> ahead = preload::TakeShape(path)) {
+            FStoredData = path;
+            FData = std::move(*ahead);
+            DataChanged();
+            return;
+        }
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EShapeDataError("cannot read the shape data " + path.toStdString());

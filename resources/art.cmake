@@ -39,9 +39,11 @@ set(_art_files)
 # of theirs and must not fail the build.
 set(_art_run ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0)
 
-# _chirpel_art(<name> <width> <height> [SOURCE <svg name>] [KEY <RRGGBB>] [NO_RESOURCE])
+# _chirpel_art(<name> <width> <height> [SOURCE <svg name>] [KEY <RRGGBB>] [OPAQUE] [NO_RESOURCE])
+# OPAQUE: a picture control's picture, stored without alpha and uncompressed (artrender --opaque),
+# for the pictures the child's window paints at start.
 function(_chirpel_art name width height)
-  cmake_parse_arguments(ARG "NO_RESOURCE" "SOURCE;KEY" "" ${ARGN})
+  cmake_parse_arguments(ARG "NO_RESOURCE;OPAQUE" "SOURCE;KEY" "" ${ARGN})
   if(NOT ARG_SOURCE)
     set(ARG_SOURCE ${name})
   endif()
@@ -50,6 +52,9 @@ function(_chirpel_art name width height)
   set(key)
   if(ARG_KEY)
     set(key --key ${ARG_KEY})
+  endif()
+  if(ARG_OPAQUE)
+    list(APPEND key --opaque)
   endif()
   add_custom_command(OUTPUT ${png}
     COMMAND ${_art_run} $<TARGET_FILE:artrender> ${svg} ${png} ${width} ${height} ${key}
@@ -79,15 +84,15 @@ _chirpel_art(body 625 390 NO_RESOURCE)
 _chirpel_art(dashboard 463 190 NO_RESOURCE)
 _chirpel_art(bubble 263 220 NO_RESOURCE)
 
-_chirpel_art(page_default 451 196)
-_chirpel_art(page_recording 451 196)
-_chirpel_art(btn_record 360 120)
-_chirpel_art(btn_play 360 120)
-_chirpel_art(btn_send 360 120)
-_chirpel_art(btn_stop 360 120)
-_chirpel_art(btn_close 192 64)
-_chirpel_art(btn_menu 180 60)
-_chirpel_art(monkey 184 92)
+_chirpel_art(page_default 451 196 OPAQUE)
+_chirpel_art(page_recording 451 196 OPAQUE)
+_chirpel_art(btn_record 360 120 OPAQUE)
+_chirpel_art(btn_play 360 120 OPAQUE)
+_chirpel_art(btn_send 360 120 OPAQUE)
+_chirpel_art(btn_stop 360 120 OPAQUE)
+_chirpel_art(btn_close 192 64 OPAQUE)
+_chirpel_art(btn_menu 180 60 OPAQUE)
+_chirpel_art(monkey 184 92 OPAQUE)
 _chirpel_art(bubble_ok 168 123)
 _chirpel_art(backdrop 1280 800)
 _chirpel_art(icon 96 96)
@@ -111,4 +116,7 @@ endif()
 
 set_property(GLOBAL PROPERTY CHIRPEL_DESKTOP_ICON ${_art_base}/art/icon256.png)
 
-qt_add_resources(chirpel_resources art PREFIX "/chirpel" BASE ${_art_base} FILES ${_art_files})
+# Not compressed again: the pictures are PNG already, and the start-up ones are stored
+# uncompressed on purpose, to be read without inflating.
+qt_add_resources(chirpel_resources art PREFIX "/chirpel" BASE ${_art_base} FILES ${_art_files}
+  OPTIONS --no-compress)

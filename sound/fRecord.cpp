@@ -87,9 +87,6 @@ TRecorderForm::TRecorderForm(const TRecorderServices &services, QWidget *parent)
     PeakTimer->setInterval(75);
     connect(PeakTimer, &QTimer::timeout, this, &TRecorderForm::PeakTimerTimer);
 
-    ui->btnStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    ui->btnPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
-
     ui->LTime->clear();
     ui->PeakGauge->setLevel(0);
     ui->LStatus->hide();
@@ -108,6 +105,17 @@ TRecorderForm::TRecorderForm(const TRecorderServices &services, QWidget *parent)
     LoadTexts();
     // The lamp tells the setting from the start, not only once a take has begun.
     if (FSettings || VMProperties) ShowLamp();
+}
+
+void TRecorderForm::showEvent(QShowEvent *event)
+{
+    // The buttons' glyphs come from the desktop's icon theme, a search of many folders: paid for
+    // only by a panel that is ever shown, which the voice-mail window's is not.
+    if (ui->btnStop->icon().isNull()) {
+        ui->btnStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+        ui->btnPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
+    }
+    QFrame::showEvent(event);
 }
 
 TRecorderForm::~TRecorderForm()

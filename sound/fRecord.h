@@ -104,6 +104,9 @@ public slots:
     void PlayTimerTimer();
     void PeakTimerTimer();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void LoadTexts();
     void ApplyRecordFormat();

@@ -4,10 +4,14 @@
 //
 // --key turns every see-through pixel into the given colour and makes the rest opaque, for
 // pictures that mark their transparent parts with a colour instead of an alpha channel.
+// --opaque writes the picture as the program's picture controls show it, without its alpha
+// channel, and uncompressed: the program then takes it as it is, with no conversion and no
+// inflating on the way to the screen.
 #include "ColourKey.h"
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -47,9 +51,10 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietHandler);
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    const bool opaque = args.removeAll(QStringLiteral("--opaque")) > 0;
     if (args.size() != 4 && !(args.size() == 6 && args[4] == "--key"))
-        return fail("usage: artrender in.svg out.png WIDTH HEIGHT [--key RRGGBB]");
+        return fail("usage: artrender in.svg out.png WIDTH HEIGHT [--key RRGGBB] [--opaque]");
 
     const auto width = positive(args[2]);
     const auto height = positive(args[3]);
@@ -82,6 +87,13 @@ int main(int argc, char **argv)
         renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
     }
     if (key) image = artrender::applyColourKey(image, *key);
-    if (!image.save(args[1], "PNG")) return fail("cannot write " + args[1]);
+    QImageWriter writer(args[1], "png");
+    if (opaque) {
+        // The very steps the picture control takes on an ordinary PNG: unpremultiplied as the
+        // file stores it, then the alpha channel dropped; so the pixels are the same either way.
+        image = image.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
+        writer.setQuality(100); // no compression
+    }
+    if (!writer.write(image)) return fail("cannot write " + args[1]);
     return 0;
 }
