@@ -131,7 +131,15 @@ void TPropertiesForm::FormCreate()
     formFont.setPixelSize(11);
     setFont(formFont);
     setFixedSize(size());
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed dialog border: a title and a close box, nothing to maximise or minimise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    // The previews sit on white, as the pictures were drawn.
+    for (QWidget *box : {ui->panPreview3, ui->panPreview4}) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Window, palette().color(QPalette::Base));
+        box->setPalette(p);
+    }
 
     // The tips panel in the system's colours, its title in navy from the form.
     const QPalette system = palette();

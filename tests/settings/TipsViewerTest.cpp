@@ -62,7 +62,7 @@ TEST(TipsFile, TheShippedFileHasTwentyTipsThatFitThePanel)
     EXPECT_GE(tips.size(), 20u);
     for (const TTip &tip : tips) {
         EXPECT_LE(tip.Title.size(), 40) << tip.Title.toStdString();
-        EXPECT_LE(tip.Text.size(), 175) << tip.Title.toStdString();
+        EXPECT_LE(tip.Text.size(), 150) << tip.Title.toStdString();
     }
 }
 
