@@ -132,8 +132,9 @@ void TPropertiesForm::FormCreate()
     setFont(formFont);
     setFixedSize(size());
     // A fixed dialog border: a title and a close box, nothing to maximise or minimise.
+    // It stays on top like the child's window, which would otherwise cover it.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint);
     // The previews sit on white, as the pictures were drawn.
     for (QWidget *box : {ui->panPreview3, ui->panPreview4}) {
         QPalette p = box->palette();
@@ -292,7 +293,9 @@ bool ShowOptionsDialog(QWidget *caller, const TOptionsDialogContext &context)
     bool ok = false;
     {
         // Freed on every way out, also when a step below raises.
-        TPropertiesForm form(profile, message, store, caller ? caller->window() : nullptr);
+        // Owned by the application rather than the caller: as a transient of the shield the
+        // window manager would lift the shield over the child's window along with the dialog.
+        TPropertiesForm form(profile, message, store);
         SuspendHandCursor(profile, true);
         CenterWindow(caller, &form);
         form.SetUpTips(context.TipsFile.isEmpty() ? DefaultTipsFile() : context.TipsFile);
