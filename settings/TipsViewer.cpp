@@ -79,6 +79,8 @@ TLorvaneV2AX::TLorvaneV2AX(QWidget *parent, platform::RegistryStore &store)
     FText->setGeometry(64, 22, 316, 40);
     FText->setWordWrap(true);
     FText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // What the file says is shown as it stands, never taken for markup.
+    for (QLabel *label : {FTitle, FText, FCounter}) label->setTextFormat(Qt::PlainText);
     FPrevious->setText(QStringLiteral("Previous"));
     FNext->setText(QStringLiteral("Next"));
     FPrevious->setObjectName(QStringLiteral("btnPreviousTip"));
