@@ -7,6 +7,7 @@
 #include "ui_fOptions.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QFileInfo>
 #include <QFont>
 #include <QPainter>
@@ -20,13 +21,19 @@ const QString kTipsFileName = QStringLiteral("chirpelTips.enu");
 const int kClientID = 1039;
 const QString kTipsLanguage = QStringLiteral("enu");
 
-// The desktop gives no picture of its arrow cursor to draw, so the preview draws the classic
-// arrow: white with a black edge, tip at (0, 0).
+// The desktop's arrow cursor drawn at (0, 0); where the platform gives no picture of it (X11
+// keeps its theme cursors to itself), the classic arrow: white with a black edge.
 QPixmap ArrowPicture()
 {
     QPixmap picture(32, 32);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
+    const QPixmap desktop = QCursor(Qt::ArrowCursor).pixmap();
+    if (!desktop.isNull()) {
+        painter.drawPixmap(0, 0, desktop);
+        painter.end();
+        return picture;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath arrow;
     arrow.moveTo(1, 1);
@@ -40,6 +47,7 @@ QPixmap ArrowPicture()
     painter.setPen(QPen(Qt::black, 1.2));
     painter.setBrush(Qt::white);
     painter.drawPath(arrow);
+    painter.end();
     return picture;
 }
 
