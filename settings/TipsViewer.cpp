@@ -172,13 +172,13 @@ void TLorvaneV2AX::ApplyColors()
 
 void TLorvaneV2AX::Fail(const QString &why) const
 {
-    qCWarning(lcTips).noquote() << "tips panel:" << why;
+    qCWarning(lcTips).noquote() << why;
     throw ETipsViewerError(why);
 }
 
 void TLorvaneV2AX::Expect(TStep before, TStep next, const QString &what)
 {
-    if (FStep != before) Fail(QStringLiteral("%1 came out of order").arg(what));
+    if (FStep != before) Fail(QStringLiteral("The tips panel was given %1 out of order").arg(what));
     FStep = next;
 }
 
@@ -212,20 +212,20 @@ void TLorvaneV2AX::SetProperty(int dispId, const QVariant &value)
     // The set-up's five properties, in their order.
     case diTipsFileInDefaultLang:
         Expect(TStep::Created, TStep::TipsFile, QStringLiteral("the tips file"));
-        if (value.toString().isEmpty()) Fail(QStringLiteral("no tips file was given"));
+        if (value.toString().isEmpty()) Fail(QStringLiteral("The tips panel was given no tips file"));
         FTipsFile = value.toString();
         return;
     case diClientID: {
         Expect(TStep::TipsFile, TStep::ClientID, QStringLiteral("the client number"));
         bool ok = false;
         const int id = value.toInt(&ok);
-        if (!ok || id < 0) Fail(QStringLiteral("client number %1 is not valid").arg(value.toString()));
+        if (!ok || id < 0) Fail(QStringLiteral("Client number %1 is not valid").arg(value.toString()));
         FClientID = id;
         return;
     }
     case diTipsInfoRegKey:
         Expect(TStep::ClientID, TStep::RegKey, QStringLiteral("the settings key"));
-        if (value.toString().trimmed().isEmpty()) Fail(QStringLiteral("no settings key was given"));
+        if (value.toString().trimmed().isEmpty()) Fail(QStringLiteral("The tips panel was given no settings key"));
         FTipsInfoRegKey = value.toString();
         return;
     case diHostWindow: {
@@ -234,7 +234,7 @@ void TLorvaneV2AX::SetProperty(int dispId, const QVariant &value)
         const quint64 handle = value.toULongLong(&ok);
         // The host is the window the panel sits in, and nothing else.
         if (!ok || handle == 0 || handle != quint64(window()->winId()))
-            Fail(QStringLiteral("the host window is not the panel's own window"));
+            Fail(QStringLiteral("The tips panel's host window is not its own window"));
         FHostWindow = handle;
         return;
     }
@@ -247,13 +247,14 @@ void TLorvaneV2AX::SetProperty(int dispId, const QVariant &value)
         FLanguage = language;
         return;
     }
-    default: Fail(QStringLiteral("the panel has no property %1").arg(dispId));
+    default: Fail(QStringLiteral("The tips panel has no property %1").arg(dispId));
     }
 }
 
 void TLorvaneV2AX::Start()
 {
-    Expect(TStep::Language, TStep::Started, QStringLiteral("Start"));
+    if (FStep != TStep::Language) Fail(QStringLiteral("The tips panel was started before its set-up was complete"));
+    FStep = TStep::Started;
     QString file = FTipsFile;
     if (FLanguage != kDefaultLanguage) {
         const QFileInfo info(FTipsFile);
@@ -263,18 +264,18 @@ void TLorvaneV2AX::Start()
     std::string data;
     const platform::SafeReadResult read = platform::ReadRegularFile(file.toStdString(), kMaxTipsFileBytes, data);
     if (!read)
-        Fail(QStringLiteral("cannot read the tips file %1: %2").arg(file, QString::fromStdString(read.what)));
+        Fail(QStringLiteral("Cannot read the tips file: %1").arg(QString::fromStdString(read.what)));
     FTips = ParseTips(QString::fromUtf8(data.data(), qsizetype(data.size())));
-    if (FTips.empty()) Fail(QStringLiteral("the tips file %1 holds no tips").arg(file));
+    if (FTips.empty()) Fail(QStringLiteral("The tips file %1 holds no tips").arg(file));
     FPrevious->setEnabled(true);
     FNext->setEnabled(true);
 }
 
 void TLorvaneV2AX::ShowTip(int index)
 {
-    if (FStep != TStep::Started) Fail(QStringLiteral("ShowTip came before Start"));
+    if (FStep != TStep::Started) Fail(QStringLiteral("The tips panel was asked for a tip before Start"));
     if (index < 0 || index > TipCount())
-        Fail(QStringLiteral("there is no tip %1 of %2").arg(index).arg(TipCount()));
+        Fail(QStringLiteral("There is no tip %1 of %2").arg(index).arg(TipCount()));
     if (index > 0) {
         Show(index - 1);
         return;

@@ -317,11 +317,12 @@ bool ShowOptionsDialog(QWidget *caller, const TOptionsDialogContext &context)
 
 void OpenOptionsDialog(QWidget *caller)
 {
+    const QString cannot = QStringLiteral("The options cannot be shown.\\n\\n");
     try {
         ShowOptionsDialog(caller);
     } catch (const EGeneralError &error) {
-        ShowErrorBox(caller, error.Message());
+        ShowErrorBox(caller, cannot + error.Message());
     } catch (const std::exception &error) {
-        ShowErrorBox(caller, QString::fromLocal8Bit(error.what()));
+        ShowErrorBox(caller, cannot + QString::fromLocal8Bit(error.what()));
     }
 }
