@@ -80,7 +80,8 @@ TLorvaneV2AX::TLorvaneV2AX(QWidget *parent, platform::RegistryStore &store)
     FText->setWordWrap(true);
     FText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // What the file says is shown as it stands, never taken for markup.
-    for (QLabel *label : {FTitle, FText, FCounter}) label->setTextFormat(Qt::PlainText);
+    for (QLabel *label : {FTitle, FText, FCounter})
+        label->setTextFormat(Qt::PlainText);
     FPrevious->setText(QStringLiteral("Previous"));
     FNext->setText(QStringLiteral("Next"));
     FPrevious->setObjectName(QStringLiteral("btnPreviousTip"));
@@ -199,16 +200,22 @@ void TLorvaneV2AX::set_TipsInfoRegKey(const QString &key)
 
 void TLorvaneV2AX::SetProperty(int dispId, const QVariant &value)
 {
+    // The form's own properties, by their published names; any order, nothing to check.
+    static const std::pair<int, const char *> formProperties[] = {{diCaption, "Caption"},
+                                                                  {diColor, "Color"},
+                                                                  {diFlat, "Flat"},
+                                                                  {diTextColor, "TextColor"},
+                                                                  {diTitleColor, "TitleColor"},
+                                                                  {diBtnTextColor, "BtnTextColor"},
+                                                                  {diButtonsColor, "ButtonsColor"},
+                                                                  {diAutoUpdates, "AutoUpdates"},
+                                                                  {diLogoVisible, "LogoVisible"}};
+    for (const auto &[id, name] : formProperties) {
+        if (id != dispId) continue;
+        if (!setProperty(name, value)) Fail(QStringLiteral("The tips panel cannot take that %1").arg(name));
+        return;
+    }
     switch (dispId) {
-    case diCaption: setCaption(value.toString()); return;
-    case diColor: setColor(value.value<QColor>()); return;
-    case diFlat: setFlat(value.toBool()); return;
-    case diTextColor: setTextColor(value.value<QColor>()); return;
-    case diTitleColor: setTitleColor(value.value<QColor>()); return;
-    case diBtnTextColor: setBtnTextColor(value.value<QColor>()); return;
-    case diButtonsColor: setButtonsColor(value.value<QColor>()); return;
-    case diAutoUpdates: setAutoUpdates(value.toBool()); return;
-    case diLogoVisible: setLogoVisible(value.toBool()); return;
     // The set-up's five properties, in their order.
     case diTipsFileInDefaultLang:
         Expect(TStep::Created, TStep::TipsFile, QStringLiteral("the tips file"));
@@ -225,7 +232,8 @@ void TLorvaneV2AX::SetProperty(int dispId, const QVariant &value)
     }
     case diTipsInfoRegKey:
         Expect(TStep::ClientID, TStep::RegKey, QStringLiteral("the settings key"));
-        if (value.toString().trimmed().isEmpty()) Fail(QStringLiteral("The tips panel was given no settings key"));
+        if (value.toString().trimmed().isEmpty())
+            Fail(QStringLiteral("The tips panel was given no settings key"));
         FTipsInfoRegKey = value.toString();
         return;
     case diHostWindow: {
@@ -247,24 +255,27 @@ void TLorvaneV2AX::SetProperty(int dispId, const QVariant &value)
         FLanguage = language;
         return;
     }
-    default: Fail(QStringLiteral("The tips panel has no property %1").arg(dispId));
+    default:
+        Fail(QStringLiteral("The tips panel has no property %1").arg(dispId));
     }
 }
 
 void TLorvaneV2AX::Start()
 {
-    if (FStep != TStep::Language) Fail(QStringLiteral("The tips panel was started before its set-up was complete"));
+    if (FStep != TStep::Language)
+        Fail(QStringLiteral("The tips panel was started before its set-up was complete"));
     FStep = TStep::Started;
     QString file = FTipsFile;
     if (FLanguage != kDefaultLanguage) {
         const QFileInfo info(FTipsFile);
-        const QString own = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.') + FLanguage;
+        const QString own =
+            info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.') + FLanguage;
         if (QFileInfo::exists(own)) file = own;
     }
     std::string data;
-    const platform::SafeReadResult read = platform::ReadRegularFile(file.toStdString(), kMaxTipsFileBytes, data);
-    if (!read)
-        Fail(QStringLiteral("Cannot read the tips file: %1").arg(QString::fromStdString(read.what)));
+    const platform::SafeReadResult read =
+        platform::ReadRegularFile(file.toStdString(), kMaxTipsFileBytes, data);
+    if (!read) Fail(QStringLiteral("Cannot read the tips file: %1").arg(QString::fromStdString(read.what)));
     FTips = ParseTips(QString::fromUtf8(data.data(), qsizetype(data.size())));
     if (FTips.empty()) Fail(QStringLiteral("The tips file %1 holds no tips").arg(file));
     FPrevious->setEnabled(true);

@@ -65,35 +65,47 @@ void SetEditColor(QWidget *edit, const QColor &color)
 int PositionToMaxTimeSec(int position)
 {
     switch (position) {
-    case 0: return 60;
-    case 2: return 300;
-    default: return 120;
+    case 0:
+        return 60;
+    case 2:
+        return 300;
+    default:
+        return 120;
     }
 }
 
 int MaxTimeSecToPosition(int seconds, int current)
 {
     switch (seconds) {
-    case 60: return 0;
-    case 120: return 1;
-    case 300: return 2;
-    default: return current;
+    case 60:
+        return 0;
+    case 120:
+        return 1;
+    case 300:
+        return 2;
+    default:
+        return current;
     }
 }
 
 int PositionMinutes(int position)
 {
     switch (position) {
-    case 1: return 2;
-    case 2: return 5;
-    default: return 1;
+    case 1:
+        return 2;
+    case 2:
+        return 5;
+    default:
+        return 1;
     }
 }
 
 QString MessageSizeInfo(int position)
 {
     const int minutes = PositionMinutes(position);
-    return QStringLiteral("Message duration is up to %1 min. Size approx. %2 KB").arg(minutes).arg(minutes * 95);
+    return QStringLiteral("Message duration is up to %1 min. Size approx. %2 KB")
+        .arg(minutes)
+        .arg(minutes * 95);
 }
 
 qint32 AgeFromText(const QString &text)
@@ -164,8 +176,8 @@ void TPropertiesForm::FormCreate()
         ui->imgGuide->setPixmap(monkey.copy(0, 0, monkey.height(), monkey.height())
                                     .scaled(76, 76, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    ui->edKidAge->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("-?[0-9]{0,9}")), ui->edKidAge));
+    ui->edKidAge->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,9}")), ui->edKidAge));
 
     ui->Book->setCurrentIndex(0);
     ui->ComboGuideName->setCurrentIndex(0);
@@ -254,7 +266,7 @@ void TPropertiesForm::cbLimitSizeClick()
 {
     const bool on = ui->cbLimitSize->isChecked();
     for (QWidget *w : std::initializer_list<QWidget *>{ui->tbMaxTimeSec, ui->LMsgSizePrompt, ui->LMsgSizeFast,
-                                                        ui->LMsgSizeLarge, ui->LMsgSizeInfo})
+                                                       ui->LMsgSizeLarge, ui->LMsgSizeInfo})
         w->setEnabled(on);
 }
 

@@ -35,7 +35,8 @@ class TPropertiesForm : public QDialog {
 public:
     // The dialog edits profile and message in memory; the tips panel keeps its own value in store.
     TPropertiesForm(TTolvyProperties &profile, TVMProperties &message,
-                    platform::RegistryStore &store = platform::defaultRegistryStore(), QWidget *parent = nullptr);
+                    platform::RegistryStore &store = platform::defaultRegistryStore(),
+                    QWidget *parent = nullptr);
     ~TPropertiesForm() override;
 
     // The tips panel's seven set-up steps; raises when one fails.

@@ -1,7 +1,7 @@
 // The parents' options dialog: how settings are shown and taken, the dependent controls, and
 // opening and closing through ShowOptionsDialog.
-#include "settings/fOptions.h"
 #include "settings/TipsViewer.h"
+#include "settings/fOptions.h"
 
 #include "settings/SettingsFakes.h"
 
@@ -66,17 +66,32 @@ protected:
 
 QStringList snapshot(const TTolvyProperties &k, const TVMProperties &v)
 {
-    return {k.KidName, QString::number(k.KidAge), BoolToText(k.IsGirl), BoolToText(k.CustCursor), k.GuideName,
-            BoolToText(k.SoundPrompt), BoolToText(v.AutoPlay), BoolToText(v.BeepOnRecord), BoolToText(v.GSM610),
-            BoolToText(v.WebMail), BoolToText(v.SendWait), BoolToText(v.LimitSize), v.MsgFileName, v.ReciptName,
-            v.ReciptAddr, QString::number(v.MaxTimeSec)};
+    return {k.KidName,
+            QString::number(k.KidAge),
+            BoolToText(k.IsGirl),
+            BoolToText(k.CustCursor),
+            k.GuideName,
+            BoolToText(k.SoundPrompt),
+            BoolToText(v.AutoPlay),
+            BoolToText(v.BeepOnRecord),
+            BoolToText(v.GSM610),
+            BoolToText(v.WebMail),
+            BoolToText(v.SendWait),
+            BoolToText(v.LimitSize),
+            v.MsgFileName,
+            v.ReciptName,
+            v.ReciptAddr,
+            QString::number(v.MaxTimeSec)};
 }
 
 } // namespace
 
 TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionAndOkStoresThePositionsLength)
 {
-    struct Case { int stored, position, taken; const char *info; };
+    struct Case {
+        int stored, position, taken;
+        const char *info;
+    };
     const Case cases[] = {{60, 0, 60, "Message duration is up to 1 min. Size approx. 95 KB"},
                           {120, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
                           {300, 2, 300, "Message duration is up to 5 min. Size approx. 475 KB"},
@@ -99,17 +114,20 @@ TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionAndOkStoresThePositionsLength)
 
 TEST_F(OptionsDialog, WithoutALimitTheTrackBarAndItsLabelsAreDisabledButKeepTheirValue)
 {
-    const char *limited[] = {"tbMaxTimeSec", "LMsgSizePrompt", "LMsgSizeFast", "LMsgSizeLarge", "LMsgSizeInfo"};
+    const char *limited[] = {"tbMaxTimeSec", "LMsgSizePrompt", "LMsgSizeFast", "LMsgSizeLarge",
+                             "LMsgSizeInfo"};
     vm.LimitSize = false;
     vm.MaxTimeSec = 60;
     form.LoadControls();
-    for (const char *name : limited) EXPECT_FALSE(find<QWidget>(name)->isEnabled()) << name;
+    for (const char *name : limited)
+        EXPECT_FALSE(find<QWidget>(name)->isEnabled()) << name;
     form.SaveControls();
     EXPECT_EQ(vm.MaxTimeSec, 60);
     EXPECT_FALSE(vm.LimitSize);
 
     find<QCheckBox>("cbLimitSize")->click();
-    for (const char *name : limited) EXPECT_TRUE(find<QWidget>(name)->isEnabled()) << name;
+    for (const char *name : limited)
+        EXPECT_TRUE(find<QWidget>(name)->isEnabled()) << name;
 }
 
 TEST_F(OptionsDialog, TheAgeFieldShowsOnlyAGivenAgeAndTakesOnlyWholeNumbers)
@@ -123,8 +141,9 @@ TEST_F(OptionsDialog, TheAgeFieldShowsOnlyAGivenAgeAndTakesOnlyWholeNumbers)
     }
     // What a parent types, what the field keeps, and the age OK takes from it.
     const std::tuple<const char *, const char *, int> typed[] = {
-        {"", "", 0}, {"-3", "-3", -3}, {"12", "12", 12}, {"-", "-", 0}, {"seven", "", 0},
-        {"1.5", "15", 15}, {"4 years", "4", 4}, {"--2", "-2", -2}, {"12345678901", "123456789", 123456789}};
+        {"", "", 0},         {"-3", "-3", -3},  {"12", "12", 12},
+        {"-", "-", 0},       {"seven", "", 0},  {"1.5", "15", 15},
+        {"4 years", "4", 4}, {"--2", "-2", -2}, {"12345678901", "123456789", 123456789}};
     QLineEdit *age = find<QLineEdit>("edKidAge");
     for (const auto &[typedText, kept, taken] : typed) {
         age->clear();
@@ -233,6 +252,6 @@ TEST_F(OptionsDialog, OkTakesEveryControlAndATypedWordLosesNoOtherChange)
         d.findChild<QLineEdit *>("edReciptAddr")->setText(QStringLiteral("gran@example.org"));
         d.findChild<QPushButton *>("btnOk")->click();
     }));
-    EXPECT_EQ(snapshot(kid, vm), (QStringList{"Zoë", "0", "1", "1", "Monkey", "0", "1", "1", "0", "0", "0", "1",
-                                              "/tmp/chirpel.wav", "", "gran@example.org", "60"}));
+    EXPECT_EQ(snapshot(kid, vm), (QStringList{"Zoë", "0", "1", "1", "Monkey", "0", "1", "1", "0", "0", "0",
+                                              "1", "/tmp/chirpel.wav", "", "gran@example.org", "60"}));
 }

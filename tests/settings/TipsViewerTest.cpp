@@ -1,12 +1,12 @@
 // The tips panel: the tips file's format, the seven set-up steps and their order, stepping
 // through the tips, and the next opening's tip.
 #include "settings/TipsViewer.h"
+#include "platform/files/SafeRead.h"
 #include "settings/TolvyOptions.h"
 #include "settings/fOptions.h"
-#include "platform/files/SafeRead.h"
 
-#include "settings/SettingsFakes.h"
 #include "fakes/TestPaths.h"
+#include "settings/SettingsFakes.h"
 
 #include <QFile>
 #include <QToolButton>
@@ -24,7 +24,10 @@ protected:
     QWidget host;
     TLorvaneV2AX *tips = new TLorvaneV2AX(&host, reg.store);
 
-    void SetUp() override { TempRegistry::write(tipsFile, "* One\nFirst.\n* Two\nSecond.\n* Three\nThird.\n"); }
+    void SetUp() override
+    {
+        TempRegistry::write(tipsFile, "* One\nFirst.\n* Two\nSecond.\n* Three\nThird.\n");
+    }
 
     // The seven steps as the options dialog takes them, each one replaceable.
     std::vector<std::function<void()>> steps()
@@ -39,7 +42,8 @@ protected:
     }
     void setUp()
     {
-        for (const auto &step : steps()) step();
+        for (const auto &step : steps())
+            step();
     }
 };
 
@@ -47,8 +51,9 @@ protected:
 
 TEST(TipsFile, TitlesStartTipsAndTheirLinesJoin)
 {
-    const std::vector<TTip> tips = ParseTips(QStringLiteral("# comment\nstray text\n*  First \nline one\r\n"
-                                                            "line two\n\n  new line\n*Empty\n# c\n* Last\nend"));
+    const std::vector<TTip> tips =
+        ParseTips(QStringLiteral("# comment\nstray text\n*  First \nline one\r\n"
+                                 "line two\n\n  new line\n*Empty\n# c\n* Last\nend"));
     EXPECT_EQ(tips, (std::vector<TTip>{{"First", "line one line two\nnew line"}, {"Last", "end"}}));
     EXPECT_TRUE(ParseTips(QStringLiteral("# only comments\n\n")).empty());
 }
@@ -73,7 +78,8 @@ TEST_F(TipsPanel, AStepOutOfOrderOrOneThatCannotBeDoneRaises)
     for (size_t skipped = 0; skipped + 1 < count; ++skipped) {
         tips = new TLorvaneV2AX(&host, reg.store);
         const auto all = steps();
-        for (size_t i = 0; i < skipped; ++i) all[i]();
+        for (size_t i = 0; i < skipped; ++i)
+            all[i]();
         EXPECT_THROW(all[skipped + 1](), ETipsViewerError) << skipped;
         delete tips;
     }
@@ -83,14 +89,23 @@ TEST_F(TipsPanel, AStepOutOfOrderOrOneThatCannotBeDoneRaises)
         {2, [this] { tips->SetProperty(TLorvaneV2AX::diTipsInfoRegKey, QString()); }},
         {3, [this] { tips->SetProperty(TLorvaneV2AX::diHostWindow, quint64(host.winId()) + 1); }},
         {4, [this] { tips->SetProperty(TLorvaneV2AX::diLanguage, QStringLiteral("english")); }},
-        {5, [this] { QFile::remove(tipsFile); tips->Start(); }},
-        {5, [this] { TempRegistry::write(tipsFile, "# nothing\n"); tips->Start(); }},
+        {5,
+         [this] {
+             QFile::remove(tipsFile);
+             tips->Start();
+         }},
+        {5,
+         [this] {
+             TempRegistry::write(tipsFile, "# nothing\n");
+             tips->Start();
+         }},
         {6, [this] { tips->ShowTip(4); }}};
     for (const auto &[at, step] : bad) {
         SetUp();
         tips = new TLorvaneV2AX(&host, reg.store);
         const auto all = steps();
-        for (size_t i = 0; i < at; ++i) all[i]();
+        for (size_t i = 0; i < at; ++i)
+            all[i]();
         EXPECT_THROW(step(), ETipsViewerError) << at;
     }
 }
@@ -119,7 +134,9 @@ TEST_F(TipsPanel, TheSevenStepsShowATipNextAndPreviousWrapAndEachOpeningShowsThe
     EXPECT_EQ(firsts, (QStringList{"Two", "Three", "One"}));
     FakeKeyCapture keys;
     TCursorTable cursors;
-    { TTolvyProperties kid(reg.store, keys, cursors); }
+    {
+        TTolvyProperties kid(reg.store, keys, cursors);
+    }
     EXPECT_TRUE(reg.readUser().contains("\"LorvaneNextTip\"=dword:00000001"));
 }
 
