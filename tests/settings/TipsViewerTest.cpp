@@ -99,7 +99,8 @@ TEST_F(TipsPanel, AStepOutOfOrderOrOneThatCannotBeDoneRaises)
              TempRegistry::write(tipsFile, "# nothing\n");
              tips->Start();
          }},
-        {6, [this] { tips->ShowTip(4); }}};
+        {6, [this] { tips->ShowTip(4); }},
+        {0, [this] { tips->SetProperty(99, 0); }}};
     for (const auto &[at, step] : bad) {
         SetUp();
         tips = new TLorvaneV2AX(&host, reg.store);
