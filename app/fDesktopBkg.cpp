@@ -5,6 +5,7 @@
 #include "app/fCallOut.h"
 #include "controls/Preload.h"
 #include "settings/TolvyOptions.h"
+#include "settings/fOptions.h"
 
 #include "ui_fDesktopBkg.h"
 
@@ -115,7 +116,11 @@ void TDesktopWindow::LCloseMouseDown(const QMouseEvent &event)
 
 void TDesktopWindow::LConfigureMouseDown()
 {
-    if (FOnConfigure) FOnConfigure(this);
+    // The parents' options dialog, unless another opener was put in its place.
+    if (FOnConfigure)
+        FOnConfigure(this);
+    else
+        OpenOptionsDialog(this);
 }
 
 void TDesktopWindow::CursorTimerTimer()

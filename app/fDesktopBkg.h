@@ -36,7 +36,7 @@ public:
 
     // The window that the program icon and its label show again.
     void SetVoiceMailForm(QWidget *form) { FVoiceMailForm = form; }
-    // What "Configure the program" opens; unset, the link does nothing.
+    // What "Configure the program" opens; unset, the parents' options dialog.
     void SetOnConfigure(TConfigureEvent handler) { FOnConfigure = std::move(handler); }
 
 signals:

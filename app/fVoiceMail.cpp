@@ -5,6 +5,7 @@
 #include "app/fCallOut.h"
 #include "app/fDesktopBkg.h"
 #include "settings/TolvyOptions.h"
+#include "settings/fOptions.h"
 #include "settings/vqUtils.h"
 #include "sound/fRecord.h"
 #include "sound/fSlider.h"
@@ -514,5 +515,9 @@ void TVoiceMailForm::cmdAdjustLevel()
 
 void TVoiceMailForm::miOptionsClick()
 {
-    if (OnOptions) OnOptions(this);
+    // The parents' options dialog, unless another opener was put in its place.
+    if (OnOptions)
+        OnOptions(this);
+    else
+        OpenOptionsDialog(this);
 }

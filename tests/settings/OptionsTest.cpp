@@ -1,0 +1,257 @@
+// The parents' options dialog: how settings are shown and taken, the dependent controls, and
+// opening and closing through ShowOptionsDialog.
+#include "settings/TipsViewer.h"
+#include "settings/fOptions.h"
+
+#include "settings/SettingsFakes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class OptionsDialog : public testing::Test {
+protected:
+    TempRegistry reg; // empty: a first run
+    FakeFolders folders;
+    FakeKeyCapture keys;
+    TCursorTable cursors;
+    TTolvyProperties kid{reg.store, keys, cursors};
+    TVMProperties vm{reg.store, folders};
+    QString tipsFile = reg.dir.filePath(QStringLiteral("chirpelTips.enu"));
+    TPropertiesForm form{kid, vm, reg.store};
+
+    void SetUp() override
+    {
+        TempRegistry::write(tipsFile, "# tips\n* One\nFirst.\n* Two\nSecond.\n* Three\nThird.\n");
+    }
+
+    template <class T> T *find(const char *name) const
+    {
+        T *w = form.findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QColor base(const char *edit) const { return find<QWidget>(edit)->palette().color(QPalette::Base); }
+
+    // Opens the real dialog through ShowOptionsDialog; `act` runs once it is showing.
+    bool open(const std::function<void(TPropertiesForm &)> &act, const QString &tips = {})
+    {
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<TPropertiesForm *>(QApplication::activeModalWidget())) {
+                poll.stop();
+                act(*dialog);
+            }
+        });
+        poll.start();
+        return ShowOptionsDialog(nullptr, {&kid, &vm, &reg.store, tips.isEmpty() ? tipsFile : tips});
+    }
+};
+
+QStringList snapshot(const TTolvyProperties &k, const TVMProperties &v)
+{
+    return {k.KidName,
+            QString::number(k.KidAge),
+            BoolToText(k.IsGirl),
+            BoolToText(k.CustCursor),
+            k.GuideName,
+            BoolToText(k.SoundPrompt),
+            BoolToText(v.AutoPlay),
+            BoolToText(v.BeepOnRecord),
+            BoolToText(v.GSM610),
+            BoolToText(v.WebMail),
+            BoolToText(v.SendWait),
+            BoolToText(v.LimitSize),
+            v.MsgFileName,
+            v.ReciptName,
+            v.ReciptAddr,
+            QString::number(v.MaxTimeSec)};
+}
+
+} // namespace
+
+TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionAndOkStoresThePositionsLength)
+{
+    struct Case {
+        int stored, position, taken;
+        const char *info;
+    };
+    const Case cases[] = {{60, 0, 60, "Message duration is up to 1 min. Size approx. 95 KB"},
+                          {120, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
+                          {300, 2, 300, "Message duration is up to 5 min. Size approx. 475 KB"},
+                          {90, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
+                          {0, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"}};
+    for (const Case &c : cases) {
+        TPropertiesForm dialog(kid, vm, reg.store);
+        vm.MaxTimeSec = c.stored;
+        dialog.LoadControls();
+        EXPECT_EQ(dialog.findChild<QSlider *>("tbMaxTimeSec")->value(), c.position) << c.stored;
+        EXPECT_EQ(dialog.findChild<QLabel *>("LMsgSizeInfo")->text(), c.info) << c.stored;
+        dialog.SaveControls();
+        EXPECT_EQ(vm.MaxTimeSec, c.taken) << c.stored;
+    }
+    // The info line follows the track bar as it moves.
+    form.LoadControls();
+    find<QSlider>("tbMaxTimeSec")->setValue(0);
+    EXPECT_EQ(find<QLabel>("LMsgSizeInfo")->text(), cases[0].info);
+}
+
+TEST_F(OptionsDialog, WithoutALimitTheTrackBarAndItsLabelsAreDisabledButKeepTheirValue)
+{
+    const char *limited[] = {"tbMaxTimeSec", "LMsgSizePrompt", "LMsgSizeFast", "LMsgSizeLarge",
+                             "LMsgSizeInfo"};
+    vm.LimitSize = false;
+    vm.MaxTimeSec = 60;
+    form.LoadControls();
+    for (const char *name : limited)
+        EXPECT_FALSE(find<QWidget>(name)->isEnabled()) << name;
+    form.SaveControls();
+    EXPECT_EQ(vm.MaxTimeSec, 60);
+    EXPECT_FALSE(vm.LimitSize);
+
+    find<QCheckBox>("cbLimitSize")->click();
+    for (const char *name : limited)
+        EXPECT_TRUE(find<QWidget>(name)->isEnabled()) << name;
+}
+
+TEST_F(OptionsDialog, TheAgeFieldShowsOnlyAGivenAgeAndTakesOnlyWholeNumbers)
+{
+    const std::pair<int, const char *> shown[] = {{5, "5"}, {0, ""}, {-3, ""}};
+    for (const auto &[age, text] : shown) {
+        TPropertiesForm dialog(kid, vm, reg.store);
+        kid.KidAge = age;
+        dialog.LoadControls();
+        EXPECT_EQ(dialog.findChild<QLineEdit *>("edKidAge")->text(), text) << age;
+    }
+    // What a parent types, what the field keeps, and the age OK takes from it.
+    const std::tuple<const char *, const char *, int> typed[] = {
+        {"", "", 0},         {"-3", "-3", -3},  {"12", "12", 12},
+        {"-", "-", 0},       {"seven", "", 0},  {"1.5", "15", 15},
+        {"4 years", "4", 4}, {"--2", "-2", -2}, {"12345678901", "123456789", 123456789}};
+    QLineEdit *age = find<QLineEdit>("edKidAge");
+    for (const auto &[typedText, kept, taken] : typed) {
+        age->clear();
+        QTest::keyClicks(age, QString::fromLatin1(typedText));
+        EXPECT_EQ(age->text(), kept) << typedText;
+        form.SaveControls();
+        EXPECT_EQ(kid.KidAge, taken) << typedText;
+    }
+}
+
+TEST_F(OptionsDialog, OkAlwaysTakesTheMonkeyAndKeepsTheAudiblePrompts)
+{
+    for (const bool prompts : {false, true}) {
+        kid.GuideName = QStringLiteral("Owl");
+        kid.SoundPrompt = prompts;
+        form.LoadControls();
+        EXPECT_FALSE(find<QWidget>("cbSoundPrompt")->isEnabled());
+        form.SaveControls();
+        EXPECT_EQ(kid.GuideName, "Monkey");
+        EXPECT_EQ(kid.SoundPrompt, prompts);
+    }
+}
+
+TEST_F(OptionsDialog, TheMailClientFlipsTheNotebookAndTheRecipientFollowsTheSendChoice)
+{
+    const QStringList before = snapshot(kid, vm);
+    form.LoadControls();
+    auto *book = find<QStackedWidget>("MailClientBook");
+    EXPECT_EQ(book->currentIndex(), 0);
+    find<QRadioButton>("rbWebMail")->click();
+    EXPECT_EQ(book->currentIndex(), 1);
+    find<QRadioButton>("rbLocalMailClient")->click();
+    EXPECT_EQ(book->currentIndex(), 0);
+
+    const QColor window = form.palette().color(QPalette::Base);
+    const QColor face = form.palette().color(QPalette::Button);
+    ASSERT_NE(window, face);
+    // First run: prompt and wait, so the recipient is not needed.
+    for (const bool wait : {true, false, true}) {
+        find<QRadioButton>(wait ? "rbSendWait" : "RadioButton4")->click();
+        for (const char *edit : {"edReciptName", "edReciptAddr"}) {
+            EXPECT_EQ(find<QWidget>(edit)->isEnabled(), !wait) << edit;
+            EXPECT_EQ(base(edit), wait ? face : window) << edit;
+        }
+    }
+    EXPECT_EQ(snapshot(kid, vm), before);
+}
+
+TEST_F(OptionsDialog, CancelEscAndClosingChangeNothingButBringTheLargeCursorBack)
+{
+    const std::function<void(TPropertiesForm &)> ways[] = {
+        [](TPropertiesForm &d) { d.findChild<QPushButton *>("btnCancel")->click(); },
+        [](TPropertiesForm &d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](TPropertiesForm &d) { d.close(); }};
+    for (const auto &closeBy : ways) {
+        kid.CursorActive = false;
+        const QStringList before = snapshot(kid, vm);
+        EXPECT_FALSE(open([&](TPropertiesForm &d) {
+            d.findChild<QLineEdit *>("edKidName")->setText(QStringLiteral("Ada"));
+            d.findChild<QRadioButton *>("RadioButton5")->click();
+            d.findChild<QRadioButton *>("rbWebMail")->click();
+            EXPECT_FALSE(kid.CursorActive); // the large hand is off while the dialog is open
+            closeBy(d);
+        }));
+        EXPECT_EQ(snapshot(kid, vm), before);
+        EXPECT_TRUE(kid.CursorActive);
+    }
+}
+
+TEST_F(OptionsDialog, TheLargeCursorShowsInThePreviewAndIsActiveAfterOkEvenOnAFirstRun)
+{
+    ASSERT_FALSE(kid.CursorActive);
+    cursors.SetAppCursor(crHandCursor);
+    EXPECT_TRUE(open([](TPropertiesForm &d) {
+        auto *preview = d.findChild<QLabel *>("imgCursor");
+        const qint64 hand = preview->pixmap().cacheKey();
+        d.findChild<QRadioButton *>("RadioButton5")->click();
+        EXPECT_NE(preview->pixmap().cacheKey(), hand);
+        EXPECT_FALSE(d.findChild<QComboBox *>("ComboCursorName")->isEnabled());
+        d.findChild<QRadioButton *>("rbCustCursor")->click();
+        EXPECT_EQ(preview->pixmap().cacheKey(), hand);
+        EXPECT_TRUE(d.findChild<QComboBox *>("ComboCursorName")->isEnabled());
+        d.findChild<QPushButton *>("btnOk")->click();
+    }));
+    EXPECT_TRUE(kid.CustCursor);
+    EXPECT_TRUE(kid.CursorActive);
+
+    EXPECT_TRUE(open([](TPropertiesForm &d) {
+        d.findChild<QRadioButton *>("RadioButton5")->click();
+        d.findChild<QPushButton *>("btnOk")->click();
+    }));
+    EXPECT_FALSE(kid.CursorActive);
+    EXPECT_EQ(cursors.AppCursor(), 0);
+}
+
+TEST_F(OptionsDialog, OkTakesEveryControlAndATypedWordLosesNoOtherChange)
+{
+    EXPECT_TRUE(open([](TPropertiesForm &d) {
+        EXPECT_EQ(d.findChild<QTabWidget *>("Book")->currentIndex(), 0);
+        d.findChild<QLineEdit *>("edKidName")->setText(QStringLiteral("Zoë"));
+        QTest::keyClicks(d.findChild<QLineEdit *>("edKidAge"), QStringLiteral("six"));
+        d.findChild<QRadioButton *>("rbIsGirl")->click();
+        d.findChild<QCheckBox *>("cbGSM610")->click();
+        d.findChild<QSlider *>("tbMaxTimeSec")->setValue(0);
+        d.findChild<QRadioButton *>("RadioButton4")->click();
+        d.findChild<QLineEdit *>("edReciptAddr")->setText(QStringLiteral("gran@example.org"));
+        d.findChild<QPushButton *>("btnOk")->click();
+    }));
+    EXPECT_EQ(snapshot(kid, vm), (QStringList{"Zoë", "0", "1", "1", "Monkey", "0", "1", "1", "0", "0", "0",
+                                              "1", "/tmp/chirpel.wav", "", "gran@example.org", "60"}));
+}
