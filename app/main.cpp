@@ -1,4 +1,5 @@
 // The program's entry: start-up, the message loop, and the settings written at a normal end.
+#include "app/AppLog.h"
 #include "app/Fonts.h"
 #include "app/fDesktopBkg.h"
 #include "app/fVoiceMail.h"
@@ -46,17 +47,24 @@ int main(int argc, char **argv)
     // Shaped windows, the shield's stacking and the key capture need X11, also on Wayland.
     const QByteArray platformName = platform::preferredQpaPlatform(QProcessEnvironment::systemEnvironment());
     if (!platformName.isEmpty()) qputenv("QT_QPA_PLATFORM", platformName);
+    // Without a display Qt would abort with advice to reinstall; one plain line says what is wrong.
+    const QString noDisplay = platform::displayUnavailable(QProcessEnvironment::systemEnvironment());
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "chirpel: %s\n", qPrintable(noDisplay));
+        return 1;
+    }
 
     // Qt's application object must exist before any picture (the cursors) can be made, so it is
     // built ahead of the unit initialisations; it is set up for this program only after them.
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("chirpel"));
+    platform::QuitOnTerminationSignals();
 
     try {
         InitializeStringModules();
     } catch (const std::exception &error) {
         // The modules exist with what could be read; the program runs on with empty texts.
-        std::fprintf(stderr, "chirpel: %s\n", error.what());
+        qCWarning(lcApp, "%s", error.what());
     }
     InitializeTolvyOptions();
 
@@ -89,6 +97,7 @@ int main(int argc, char **argv)
     DesktopWindow = nullptr;
     desktop.reset();
     const bool saved = FinalizeTolvyOptions();
+    if (!saved) qCWarning(lcApp, "the settings of this session were not saved");
     FinalizeStringModules();
     return result != 0 ? result : (saved ? 0 : 1);
 }

@@ -35,4 +35,14 @@ SystemServices *setDefaultSystemServices(SystemServices *services);
 // empty to leave Qt's own choice.
 QByteArray preferredQpaPlatform(const QProcessEnvironment &environment);
 
+// Makes SIGTERM and SIGHUP (what a session sends at logout) end the application's event loop as
+// a normal end would, so that what the program writes at its end is written. Call once, with the
+// application object made.
+void QuitOnTerminationSignals();
+
+// Why the program cannot show a window under `environment` (with QT_QPA_PLATFORM as it will be
+// used): one line for a person, or empty when the display can be opened or the platform needs
+// none (offscreen, Wayland). Qt itself would abort with advice that does not help here.
+QString displayUnavailable(const QProcessEnvironment &environment);
+
 } // namespace platform

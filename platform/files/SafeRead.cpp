@@ -15,11 +15,35 @@ SafeReadResult failure(int error, const std::string &path, const char *reason)
 {
     SafeReadResult r;
     r.error = error;
-    r.what = "'" + path + "' " + reason;
+    r.what = QuotedPath(path) + " " + reason;
     return r;
 }
 
 } // namespace
+
+std::string QuotedPath(const std::string &path)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string quoted = "\"";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            quoted += "\\x";
+            quoted += hex[byte >> 4];
+            quoted += hex[byte & 15];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
 
 int OpenRegularFile(const std::string &path, std::size_t maxBytes, SafeReadResult &result)
 {
