@@ -15,7 +15,7 @@ SafeReadResult failure(int error, const std::string &path, const char *reason)
 {
     SafeReadResult r;
     r.error = error;
-    r.what = QuotedPath(path) + " " + reason;
+    r.what = QuotedPath(path) + ": " + reason;
     return r;
 }
 
@@ -64,17 +64,17 @@ int OpenRegularFile(const std::string &path, std::size_t maxBytes, SafeReadResul
     }
     if (S_ISDIR(st.st_mode)) {
         ::close(fd);
-        result = failure(EISDIR, path, "is a folder, not a file");
+        result = failure(EISDIR, path, "a folder, not a file");
         return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        result = failure(EINVAL, path, "is not a regular file");
+        result = failure(EINVAL, path, "not a regular file");
         return -1;
     }
     if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
         ::close(fd);
-        result = failure(EFBIG, path, ("is larger than " + std::to_string(maxBytes) + " bytes").c_str());
+        result = failure(EFBIG, path, ("larger than " + std::to_string(maxBytes) + " bytes").c_str());
         return -1;
     }
     const int flags = ::fcntl(fd, F_GETFL);
@@ -103,7 +103,7 @@ SafeReadResult ReadRegularFile(const std::string &path, std::size_t maxBytes, st
         if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);
             data.clear();
-            return failure(EFBIG, path, ("is larger than " + std::to_string(maxBytes) + " bytes").c_str());
+            return failure(EFBIG, path, ("larger than " + std::to_string(maxBytes) + " bytes").c_str());
         }
         data.append(buffer, static_cast<std::size_t>(n));
     }

@@ -13,7 +13,7 @@ bin=${1:?usage: killtrials.sh BIN_DIR [PACK_TRIALS [SETTINGS_TRIALS]]}
 pack_trials=${2:-100}
 settings_trials=${3:-50}
 work=$(mktemp -d "${TMPDIR:-/tmp}/chirpel-kill.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 now_ms() { date +%s%3N; }
@@ -68,31 +68,40 @@ run_chirpel() {
     sleep "$1"
     kill -KILL "$pid" 2>/dev/null
   fi
-  timeout 20 tail --pid="$pid" -f /dev/null
+  timeout 20 tail -s 0.01 --pid="$pid" -f /dev/null
   wait "$pid" 2>/dev/null
 }
-printf '%s' "$old_reg" >"$reg"
+printf '%s' "$old_reg" >"$work/old.reg"
+cp "$work/old.reg" "$reg"
 start=$(now_ms)
 run_chirpel ""
 end_ms=$(($(now_ms) - start - 1000 + 5))
 cp "$reg" "$work/new.reg"
-grep -q '"ReciptName"="Grandma"' "$work/new.reg" && [ "$(grep -c '=' "$work/new.reg")" -ge 27 ] ||
+# The message settings and the kid profile are two saves, each whole: between them the file holds
+# the first one's values only.
+grep -v -e '^"IsGirl"=' -e '^"CustCursor"=' -e '^"SoundPrompt"=' -e '^"ShowShield"=' -e '^"KidName"=' \
+  -e '^"GuideName"=' -e '^"KidAge"=' "$work/new.reg" >"$work/between.reg"
+# The old file lacks the numbers, so the program starts on the defaults and writes all 27 values.
+[ "$(grep -c '=' "$work/new.reg")" -ge 27 ] ||
   { echo "killtrials: chirpel did not write its settings at SIGTERM" >&2; exit 1; }
-old=0 new=0
+old=0 between=0 new=0
 for ((i = 0; i < settings_trials; i++)); do
-  printf '%s' "$old_reg" >"$reg"
-  run_chirpel "$(random_delay "$end_ms")"
-  if [ "$(cat "$reg")" == "$old_reg" ]; then
+  cp "$work/old.reg" "$reg"
+  # Half the kills in the first eighth, where the saves are.
+  run_chirpel "$(random_delay $((i % 2 ? end_ms : end_ms / 8)))"
+  if cmp -s "$reg" "$work/old.reg"; then
     old=$((old + 1))
   elif cmp -s "$reg" "$work/new.reg"; then
     new=$((new + 1))
+  elif cmp -s "$reg" "$work/between.reg"; then
+    between=$((between + 1))
   else
-    fail "settings trial $i: user.reg is neither the old nor the new file"
+    fail "settings trial $i: user.reg is neither the old nor a complete new file:"$'\n'"$(cat "$reg")"
   fi
   extra=$(leftovers "$(dirname "$reg")" user.reg)
   [ -z "$extra" ] || fail "settings trial $i left $extra"
 done
-echo "chirpel settings: $settings_trials kills within ${end_ms} ms of SIGTERM: $old old, $new new, failures so far $failures"
+echo "chirpel settings: $settings_trials kills within ${end_ms} ms of SIGTERM: $old old, $between with the message settings saved and the profile not yet, $new new, failures so far $failures"
 
 # ---- refusals ---------------------------------------------------------------------------------
 mkfifo "$work/fifo.wav"

@@ -93,7 +93,7 @@ TEST(RegFileRefusal, TheLastFiveDamagedFilesAreKeptAndAnOverLongFileCountsAsDama
         if (n == 6)
             EXPECT_EQ(content.size(), 16 * 1024 * 1024 + 1);
         else
-            EXPECT_TRUE(content.endsWith(QByteArray::number(n))) << kept[i];
+            EXPECT_TRUE(content.endsWith(QByteArray::number(n))) << kept[i].toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(bad + ".5"));
 }
