@@ -2,6 +2,7 @@
 #include "platform/pulse/PulseContext.h"
 
 #include <pulse/proplist.h>
+#include <pulse/rtclock.h>
 #include <pulse/timeval.h>
 
 namespace platform {
@@ -65,7 +66,12 @@ void PulseContext::dropContext()
 bool PulseContext::startConnecting()
 {
     if (!FLoop) return false;
-    if (FContext && PA_CONTEXT_IS_GOOD(pa_context_get_state(FContext))) return true;
+    if (FContext) {
+        const pa_context_state_t state = pa_context_get_state(FContext);
+        const bool stale = state != PA_CONTEXT_READY &&
+                           pa_rtclock_now() - FConnectStartedUs > pa_usec_t(ConnectGiveUpMs) * PA_USEC_PER_MSEC;
+        if (PA_CONTEXT_IS_GOOD(state) && !stale) return true;
+    }
     dropContext();
     if (!FStarted) {
         // The loop thread is started by the first connection; the caller holds the lock,
@@ -84,6 +90,7 @@ bool PulseContext::startConnecting()
     if (!FContext) return false;
     pa_context_set_state_callback(FContext, stateChanged, this);
     FCounted = false;
+    FConnectStartedUs = pa_rtclock_now();
     if (pa_context_connect(FContext, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         dropContext();
         return false;

@@ -13,6 +13,9 @@ namespace platform {
 // in the background (started early, see connectInBackground); a command on the UI thread never
 // holds the window up longer than this, and a later command finds the connection ready.
 constexpr int ConnectWaitMs = 100;
+// A connection still not made after this long (a server that accepts and never answers) is given
+// up at the next command, which starts a new one.
+constexpr int ConnectGiveUpMs = 5000;
 
 // Releases an operation whose result nobody waits for.
 inline void unrefOperation(pa_operation *operation)
@@ -66,6 +69,7 @@ private:
     bool FStarted = false;
     int FGeneration = 0;
     bool FCounted = false; // the current context's readiness is in FGeneration
+    unsigned long long FConnectStartedUs = 0;
 };
 
 // Holds a PulseContext's lock for a scope.
