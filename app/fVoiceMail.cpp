@@ -374,8 +374,20 @@ void TVoiceMailForm::BeginRecording()
     ui->LStatus->setText(QStringLiteral("Recording..."));
     ui->Book->setCurrentIndex(1);
     ShowProgress(0);
-    RecorderFrame()->StartRecording();
+    if (!RecorderFrame()->StartRecording()) {
+        RefuseStart();
+        return;
+    }
     FTimer->start();
+}
+
+void TVoiceMailForm::RefuseStart()
+{
+    // Nothing records or plays: the window goes back to its buttons and says no the way every
+    // refused action does; the panel has logged why.
+    FTimer->stop();
+    ui->Book->setCurrentIndex(0);
+    SystemBeep(System());
 }
 
 void TVoiceMailForm::BeginPlayback()
@@ -386,7 +398,10 @@ void TVoiceMailForm::BeginPlayback()
     ui->LStatus->setText(QStringLiteral("Playing..."));
     ShowProgress(0);
     ui->Book->setCurrentIndex(1);
-    RecorderFrame()->StartPlaying();
+    if (!RecorderFrame()->StartPlaying()) {
+        RefuseStart();
+        return;
+    }
     FTimer->start();
 }
 

@@ -121,6 +121,7 @@ private:
     void WMStartAction(int Tag);
     void BeginRecording();
     void BeginPlayback();
+    void RefuseStart();
     void CheckTimeLimit();
     void RecorderPlayEnd(QObject *Sender);
     void SendVoiceMessage();

@@ -1,4 +1,5 @@
 // The program's entry: start-up, the message loop, and the settings written at a normal end.
+#include "app/AppLog.h"
 #include "app/Fonts.h"
 #include "app/fDesktopBkg.h"
 #include "app/fVoiceMail.h"
@@ -9,12 +10,14 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QList>
 #include <QProcessEnvironment>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <tuple>
 #include <memory>
 #include <utility>
 
@@ -58,6 +61,23 @@ private:
     std::function<void()> FThen;
 };
 
+// While the application object connects to the window system: the toolkit ends the program when
+// it cannot, with advice to reinstall after a few lines of its own. Probing the display first
+// would cost every start a second connection; instead that failure becomes one plain line, and
+// the toolkit's messages are held back and passed on only when it succeeds.
+QtMessageHandler gPreviousHandler = nullptr;
+QList<std::tuple<QtMsgType, QString, QString>> gHeldMessages;
+
+void HoldOrExplain(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        const QString line = platform::displayUnavailable(QProcessEnvironment::systemEnvironment(), true);
+        std::fprintf(stderr, "chirpel: %s\n", qPrintable(line));
+        std::_Exit(1);
+    }
+    gHeldMessages.append({type, QString::fromLatin1(context.category), message});
+}
+
 // How long the rest of the start waits at most for the first paint.
 constexpr int kRestOfStartLatestMs = 500;
 
@@ -68,16 +88,31 @@ int main(int argc, char **argv)
     // Shaped windows, the shield's stacking and the key capture need X11, also on Wayland.
     const QByteArray platformName = platform::preferredQpaPlatform(QProcessEnvironment::systemEnvironment());
     if (!platformName.isEmpty()) qputenv("QT_QPA_PLATFORM", platformName);
+    // Without a display Qt would abort with advice to reinstall; one plain line says what is wrong.
+    const QString noDisplay = platform::displayUnavailable(QProcessEnvironment::systemEnvironment());
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "chirpel: %s\n", qPrintable(noDisplay));
+        return 1;
+    }
 
     // Qt's application object must exist before any picture (the cursors) can be made, so it is
     // built ahead of the unit initialisations; it is set up for this program only after them.
+    gPreviousHandler = qInstallMessageHandler(HoldOrExplain);
     QApplication app(argc, argv);
+    qInstallMessageHandler(gPreviousHandler);
+    for (const auto &[type, category, message] : std::as_const(gHeldMessages)) {
+        const QByteArray name = category.toLatin1();
+        qt_message_output(type, QMessageLogContext(nullptr, 0, nullptr, name.constData()), message);
+    }
+    gHeldMessages.clear();
     QCoreApplication::setApplicationName(QStringLiteral("chirpel"));
+    platform::QuitOnTerminationSignals();
+
     try {
         InitializeStringModules();
     } catch (const std::exception &error) {
         // The modules exist with what could be read; the program runs on with empty texts.
-        std::fprintf(stderr, "chirpel: %s\n", error.what());
+        qCWarning(lcApp, "%s", error.what());
     }
     InitializeTolvyOptions();
     // The windows at start: the child's window's outlines and the pictures its start page paints,
@@ -147,6 +182,7 @@ int main(int argc, char **argv)
     DesktopWindow = nullptr;
     desktop.reset();
     const bool saved = FinalizeTolvyOptions();
+    if (!saved) qCWarning(lcApp, "the settings of this session were not saved");
     FinalizeStringModules();
     return result != 0 ? result : (saved ? 0 : 1);
 }

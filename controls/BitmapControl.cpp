@@ -3,16 +3,27 @@
 
 #include <QCursor>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcutEvent>
+#include <QStyleHints>
 
 namespace {
 
 constexpr int HoverPollMs = 50;
 
+// The last press that any picture button took, on the window system's clock.
+quint64 gLastPressTime = 0;
+bool gAnyPress = false;
+
 } // namespace
+
+bool IsEchoOfShowingPress(quint64 pressTime, quint64 shownByPress, int doubleClickMs)
+{
+    return pressTime >= shownByPress && pressTime - shownByPress < quint64(qMax(0, doubleClickMs));
+}
 
 int ChooseButtonFrame(bool enabled, bool down, bool mouseIn, int imageUp, int imageDown, int imageActive,
                       int imageDisabled)
@@ -209,8 +220,24 @@ void TBitmapControl::DrawCaption(QPainter &canvas)
     canvas.drawText(bounds, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextShowMnemonic, FCaption);
 }
 
+void TBitmapControl::showEvent(QShowEvent *event)
+{
+    TControl::showEvent(event);
+    FShownByPress = gLastPressTime;
+    FShownByAPress = gAnyPress;
+}
+
 void TBitmapControl::mousePressEvent(QMouseEvent *event)
 {
+    if (FShownByAPress && IsEchoOfShowingPress(event->timestamp(), FShownByPress,
+                                               QGuiApplication::styleHints()->mouseDoubleClickInterval())) {
+        event->accept();
+        return;
+    }
+    if (event->button() == Qt::LeftButton && isEnabled()) {
+        gLastPressTime = event->timestamp();
+        gAnyPress = true;
+    }
     FireMouseDown(event);
     HideHintWhilePressed();
     if (event->button() == Qt::LeftButton && isEnabled()) {

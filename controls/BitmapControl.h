@@ -32,6 +32,12 @@ TButtonFrame ButtonFrameRects(int index, QSize control, QSize strip, int numImag
 // -1 (vertically one pixel above the middle); one pixel right and down while pressed.
 QPoint CaptionPosition(QSize control, QSize text, int captionLeft, int captionTop, bool pressedOver);
 
+// Whether a press at `pressTime` (ms, the window system's clock) on a button that came onto the
+// screen after a press at `shownByPress` is the second half of a double-click: within
+// `doubleClickMs` of it. A child's double-click on Record must not land on the Stop button that
+// took Record's place.
+bool IsEchoOfShowingPress(quint64 pressTime, quint64 shownByPress, int doubleClickMs);
+
 // The character after the first single "&" of a caption ("&&" is a plain ampersand), or null.
 QChar AcceleratorOf(const QString &caption);
 
@@ -134,6 +140,7 @@ protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void DrawButton(QPainter &canvas);
@@ -164,4 +171,7 @@ private:
     QString FCaption;
     int FAcceleratorId = 0;
     TCursorSource FCursorSource;
+    // The time of the last press on any picture button before this one was shown, if any.
+    quint64 FShownByPress = 0;
+    bool FShownByAPress = false;
 };

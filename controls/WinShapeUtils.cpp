@@ -78,7 +78,8 @@ void TWinShapeData::LoadFromStream(TByteReader &stream)
         ImageKind = static_cast<TShapeImageKind>(stream.ReadInt32());
         count = stream.ReadInt32();
     }
-    if (count < 0) throw EShapeDataError("shape data holds a negative region count");
+    // A negative count, as the stored data of old forms may hold, means no regions.
+    if (count < 0) count = 0;
     if (qint64(count) * RegionHeaderSize > stream.Remaining())
         throw EShapeDataError("shape data holds more regions than bytes left");
     std::vector<TWinShapeRegion> regions;

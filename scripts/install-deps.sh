@@ -18,6 +18,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # sound server and sound tools for integration tests
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg espeak-ng
+  # the integration tests against PipeWire (tests/pipewire.sh)
+  pipewire pipewire-pulse wireplumber dbus
   # desktop for end-to-end tests and screenshots
   xvfb openbox xdotool imagemagick x11-utils
   # benchmarks

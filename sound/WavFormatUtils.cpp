@@ -2,6 +2,7 @@
 #include "sound/WavFormatUtils.h"
 
 #include "platform/files/AtomicFile.h"
+#include "platform/files/SafeRead.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,7 +21,7 @@ std::string systemReason(int error)
 
 [[noreturn]] void fail(const std::string &what, const std::string &fileName, int error)
 {
-    throw EStreamError(what + " \"" + fileName + "\": " + systemReason(error));
+    throw EStreamError(what + " " + platform::QuotedPath(fileName) + ": " + systemReason(error));
 }
 
 uint16_t uint16At(const uint8_t *bytes)
@@ -98,14 +99,10 @@ void TMemoryStream::SaveToFile(const std::string &fileName) const
 
 TFileStream::TFileStream(const std::string &fileName) : FFileName(fileName)
 {
-    FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (FHandle < 0) fail("Cannot open file", fileName, errno);
-    struct stat info {};
-    const int error = ::fstat(FHandle, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
-    if (error) {
-        ::close(FHandle);
-        fail("Cannot open file", fileName, error);
-    }
+    // A FIFO, a device or a folder put in the message's place is refused at once, never waited on.
+    platform::SafeReadResult refused;
+    FHandle = platform::OpenRegularFile(fileName, platform::MaxWaveFileBytes, refused);
+    if (FHandle < 0) throw EStreamError("Cannot open file " + refused.what);
 }
 
 TFileStream::~TFileStream()

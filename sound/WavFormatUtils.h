@@ -67,7 +67,8 @@ private:
 // A stream over an open file, read only.
 class TFileStream final : public TStream {
 public:
-    // Throws EStreamError when the file cannot be opened.
+    // Throws EStreamError when the file cannot be opened, is not a regular file or is larger
+    // than MaxWaveFileBytes.
     explicit TFileStream(const std::string &fileName);
     ~TFileStream() override;
     TFileStream(const TFileStream &) = delete;
@@ -97,7 +98,7 @@ private:
 bool ReadPcmWaveHeader(TStream &stream, platform::WaveFormatEx &format, uint32_t &dataSize);
 
 // The lowest and highest sample rates the compression takes.
-constexpr uint32_t MinPcmRate = 4000;
+constexpr uint32_t MinPcmRate = 1000;
 constexpr uint32_t MaxPcmRate = 384000;
 
 // True for plain PCM: format tag 1, 1 or 2 channels, samples per second x block alignment

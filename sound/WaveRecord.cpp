@@ -1,6 +1,8 @@
 // TWaveRecorder: records, plays, pauses, stops and saves the message through the wave device.
 #include "sound/WaveRecord.h"
 
+#include "platform/codecs/WaveTags.h"
+
 #include <QObject>
 
 // The hidden object that every notifying command names as its call-back.
@@ -24,7 +26,7 @@ private:
 platform::WaveFormat recorderFormat(quint8 Channels, quint32 SamplesPerSec, quint16 BitsPerSample)
 {
     platform::WaveFormat format;
-    format.formatTag = 1;
+    format.formatTag = platform::WaveFormatPcm;
     format.channels = Channels;
     format.samplesPerSec = SamplesPerSec;
     format.blockAlign = quint16((quint32(Channels) * BitsPerSample) >> 3);
@@ -46,6 +48,11 @@ TWaveRecorder::~TWaveRecorder()
 
 void TWaveRecorder::Notified(platform::WaveNotifyCode Code)
 {
+    if (Code == platform::WaveNotifyCode::Failure && OnFailure) {
+        const TWaveNotifyEvent Handler = OnFailure;
+        Handler(this);
+        return;
+    }
     if (Code != platform::WaveNotifyCode::Successful || !OnNotify) return;
     // A copy: the handler may install the next one while it runs.
     const TWaveNotifyEvent Handler = OnNotify;
@@ -119,6 +126,13 @@ bool TWaveRecorder::Resume()
 {
     LastError = FDevice.resume(DeviceID);
     return LastError == 0;
+}
+
+qint64 TWaveRecorder::Length() const
+{
+    qint64 Bytes = 0;
+    FDevice.length(DeviceID, Bytes);
+    return Bytes;
 }
 
 bool TWaveRecorder::SetFormat()

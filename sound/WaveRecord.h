@@ -46,10 +46,15 @@ public:
     bool Resume();
     // Sets Channels, SamplesPerSec and BitsPerSample as the element's PCM format.
     bool SetFormat();
+    // Bytes of sound the open element holds (what has been captured so far); 0 when none is open.
+    qint64 Length() const;
 
     quint32 LastError = 0;
     quint32 DeviceID = 0;
     TWaveNotifyEvent OnNotify;
+    // Called when the device reports that a play failed or its stream was lost, so that the
+    // owner can end the take as if it had run out; the design's recorder ignores these.
+    TWaveNotifyEvent OnFailure;
     quint8 Channels = 0;
     quint32 SamplesPerSec = 0;
     quint16 BitsPerSample = 0;

@@ -8,6 +8,7 @@
 #include "settings/vqUtils.h"
 #include "sound/Beep.h"
 #include "sound/EMixerUtils.h"
+#include "sound/SoundLog.h"
 #include "sound/WaveRecord.h"
 #include "strings/SoundRecMLS.h"
 #include "strings/VoiceMailMLS.h"
@@ -98,6 +99,11 @@ TRecorderForm::TRecorderForm(const TRecorderServices &services, QWidget *parent)
     FRecorder = std::make_unique<TWaveRecorder>(Device);
     FOutputMeter = std::make_unique<TPeakMeter>(TMixerChangeEvent{}, Mixer);
     FInputMeter = std::make_unique<TPeakMeter>(TMixerChangeEvent{}, Mixer);
+    // A lost playback stream ends the take as its end would, rather than leaving it counting.
+    FRecorder->OnFailure = [this](TWaveRecorder *) {
+        qCWarning(lcSound, "the playback stream failed or was lost; the take ends here");
+        PlayDone();
+    };
     FBeep = services.Beep
                 ? services.Beep
                 : TBeepPlayer([Dev = &Device] { return PlayResourceSync(QStringLiteral("BEEP"), *Dev); });
@@ -191,7 +197,7 @@ void TRecorderForm::ShowStatus()
     QCoreApplication::processEvents();
 }
 
-void TRecorderForm::StartRecording()
+bool TRecorderForm::StartRecording()
 {
     FPlayOnly = false;
     FRecorder->FileName = Settings().MsgFileName;
@@ -201,9 +207,11 @@ void TRecorderForm::StartRecording()
     if (Settings().BeepOnRecord) PlayBeep();
     Settings().DurationSec = 0;
     cmdRecord();
+    if (!FStarted) StartFailed("record");
+    return FStarted;
 }
 
-void TRecorderForm::StartPlaying()
+bool TRecorderForm::StartPlaying()
 {
     FPlayOnly = true;
     FRecorder->FileName = Settings().MsgFileName;
@@ -211,6 +219,14 @@ void TRecorderForm::StartPlaying()
     FStatusText = Texts.Playing;
     ShowStatus();
     cmdPlay();
+    if (!FStarted) StartFailed("play");
+    return FStarted;
+}
+
+void TRecorderForm::StartFailed(const char *What)
+{
+    qCWarning(lcSound, "cannot %s %s: %s (%u)", What, qPrintable(FRecorder->FileName),
+              qPrintable(FRecorder->ErrorMessage()), FRecorder->LastError);
 }
 
 void TRecorderForm::cmdRecord()
@@ -218,7 +234,8 @@ void TRecorderForm::cmdRecord()
     // The panel's own buttons work on the message file too, not only the two start entries.
     FRecorder->FileName = Settings().MsgFileName;
     ApplyRecordFormat();
-    if (!FRecorder->Record()) return;
+    FStarted = FRecorder->Record();
+    if (!FStarted) return;
     FStatusText = Texts.Recording;
     FIsRecording = true;
     FElapsedSec = 0;
@@ -243,7 +260,8 @@ void TRecorderForm::cmdRecord()
 void TRecorderForm::cmdPlay()
 {
     FRecorder->FileName = Settings().MsgFileName;
-    if (!FRecorder->PlayFile([this](TWaveRecorder *) { PlayDone(); })) return;
+    FStarted = FRecorder->PlayFile([this](TWaveRecorder *) { PlayDone(); });
+    if (!FStarted) return;
     FStatusText = Texts.Playing;
     FIsRecording = false;
     FElapsedSec = 0;
@@ -268,7 +286,15 @@ void TRecorderForm::cmdStop()
     FRecorder->Stop([this](TWaveRecorder *) { StopDone(); });
     if (FIsRecording) {
         FIsRecording = false;
-        if (!FRecorder->Save()) ShowErrorBox(window(), FRecorder->ErrorMessage(), System());
+        // A take stopped before any sound arrived (a double press, a silent device) is no
+        // message: it must not replace the one the child recorded before.
+        if (FRecorder->Length() == 0 && QFileInfo::exists(FRecorder->FileName)) {
+            qCWarning(lcSound, "the take held no sound; %s is kept as it was", qPrintable(FRecorder->FileName));
+        } else if (!FRecorder->Save()) {
+            qCWarning(lcSound, "cannot save %s: %s", qPrintable(FRecorder->FileName),
+                      qPrintable(FRecorder->ErrorMessage()));
+            ShowErrorBox(window(), FRecorder->ErrorMessage(), System());
+        }
     }
     FRecorder->Close();
     if (ui->btnPause->isChecked()) ui->btnPause->setChecked(false);

@@ -69,10 +69,11 @@ public:
     ~TRecorderForm() override;
 
     // Records a new take into MsgFileName: beep first when BeepOnRecord is set, DurationSec
-    // counted from 0.
-    void StartRecording();
-    // Plays MsgFileName; the seconds it plays are not counted into DurationSec.
-    void StartPlaying();
+    // counted from 0. False when the device refused to record (the reason is logged).
+    bool StartRecording();
+    // Plays MsgFileName; the seconds it plays are not counted into DurationSec. False when the
+    // playback could not start (the reason is logged).
+    bool StartPlaying();
 
     // Raised with the panel as sender when a playback has run to its end (not when stopped).
     TNotifyEvent OnPlayDone;
@@ -116,6 +117,8 @@ private:
     void PlayDone();
     void PauseDone();
     void StopDone();
+    // A take that could not start: the reason goes to the log.
+    void StartFailed(const char *What);
     void Raise(const TNotifyEvent &Event);
     TVMProperties &Settings() const;
     platform::SystemServices &System() const;
@@ -132,6 +135,7 @@ private:
     TPeakMeter *FActiveMeter = nullptr;
     QString FStatusText;
     bool FPlayOnly = false;
+    bool FStarted = false; // the last cmdRecord or cmdPlay started its take
 
     TBeepPlayer FBeep;
     TVMProperties *FSettings;

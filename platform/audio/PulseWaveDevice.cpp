@@ -1,18 +1,23 @@
 // The wave device over libpulse: playback on the default sink, recording from the default source.
 #include "platform/audio/PulseWaveDevice.h"
 
+#include "platform/codecs/WaveTags.h"
 #include "platform/pulse/PulseContext.h"
 
 #include <pulse/channelmap.h>
 #include <pulse/sample.h>
 #include <pulse/stream.h>
 
+#include <QtEndian>
+
 namespace platform {
 
 namespace {
 
-constexpr int ConnectMs = 3000;
 constexpr int StreamReadyMs = 3000;
+// The beep waits this long for room in its stream, and for its end this much beyond its length.
+constexpr int BeepWritableMs = 2000;
+constexpr int BeepDrainSlackMs = 3000;
 constexpr int FlushMs = 1000;
 constexpr pa_usec_t RecordFragmentUs = 20000;
 constexpr pa_usec_t PlaybackBufferUs = 250000;
@@ -22,9 +27,9 @@ bool sampleSpecOf(const WaveFormat &format, pa_sample_spec &spec)
 {
     spec.rate = format.samplesPerSec;
     spec.channels = static_cast<uint8_t>(format.channels);
-    if (format.formatTag == 3 && format.bitsPerSample == 32)
+    if (format.formatTag == WaveFormatIeeeFloat && format.bitsPerSample == 32)
         spec.format = PA_SAMPLE_FLOAT32LE;
-    else if (format.formatTag != 1)
+    else if (format.formatTag != WaveFormatPcm)
         return false;
     else if (format.bitsPerSample == 8)
         spec.format = PA_SAMPLE_U8;
@@ -39,14 +44,22 @@ bool sampleSpecOf(const WaveFormat &format, pa_sample_spec &spec)
     return pa_sample_spec_valid(&spec) != 0;
 }
 
+// 8-bit sound as 16-bit samples: an unsigned 8-bit stream ends in a full-scale click on
+// PipeWire (about 5 ms after the sound), which a child would hear before every recording.
+void widenTo16Bits(WaveImage &image)
+{
+    if (image.format.formatTag != WaveFormatPcm || image.format.bitsPerSample != 8) return;
+    QByteArray wide(image.data.size() * 2, Qt::Uninitialized);
+    auto *out = reinterpret_cast<qint16 *>(wide.data());
+    for (qsizetype i = 0; i < image.data.size(); ++i)
+        out[i] = qToLittleEndian(qint16((int(quint8(image.data[i])) - 128) << 8));
+    image.data = wide;
+    image.format = pcmFormat(image.format.channels, image.format.samplesPerSec, 16);
+}
+
 bool isReady(pa_stream *stream)
 {
     return pa_stream_get_state(stream) == PA_STREAM_READY;
-}
-
-void unrefOperation(pa_operation *operation)
-{
-    if (operation) pa_operation_unref(operation);
 }
 
 } // namespace
@@ -201,7 +214,12 @@ struct PulseWaveDevice::Impl {
     }
 };
 
-PulseWaveDevice::PulseWaveDevice() : d(std::make_unique<Impl>(*this)) {}
+PulseWaveDevice::PulseWaveDevice() : d(std::make_unique<Impl>(*this))
+{
+    // The first press then finds the sound server connected instead of waiting for it.
+    PulseLock lock(d->pulse);
+    d->pulse.connectInBackground();
+}
 
 PulseWaveDevice::~PulseWaveDevice()
 {
@@ -220,7 +238,7 @@ void PulseWaveDevice::unlock()
 
 quint32 PulseWaveDevice::connectDevice()
 {
-    return d->pulse.connect(ConnectMs) ? WaveNoError : WaveDeviceNotReady;
+    return d->pulse.connect() ? WaveNoError : WaveDeviceNotReady;
 }
 
 std::unique_ptr<WaveDeviceBase::Element> PulseWaveDevice::newElement()
@@ -233,7 +251,7 @@ std::unique_ptr<WaveDeviceBase::Element> PulseWaveDevice::newElement()
 quint32 PulseWaveDevice::startPlayback(Element &element)
 {
     auto &item = static_cast<Impl::Item &>(element);
-    if (!d->pulse.connect(ConnectMs)) return WaveDeviceNotReady;
+    if (!d->pulse.connect()) return WaveDeviceNotReady;
     item.stream = d->newStream(item, "Message");
     if (!item.stream) return WaveHardware;
     item.playFrom = item.position;
@@ -285,7 +303,7 @@ void PulseWaveDevice::stopPlayback(Element &element)
 quint32 PulseWaveDevice::startCapture(Element &element)
 {
     auto &item = static_cast<Impl::Item &>(element);
-    if (!d->pulse.connect(ConnectMs)) return WaveDeviceNotReady;
+    if (!d->pulse.connect()) return WaveDeviceNotReady;
     item.stream = d->newStream(item, "Recording");
     if (!item.stream) return WaveHardware;
     pa_stream_set_read_callback(item.stream, Impl::streamReadable, &item);
@@ -335,11 +353,12 @@ quint32 PulseWaveDevice::playSound(const QByteArray &waveImage)
 {
     WaveImage image;
     pa_sample_spec spec;
-    if (parseWaveImage(waveImage, image) != WaveNoError || !sampleSpecOf(image.format, spec))
-        return WaveInvalidFile;
+    if (parseWaveImage(waveImage, image) != WaveNoError) return WaveInvalidFile;
+    widenTo16Bits(image);
+    if (!sampleSpecOf(image.format, spec)) return WaveInvalidFile;
 
     PulseLock lock(d->pulse);
-    if (!d->pulse.connect(ConnectMs)) return WaveDeviceNotReady;
+    if (!d->pulse.connect()) return WaveDeviceNotReady;
     pa_channel_map map;
     pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
     pa_stream *stream = pa_stream_new(d->pulse.context(), "Beep", &spec, &map);
@@ -359,7 +378,7 @@ quint32 PulseWaveDevice::playSound(const QByteArray &waveImage)
         qsizetype offset = 0;
         const QByteArray &data = image.data;
         while (usable() && offset < data.size()) {
-            if (!d->pulse.waitUntil([&] { return broken() || pa_stream_writable_size(stream) > 0; }, 2000) ||
+            if (!d->pulse.waitUntil([&] { return broken() || pa_stream_writable_size(stream) > 0; }, BeepWritableMs) ||
                 broken())
                 break;
             const qsizetype count =
@@ -369,7 +388,7 @@ quint32 PulseWaveDevice::playSound(const QByteArray &waveImage)
         }
         if (usable() && offset == data.size()) {
             const int durationMs = int(waveDurationUs(image.format, data.size()) / 1000);
-            heard = d->pulse.waitFor(pa_stream_drain(stream, nullptr, nullptr), durationMs + 3000);
+            heard = d->pulse.waitFor(pa_stream_drain(stream, nullptr, nullptr), durationMs + BeepDrainSlackMs);
         }
     }
     pa_stream_set_state_callback(stream, nullptr, nullptr);

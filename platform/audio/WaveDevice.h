@@ -40,7 +40,7 @@ enum class WaveNotifyCode : quint32 {
 
 // The PCM layout of a wave element, as in a RIFF "fmt " chunk.
 struct WaveFormat {
-    quint16 formatTag = 1;
+    quint16 formatTag = 1; // PCM
     quint16 channels = 0;
     quint32 samplesPerSec = 0;
     quint32 avgBytesPerSec = 0;

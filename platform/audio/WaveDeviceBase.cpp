@@ -72,6 +72,26 @@ quint32 WaveDeviceBase::setFormat(quint32 deviceId, const WaveFormat &format)
     return WaveNoError;
 }
 
+quint32 WaveDeviceBase::beginTake(Element &element, State running)
+{
+    // The state is settled before the stream starts: the back end may wait for the server, and
+    // its callbacks then see the take as running.
+    element.state = running;
+    const quint32 result = running == State::Playing ? startPlayback(element) : startCapture(element);
+    if (result) element.state = State::Stopped;
+    return result;
+}
+
+quint32 WaveDeviceBase::continueTake(Element &element)
+{
+    const State paused = element.state;
+    const bool playback = paused == State::PlayPaused;
+    element.state = playback ? State::Playing : State::Recording;
+    const quint32 result = playback ? continuePlayback(element) : continueCapture(element);
+    if (result) element.state = paused;
+    return result;
+}
+
 quint32 WaveDeviceBase::record(quint32 deviceId)
 {
     Guard guard(*this);
@@ -81,28 +101,17 @@ quint32 WaveDeviceBase::record(quint32 deviceId)
     case State::Recording:
         return WaveNoError;
     case State::RecordPaused:
-        e->state = State::Recording;
-        if (const quint32 result = continueCapture(*e)) {
-            e->state = State::RecordPaused;
-            return result;
-        }
-        return WaveNoError;
+        return continueTake(*e);
     case State::Playing:
     case State::PlayPaused:
         settlePending(*e, WaveNotifyCode::Aborted);
-        e->state = State::Stopped;
-        stopPlayback(*e);
+        endStreams(*e);
         break;
     case State::Stopped:
         break;
     }
     if (!isRecordableFormat(e->image.format)) return WaveNonapplicableFunction;
-    e->state = State::Recording;
-    if (const quint32 result = startCapture(*e)) {
-        e->state = State::Stopped;
-        return result;
-    }
-    return WaveNoError;
+    return beginTake(*e, State::Recording);
 }
 
 quint32 WaveDeviceBase::play(quint32 deviceId, QObject *notify)
@@ -126,17 +135,14 @@ quint32 WaveDeviceBase::play(quint32 deviceId, QObject *notify)
         return WaveNoError;
     case State::PlayPaused:
         install();
-        e->state = State::Playing;
-        if (const quint32 result = continuePlayback(*e)) {
-            e->state = State::PlayPaused;
+        if (const quint32 result = continueTake(*e)) {
             uninstall();
             return result;
         }
         return WaveNoError;
     case State::Recording:
     case State::RecordPaused:
-        e->state = State::Stopped;
-        stopCapture(*e);
+        endStreams(*e);
         break;
     case State::Stopped:
         break;
@@ -147,9 +153,7 @@ quint32 WaveDeviceBase::play(quint32 deviceId, QObject *notify)
         return WaveNoError;
     }
     install();
-    e->state = State::Playing;
-    if (const quint32 result = startPlayback(*e)) {
-        e->state = State::Stopped;
+    if (const quint32 result = beginTake(*e, State::Playing)) {
         uninstall();
         return result;
     }
@@ -186,19 +190,8 @@ quint32 WaveDeviceBase::resume(quint32 deviceId)
     if (!e) return WaveInvalidDeviceId;
     switch (e->state) {
     case State::PlayPaused:
-        e->state = State::Playing;
-        if (const quint32 result = continuePlayback(*e)) {
-            e->state = State::PlayPaused;
-            return result;
-        }
-        return WaveNoError;
     case State::RecordPaused:
-        e->state = State::Recording;
-        if (const quint32 result = continueCapture(*e)) {
-            e->state = State::RecordPaused;
-            return result;
-        }
-        return WaveNoError;
+        return continueTake(*e);
     case State::Playing:
     case State::Recording:
         return WaveNoError;

@@ -88,6 +88,10 @@ private:
     class Guard;
     void post(const QPointer<QObject> &target, quint32 deviceId, WaveNotifyCode code);
     void settlePending(Element &element, WaveNotifyCode code);
+    // The one place each state switch of a take is made: start a stopped take, continue a
+    // paused one, end whatever runs. A failed start or continuation leaves the state as it was.
+    quint32 beginTake(Element &element, State running);
+    quint32 continueTake(Element &element);
     void endStreams(Element &element);
 
     NotifyQueue FQueue;

@@ -1,13 +1,17 @@
 // RIFF WAVE images: reading any common PCM file for playback, writing recordings.
 #include "platform/audio/WaveFile.h"
 
+#include "platform/PlatformLog.h"
+#include "platform/codecs/WaveTags.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/files/SafeRead.h"
 
 #include <QFile>
 #include <QtEndian>
 
 #include <gsm/gsm.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -15,10 +19,6 @@ namespace platform {
 
 namespace {
 
-constexpr quint16 TagPcm = 1;
-constexpr quint16 TagFloat = 3;
-constexpr quint16 TagGsm610 = 49;
-constexpr quint16 TagExtensible = 0xFFFE;
 constexpr int GsmBlockBytes = 65;
 constexpr int GsmBlockSamples = 320;
 
@@ -72,7 +72,7 @@ bool decodeGsm610(const QByteArray &blocks, QByteArray &pcm)
 WaveFormat pcmFormat(quint16 channels, quint32 samplesPerSec, quint16 bitsPerSample)
 {
     WaveFormat f;
-    f.formatTag = TagPcm;
+    f.formatTag = WaveFormatPcm;
     f.channels = channels;
     f.samplesPerSec = samplesPerSec;
     f.bitsPerSample = bitsPerSample;
@@ -83,7 +83,7 @@ WaveFormat pcmFormat(quint16 channels, quint32 samplesPerSec, quint16 bitsPerSam
 
 bool isRecordableFormat(const WaveFormat &f)
 {
-    return f.formatTag == TagPcm && (f.channels == 1 || f.channels == 2) &&
+    return f.formatTag == WaveFormatPcm && (f.channels == 1 || f.channels == 2) &&
            (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec >= 1000 &&
            f.samplesPerSec <= 192000 && f.blockAlign == f.channels * f.bitsPerSample / 8 &&
            f.avgBytesPerSec == f.blockAlign * f.samplesPerSec;
@@ -91,9 +91,9 @@ bool isRecordableFormat(const WaveFormat &f)
 
 bool isPlayableFormat(const WaveFormat &f)
 {
-    const bool integer = f.formatTag == TagPcm && (f.bitsPerSample == 8 || f.bitsPerSample == 16 ||
+    const bool integer = f.formatTag == WaveFormatPcm && (f.bitsPerSample == 8 || f.bitsPerSample == 16 ||
                                                    f.bitsPerSample == 24 || f.bitsPerSample == 32);
-    const bool real = f.formatTag == TagFloat && f.bitsPerSample == 32;
+    const bool real = f.formatTag == WaveFormatIeeeFloat && f.bitsPerSample == 32;
     return (integer || real) && f.channels >= 1 && f.channels <= 8 && f.samplesPerSec >= 1 &&
            f.samplesPerSec <= 384000 && f.blockAlign == f.channels * f.bitsPerSample / 8;
 }
@@ -124,8 +124,8 @@ quint32 parseWaveImage(const QByteArray &bytes, WaveImage &image)
             format.avgBytesPerSec = le32(p + body + 8);
             format.blockAlign = le16(p + body + 12);
             format.bitsPerSample = le16(p + body + 14);
-            if (format.formatTag == TagExtensible && available >= 26) format.formatTag = le16(p + body + 24);
-            if (format.formatTag == TagGsm610 && available >= 22) gsmSamplesPerBlock = le16(p + body + 18);
+            if (format.formatTag == WaveFormatExtensible && available >= 26) format.formatTag = le16(p + body + 24);
+            if (format.formatTag == WaveFormatGsm610 && available >= 22) gsmSamplesPerBlock = le16(p + body + 18);
             haveFormat = true;
         } else if (std::memcmp(id, "data", 4) == 0) {
             data = bytes.mid(body, available);
@@ -135,7 +135,7 @@ quint32 parseWaveImage(const QByteArray &bytes, WaveImage &image)
     }
     if (!haveFormat || !haveData) return WaveInvalidFile;
 
-    if (format.formatTag == TagGsm610) {
+    if (format.formatTag == WaveFormatGsm610) {
         if (format.channels != 1 || format.blockAlign != GsmBlockBytes || format.samplesPerSec == 0 ||
             (gsmSamplesPerBlock != 0 && gsmSamplesPerBlock != GsmBlockSamples))
             return WaveInvalidFile;
@@ -156,12 +156,17 @@ quint32 parseWaveImage(const QByteArray &bytes, WaveImage &image)
 
 quint32 readWaveFile(const QString &fileName, WaveImage &image)
 {
-    QFile file(fileName);
-    if (fileName.isEmpty() || !file.exists()) return WaveFileNotFound;
-    if (!file.open(QIODevice::ReadOnly)) return WaveFileRead;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return WaveFileRead;
-    return parseWaveImage(bytes, image);
+    if (fileName.isEmpty()) return WaveFileNotFound;
+    // A FIFO or a device in the message's place is refused at once rather than waited on or read
+    // without end.
+    std::string bytes;
+    const SafeReadResult read = ReadRegularFile(QFile::encodeName(fileName).toStdString(), MaxWaveFileBytes, bytes);
+    if (read.error == ENOENT) return WaveFileNotFound;
+    if (!read) {
+        qCWarning(lcPlatform, "cannot play %s", read.what.c_str());
+        return WaveFileRead;
+    }
+    return parseWaveImage(QByteArray::fromStdString(bytes), image);
 }
 
 QByteArray waveFileImage(const WaveFormat &format, const QByteArray &data)

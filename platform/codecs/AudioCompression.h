@@ -1,6 +1,8 @@
 // Audio compression services: format suggestion and stream conversion, PCM to PCM mono and PCM to GSM 6.10.
 #pragma once
 
+#include "platform/codecs/WaveTags.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -19,9 +21,6 @@ enum AcmResult : uint32_t {
     AcmBusy = 513,
     AcmUnprepared = 514,
 };
-
-constexpr uint16_t WaveFormatPcm = 1;
-constexpr uint16_t WaveFormatGsm610 = 49;
 
 // Flags of formatSuggest: which fields of the destination the caller has set.
 constexpr uint32_t AcmSuggestFormatTag = 0x10000;

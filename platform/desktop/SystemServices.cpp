@@ -4,6 +4,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QProcessEnvironment>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
 
 namespace platform {
 
@@ -53,6 +59,50 @@ QByteArray preferredQpaPlatform(const QProcessEnvironment &environment)
                          environment.value(QStringLiteral("XDG_SESSION_TYPE")) == QLatin1String("wayland");
     const bool xwayland = !environment.value(QStringLiteral("DISPLAY")).isEmpty();
     return wayland && xwayland ? QByteArrayLiteral("xcb") : QByteArray();
+}
+
+QString displayUnavailable(const QProcessEnvironment &environment, bool refused)
+{
+    const QString platformName = environment.value(QStringLiteral("QT_QPA_PLATFORM"));
+    const bool x11 = platformName.isEmpty() ? environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty()
+                                            : platformName.startsWith(QLatin1String("xcb"));
+    const QString display = environment.value(QStringLiteral("DISPLAY"));
+    const QString need = QStringLiteral("Chirpel needs a graphical desktop; ");
+    if (x11 && display.isEmpty()) return need + QStringLiteral("DISPLAY is not set");
+    if (!refused) return QString();
+    if (display.isEmpty()) return need + QStringLiteral("its window system cannot be reached");
+    return need + QStringLiteral("DISPLAY \"%1\" cannot be opened").arg(display);
+}
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    // Only what is safe inside a signal handler: the event loop reads the byte.
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+void QuitOnTerminationSignals()
+{
+    if (gSignalPipe[0] >= 0 || ::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto *notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char bytes[16];
+        while (::read(gSignalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 } // namespace platform

@@ -35,4 +35,15 @@ SystemServices *setDefaultSystemServices(SystemServices *services);
 // empty to leave Qt's own choice.
 QByteArray preferredQpaPlatform(const QProcessEnvironment &environment);
 
+// Makes SIGTERM and SIGHUP (what a session sends at logout) end the application's event loop as
+// a normal end would, so that what the program writes at its end is written. Call once, with the
+// application object made.
+void QuitOnTerminationSignals();
+
+// Why the program cannot show a window under `environment` (with QT_QPA_PLATFORM as it will be
+// used): one line for a person, or empty. Without `refused` only what the environment alone
+// tells (no DISPLAY for X11); with it, the window system refused the connection, and the line
+// names the display. Qt itself would abort with advice that does not help here.
+QString displayUnavailable(const QProcessEnvironment &environment, bool refused = false);
+
 } // namespace platform

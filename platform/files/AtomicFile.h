@@ -24,10 +24,14 @@ struct ReplaceResult {
 
 // Replaces the file `path` with `size` bytes at `data`. They go to a new file in the same folder
 // (the link's target's folder, when `path` is a symbolic link, which stays a link), are flushed
-// to the disk, and that file is renamed over the old one, whose permission bits it takes. A
-// failure at any step, a full disk or a crash leaves the old file as it was and no new one
-// behind. A short write counts as a failure: a full disk or a size limit first writes part of
-// the data, then refuses. Uses the standard library only, for the tools that load no Qt.
+// to the disk, and that file is renamed over the old one, whose permission bits it takes. The new
+// file is an unnamed one (O_TMPFILE) until the instant it is linked in under a temporary name
+// "<name>.chirpel-tmp.<pid>..." and renamed, so a process killed while writing leaves nothing
+// (killed in that instant, one such file); where the file system has no unnamed files it carries
+// that name from the start. Every save removes such files whose writer is gone. A
+// failure at any step, a full disk or a crash leaves the old file as it was. A short write counts
+// as a failure: a full disk or a size limit first writes part of the data, then refuses. Uses the
+// standard library only, for the tools that load no Qt.
 ReplaceResult ReplaceFileAtomically(const std::string &path, const void *data, size_t size,
                                     NewFileMode mode = NewFileMode::Ordinary);
 

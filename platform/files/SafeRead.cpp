@@ -15,11 +15,35 @@ SafeReadResult failure(int error, const std::string &path, const char *reason)
 {
     SafeReadResult r;
     r.error = error;
-    r.what = "'" + path + "' " + reason;
+    r.what = QuotedPath(path) + ": " + reason;
     return r;
 }
 
 } // namespace
+
+std::string QuotedPath(const std::string &path)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string quoted = "\"";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            quoted += "\\x";
+            quoted += hex[byte >> 4];
+            quoted += hex[byte & 15];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
 
 int OpenRegularFile(const std::string &path, std::size_t maxBytes, SafeReadResult &result)
 {
@@ -40,17 +64,17 @@ int OpenRegularFile(const std::string &path, std::size_t maxBytes, SafeReadResul
     }
     if (S_ISDIR(st.st_mode)) {
         ::close(fd);
-        result = failure(EISDIR, path, "is a folder, not a file");
+        result = failure(EISDIR, path, "a folder, not a file");
         return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        result = failure(EINVAL, path, "is not a regular file");
+        result = failure(EINVAL, path, "not a regular file");
         return -1;
     }
     if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
         ::close(fd);
-        result = failure(EFBIG, path, ("is larger than " + std::to_string(maxBytes) + " bytes").c_str());
+        result = failure(EFBIG, path, ("larger than " + std::to_string(maxBytes) + " bytes").c_str());
         return -1;
     }
     const int flags = ::fcntl(fd, F_GETFL);
@@ -79,7 +103,7 @@ SafeReadResult ReadRegularFile(const std::string &path, std::size_t maxBytes, st
         if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);
             data.clear();
-            return failure(EFBIG, path, ("is larger than " + std::to_string(maxBytes) + " bytes").c_str());
+            return failure(EFBIG, path, ("larger than " + std::to_string(maxBytes) + " bytes").c_str());
         }
         data.append(buffer, static_cast<std::size_t>(n));
     }

@@ -15,6 +15,10 @@ struct SafeReadResult {
     explicit operator bool() const { return error == 0; }
 };
 
+// `path` in double quotes for a one-line message: control characters (a newline above all),
+// backslashes and quotes are written as C escapes, so one error stays one line.
+std::string QuotedPath(const std::string &path);
+
 // Reads the whole of `path` into `data`, refusing at once anything but a regular file (a FIFO
 // never blocks the caller, a device or a link to /dev/zero never fills memory) and any file over
 // `maxBytes`. Symbolic links are followed to what they name. Uses the standard library only, for

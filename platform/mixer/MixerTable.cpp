@@ -1,6 +1,9 @@
 // A mixer whose lines and controls are a fixed table; back ends supply the controls' values.
 #include "platform/mixer/MixerTable.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace platform {
 
 namespace {
@@ -156,7 +159,14 @@ quint32 MixerTable::setControlValues(quint32 handle, quint32 controlId, std::spa
     if (entry->control->controlType == mixer::PeakMeter) return MixerInvalidControl;
     for (qint32 v : values)
         if (v < entry->control->minimum || v > entry->control->maximum) return MixerInvalidValue;
-    return writeControl(controlId, values);
+    // Every handle hears of a set, also one that leaves the value as it was; the back ends
+    // themselves report only real changes.
+    std::vector<qint32> before(values.size());
+    const bool known = readControl(controlId, before) == MixerNoError;
+    const quint32 result = writeControl(controlId, values);
+    if (result == MixerNoError && known && std::equal(before.begin(), before.end(), values.begin()))
+        notifyChange(controlId);
+    return result;
 }
 
 void MixerTable::notifyChange(quint32 controlId)

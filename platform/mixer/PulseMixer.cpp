@@ -11,12 +11,12 @@
 #include <pulse/volume.h>
 
 #include <cmath>
+#include <string>
 
 namespace platform {
 
 namespace {
 
-constexpr int ConnectMs = 3000;
 constexpr int QueryMs = 2000;
 constexpr pa_usec_t PeakIdleUs = 3 * PA_USEC_PER_SEC;
 constexpr uint32_t PeakRate = 40; // each value is the peak of 25 ms
@@ -30,11 +30,6 @@ qint32 toMixerVolume(pa_volume_t v)
 pa_volume_t toPulseVolume(qint32 v)
 {
     return pa_volume_t((quint64(v) * PA_VOLUME_NORM + 32767) / 65535);
-}
-
-void unrefOperation(pa_operation *operation)
-{
-    if (operation) pa_operation_unref(operation);
 }
 
 } // namespace
@@ -51,7 +46,7 @@ struct PulseMixer::Impl {
     };
     struct Peak {
         Impl *impl;
-        const char *source;
+        std::string source;
         pa_stream *stream = nullptr;
         float highest = 0;
         pa_usec_t lastRead = 0;
@@ -63,6 +58,8 @@ struct PulseMixer::Impl {
     PulseContext pulse;
     Volume master{this, "@DEFAULT_SINK@", true, MasterVolumeId};
     Volume microphone{this, "@DEFAULT_SOURCE@", false, MicrophoneLevelId};
+    // The default sink's monitor, by its own name: pipewire-pulse takes "@DEFAULT_MONITOR@" for
+    // the default source, which would show the microphone while a message plays.
     Peak playbackPeak{this, "@DEFAULT_MONITOR@"};
     Peak microphonePeak{this, "@DEFAULT_SOURCE@"};
     int subscribedGeneration = 0;
@@ -110,10 +107,34 @@ struct PulseMixer::Impl {
                    : pa_context_get_source_info_by_name(pulse.context(), volume.name, sourceInfo, &volume);
     }
 
+    static void monitorOfSink(pa_context *, const pa_sink_info *info, int eol, void *data)
+    {
+        auto &impl = *static_cast<Impl *>(data);
+        if (eol || !info || !info->monitor_source_name) return;
+        impl.followMonitor(info->monitor_source_name);
+    }
+
+    static void serverInfo(pa_context *context, const pa_server_info *info, void *data)
+    {
+        if (!info || !info->default_sink_name) return;
+        unrefOperation(pa_context_get_sink_info_by_name(context, info->default_sink_name, monitorOfSink, data));
+    }
+
+    // A new default sink (or its first naming) moves the playback meter to that sink's monitor.
+    void followMonitor(const std::string &monitor)
+    {
+        if (monitor == playbackPeak.source) return;
+        releasePeak(playbackPeak);
+        playbackPeak.source = monitor;
+    }
+
+    pa_operation *findMonitor() { return pa_context_get_server_info(pulse.context(), serverInfo, this); }
+
     static void subscription(pa_context *, pa_subscription_event_type_t type, uint32_t, void *data)
     {
         auto &impl = *static_cast<Impl *>(data);
         const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+        if (facility == PA_SUBSCRIPTION_EVENT_SERVER) unrefOperation(impl.findMonitor());
         if (facility == PA_SUBSCRIPTION_EVENT_SINK || facility == PA_SUBSCRIPTION_EVENT_SERVER)
             unrefOperation(impl.query(impl.master));
         if (facility == PA_SUBSCRIPTION_EVENT_SOURCE || facility == PA_SUBSCRIPTION_EVENT_SERVER)
@@ -122,7 +143,7 @@ struct PulseMixer::Impl {
 
     bool connect()
     {
-        if (!pulse.connect(ConnectMs)) return false;
+        if (!pulse.connect()) return false;
         if (subscribedGeneration == pulse.generation()) return true;
         // A new connection: the old one's streams are gone and the values must be read afresh.
         releasePeak(playbackPeak);
@@ -135,6 +156,12 @@ struct PulseMixer::Impl {
             return false;
         pulse.waitFor(query(master), QueryMs);
         pulse.waitFor(query(microphone), QueryMs);
+        // The server answers in order: once this reply is in, the sink's (asked by the server
+        // info callback) comes before any later request's.
+        pulse.waitFor(findMonitor(), QueryMs);
+        pulse.waitFor(pa_context_get_server_info(
+                          pulse.context(), [](pa_context *, const pa_server_info *, void *) {}, nullptr),
+                      QueryMs);
         subscribedGeneration = pulse.generation();
         startIdleTimer();
         return true;
@@ -205,7 +232,7 @@ struct PulseMixer::Impl {
         attr.fragsize = sizeof(float);
         const auto flags = pa_stream_flags_t(PA_STREAM_PEAK_DETECT | PA_STREAM_ADJUST_LATENCY |
                                              PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND);
-        if (pa_stream_connect_record(peak.stream, peak.source, &attr, flags) < 0) releasePeak(peak);
+        if (pa_stream_connect_record(peak.stream, peak.source.c_str(), &attr, flags) < 0) releasePeak(peak);
     }
 
     void releasePeak(Peak &peak)
@@ -258,6 +285,8 @@ struct PulseMixer::Impl {
 PulseMixer::PulseMixer()
     : MixerTable(QStringLiteral("PulseAudio Mixer"), standardLines()), d(std::make_unique<Impl>(*this))
 {
+    PulseLock lock(d->pulse);
+    d->pulse.connectInBackground();
 }
 
 PulseMixer::~PulseMixer()

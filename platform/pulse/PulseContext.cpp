@@ -2,6 +2,7 @@
 #include "platform/pulse/PulseContext.h"
 
 #include <pulse/proplist.h>
+#include <pulse/rtclock.h>
 #include <pulse/timeval.h>
 
 namespace platform {
@@ -62,10 +63,15 @@ void PulseContext::dropContext()
     FContext = nullptr;
 }
 
-bool PulseContext::connect(int timeoutMs)
+bool PulseContext::startConnecting()
 {
     if (!FLoop) return false;
-    if (FContext && pa_context_get_state(FContext) == PA_CONTEXT_READY) return true;
+    if (FContext) {
+        const pa_context_state_t state = pa_context_get_state(FContext);
+        const bool stale = state != PA_CONTEXT_READY &&
+                           pa_rtclock_now() - FConnectStartedUs > pa_usec_t(ConnectGiveUpMs) * PA_USEC_PER_MSEC;
+        if (PA_CONTEXT_IS_GOOD(state) && !stale) return true;
+    }
     dropContext();
     if (!FStarted) {
         // The loop thread is started by the first connection; the caller holds the lock,
@@ -83,21 +89,40 @@ bool PulseContext::connect(int timeoutMs)
     pa_proplist_free(props);
     if (!FContext) return false;
     pa_context_set_state_callback(FContext, stateChanged, this);
+    FCounted = false;
+    FConnectStartedUs = pa_rtclock_now();
     if (pa_context_connect(FContext, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         dropContext();
         return false;
     }
-    const bool ready = waitUntil(
+    return true;
+}
+
+void PulseContext::connectInBackground()
+{
+    startConnecting();
+}
+
+bool PulseContext::connect(int timeoutMs)
+{
+    if (!startConnecting()) return false;
+    waitUntil(
         [this] {
             const pa_context_state_t state = pa_context_get_state(FContext);
             return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
         },
         timeoutMs);
-    if (!ready || pa_context_get_state(FContext) != PA_CONTEXT_READY) {
+    const pa_context_state_t state = pa_context_get_state(FContext);
+    if (!PA_CONTEXT_IS_GOOD(state)) {
+        // Refused or lost: the next command tries afresh, so a server started later is found.
         dropContext();
         return false;
     }
-    ++FGeneration;
+    if (state != PA_CONTEXT_READY) return false; // still connecting; it goes on meanwhile
+    if (!FCounted) {
+        FCounted = true;
+        ++FGeneration;
+    }
     return true;
 }
 

@@ -9,10 +9,24 @@
 
 namespace platform {
 
+// How long a command waits for a connection that is still being made. The connection is made
+// in the background (started early, see connectInBackground); a command on the UI thread never
+// holds the window up longer than this, and a later command finds the connection ready.
+constexpr int ConnectWaitMs = 100;
+// A connection still not made after this long (a server that accepts and never answers) is given
+// up at the next command, which starts a new one.
+constexpr int ConnectGiveUpMs = 5000;
+
+// Releases an operation whose result nobody waits for.
+inline void unrefOperation(pa_operation *operation)
+{
+    if (operation) pa_operation_unref(operation);
+}
+
 // Owns a pa_threaded_mainloop and one context on it. Every member except the constructor and
 // destructor is called with the lock held (PulseLock), from any thread but the loop's own,
-// unless noted. The connection is made on first use and made again after the server went away;
-// it never autospawns a server.
+// unless noted. The connection is made on first use (or earlier, in the background) and made
+// again after the server went away or could not be reached; it never autospawns a server.
 class PulseContext {
 public:
     explicit PulseContext(const char *streamRole);
@@ -23,8 +37,11 @@ public:
     void lock();
     void unlock();
 
-    // True when the context is ready, connecting first if needed (at most `timeoutMs`).
-    bool connect(int timeoutMs = 3000);
+    // True when the context is ready, connecting first if needed; waits at most `timeoutMs` for
+    // a connection under way, which goes on in the background when the time is up.
+    bool connect(int timeoutMs = ConnectWaitMs);
+    // Starts connecting unless a connection is ready or under way; does not wait.
+    void connectInBackground();
     pa_context *context() const { return FContext; }
     // The loop's interface, for timers.
     pa_mainloop_api *api() const;
@@ -44,12 +61,15 @@ public:
 private:
     static void stateChanged(pa_context *context, void *self);
     void dropContext();
+    bool startConnecting();
 
     pa_threaded_mainloop *FLoop = nullptr;
     pa_context *FContext = nullptr;
     const char *FRole;
     bool FStarted = false;
     int FGeneration = 0;
+    bool FCounted = false; // the current context's readiness is in FGeneration
+    unsigned long long FConnectStartedUs = 0;
 };
 
 // Holds a PulseContext's lock for a scope.

@@ -2,11 +2,13 @@
 #include "platform/store/Registry.h"
 
 #include "platform/files/AtomicFile.h"
+#include "platform/files/SafeRead.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <cstring>
@@ -16,16 +18,27 @@ namespace platform {
 namespace {
 
 // Settings files are a few kilobytes; anything far larger is not one of ours.
-constexpr qint64 kLargestHive = 16 * 1024 * 1024;
+constexpr std::size_t kLargestHive = 16 * 1024 * 1024;
+// How many damaged settings files are kept: "<file>.bad", then ".bad.1" up to ".bad.4".
+constexpr int kDamagedCopies = 5;
+
+// Trouble with the settings files goes where a parent looks for the settings' trouble.
+const QLoggingCategory &lcSettings()
+{
+    static const QLoggingCategory category("chirpel.settings", QtWarningMsg);
+    return category;
+}
 
 void report(const QString &text)
 {
-    std::fprintf(stderr, "chirpel: %s\n", qPrintable(text));
-    std::fflush(stderr);
+    qCWarning(lcSettings, "%s", qPrintable(text));
 }
 
 struct ReadResult {
     bool exists = false;
+    // The file is there but may not be read (permission, or not a regular file): it is not
+    // ours to set aside or replace.
+    bool unreadable = false;
     std::optional<RegHive> hive;
     QString fault;
 };
@@ -33,19 +46,21 @@ struct ReadResult {
 ReadResult readHiveFile(const QString &path, RootKey root)
 {
     ReadResult result;
-    QFile file(path);
-    if (!file.exists()) return result;
+    std::string bytes;
+    const SafeReadResult read = ReadRegularFile(QFile::encodeName(path).toStdString(), kLargestHive, bytes);
+    if (read.error == ENOENT || read.error == ENOTDIR) return result;
     result.exists = true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.fault = file.errorString();
-        return result;
-    }
-    if (file.size() > kLargestHive) {
+    if (read.error == EFBIG) {
         result.fault = QStringLiteral("the file is too large to be a settings file");
         return result;
     }
+    if (!read) {
+        result.unreadable = true;
+        result.fault = QString::fromLocal8Bit(read.what.c_str());
+        return result;
+    }
     RegParseError error;
-    result.hive = parseRegFile(file.readAll(), rootKeyName(root), &error);
+    result.hive = parseRegFile(QByteArray::fromStdString(bytes), rootKeyName(root), &error);
     if (!result.hive) {
         result.fault =
             error.line > 0 ? QStringLiteral("line %1: %2").arg(error.line).arg(error.reason) : error.reason;
@@ -79,15 +94,36 @@ RegFileStore::RegFileStore(QString userFile, QString machineFile)
 RegHive RegFileStore::load(RootKey root)
 {
     const QString &path = root == RootKey::CurrentUser ? FUserFile : FMachineFile;
-    return readHiveFile(path, root).hive.value_or(RegHive());
+    ReadResult read = readHiveFile(path, root);
+    if (read.unreadable && root == RootKey::CurrentUser && !FUserFileUnreadable) {
+        FUserFileUnreadable = true;
+        report(QStringLiteral("the settings file cannot be read: %1; the program runs on the defaults "
+                              "and leaves the file as it is")
+                   .arg(read.fault));
+    } else if (read.unreadable && root == RootKey::LocalMachine) {
+        report(QStringLiteral("the machine settings cannot be read: %1").arg(read.fault));
+    }
+    return read.hive.value_or(RegHive());
 }
 
 bool RegFileStore::setAsideDamagedUserFile()
 {
     const ReadResult current = readHiveFile(FUserFile, RootKey::CurrentUser);
     if (!current.exists || current.hive) return true;
+    if (current.unreadable) {
+        // A file this program may not read (another user's, or not a file at all) holds
+        // settings it cannot see; replacing it would lose them.
+        report(QStringLiteral("the settings file cannot be read: %1; it is left as it is and the "
+                              "settings are not saved")
+                   .arg(current.fault));
+        return false;
+    }
+    // The older damaged copies move up one place; the oldest of five goes.
     const QString bad = FUserFile + QStringLiteral(".bad");
-    QFile::remove(bad);
+    const auto copy = [&bad](int n) { return n == 0 ? bad : bad + QLatin1Char('.') + QString::number(n); };
+    QFile::remove(copy(kDamagedCopies - 1));
+    for (int n = kDamagedCopies - 2; n >= 0; --n)
+        if (QFileInfo::exists(copy(n))) QFile::rename(copy(n), copy(n + 1));
     if (!QFile::rename(FUserFile, bad)) {
         report(QStringLiteral("the settings file %1 cannot be read (%2) and cannot be set aside as %3; "
                               "it is left as it is and the settings are not saved")

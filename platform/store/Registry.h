@@ -28,8 +28,11 @@ public:
 };
 
 // HKEY_CURRENT_USER in userFile (written whole and atomically), HKEY_LOCAL_MACHINE read from
-// machineFile. A user file that cannot be read is set aside as "<userFile>.bad" before the
-// first save, so a damaged file is never silently replaced.
+// machineFile. Files are read without blocking, only when they are regular files of at most
+// 16 MiB. A damaged user file is set aside as "<userFile>.bad" before the first save (the five
+// latest damaged files are kept: ".bad", ".bad.1" ... ".bad.4"), so it is never silently
+// replaced; one that may not be read (permission, not a regular file) loads empty, is reported
+// once, and is never replaced.
 class RegFileStore final : public RegistryStore {
 public:
     RegFileStore(QString userFile, QString machineFile);
@@ -41,6 +44,8 @@ public:
     QString userFile() const { return FUserFile; }
     QString machineFile() const { return FMachineFile; }
     int failedSaves() const override { return FFailedSaves; }
+    // The user file exists but could not be read: it stays as it is.
+    bool userFileUnreadable() const { return FUserFileUnreadable; }
 
 private:
     bool setAsideDamagedUserFile();
@@ -48,6 +53,7 @@ private:
     QString FUserFile;
     QString FMachineFile;
     int FFailedSaves = 0;
+    bool FUserFileUnreadable = false;
 };
 
 // ${XDG_CONFIG_HOME:-$HOME/.config}/chirpel/user.reg

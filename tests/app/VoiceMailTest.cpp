@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -280,6 +281,64 @@ TEST_F(VoiceMailWindow, WithoutALimitOrWithAZeroOneTheLineEmptiesFromTheFiftyFir
         press("btnStop");
     }
     EXPECT_TRUE(system.calls.isEmpty());
+}
+
+// The warnings logged while it lives, as "category: message".
+struct LogCapture {
+    static inline QStringList lines;
+    QtMessageHandler previous;
+    LogCapture()
+    {
+        lines.clear();
+        previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &where, const QString &text) {
+            lines << QString::fromLatin1(where.category) + ": " + text;
+        });
+    }
+    ~LogCapture() { qInstallMessageHandler(previous); }
+};
+
+TEST_F(VoiceMailWindow, WithoutASoundServerAPressReturnsToTheStartPageWithABeepAndTheNextOneWorks)
+{
+    LogCapture log;
+    device.setServerAvailable(false);
+    for (const char *name : {"btnRecord", "btnPlay"}) {
+        press(name);
+        EXPECT_EQ(window->PageIndex(), 0) << name;
+        EXPECT_FALSE(window->Timer()->isActive()) << name;
+    }
+    EXPECT_EQ(system.calls, QStringList({"beep", "beep"}));
+    ASSERT_EQ(log.lines.size(), 2) << log.lines.join('\n').toStdString();
+    EXPECT_TRUE(log.lines[0].startsWith("chirpel.sound: cannot record")) << log.lines[0].toStdString();
+
+    device.setServerAvailable(true);
+    record(1);
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
+}
+
+TEST_F(VoiceMailWindow, ADoubleClickOnRecordKeepsRecordingAndAnEmptyTakeKeepsThePreviousMessage)
+{
+    record(2);
+    press("btnStop");
+    const QByteArray previous = TempRegistry::read(VMProperties->MsgFileName);
+    ASSERT_GT(previous.size(), 44);
+
+    const auto mouse = [](TBitmapControl *b, QEvent::Type type, int at) {
+        QMouseEvent e(type, QPointF(5, 5), b->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        e.setTimestamp(ulong(QTest::lastMouseTimestamp + at));
+        QApplication::sendEvent(b, &e);
+    };
+    mouse(button("btnRecord"), QEvent::MouseButtonPress, 10);
+    mouse(button("btnRecord"), QEvent::MouseButtonRelease, 60);
+    deliver();
+    mouse(button("btnStop"), QEvent::MouseButtonPress, 160); // the second half of the double-click
+    mouse(button("btnStop"), QEvent::MouseButtonRelease, 210);
+    deliver();
+    QTest::lastMouseTimestamp += 2000;
+    EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Recording);
+
+    press("btnStop"); // before any sound arrived
+    EXPECT_EQ(TempRegistry::read(VMProperties->MsgFileName), previous);
 }
 
 TEST_F(VoiceMailWindow, CtrlClickOnTheMenuButtonOpensTheParentsMenuAboveAndLeftOfThePointer)

@@ -248,8 +248,6 @@ std::vector<CorruptCase> corruptCases()
         {"NoBytes", QByteArray()},
         {"EndsInsideTheBounds", QByteArray(10, '\0')},
         {"EndsBeforeTheRegionCount", QByteArray(16, '\0') + int32(-2) + int32(0)},
-        {"NegativeRegionCount", header(0, -1)},
-        {"NegativeLegacyRegionCount", QByteArray(16, '\0') + int32(-7)},
         {"MoreRegionsThanBytes", header(0, 1000000)},
         {"HugeRegionCount", header(0, 0x7fffffff)},
         {"RegionRecordCutShort", header(0, 1) + int32(0) + int32(2)},
@@ -281,6 +279,18 @@ TEST_P(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
 
 INSTANTIATE_TEST_SUITE_P(Cases, CorruptShapeData, ::testing::ValuesIn(corruptCases()),
                          [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegions)
+{
+    const QByteArray bmp = hex(twoPixelsBitmapFile);
+    for (const QByteArray &bytes : {header(0, -1) + bmp, QByteArray(16, '\0') + int32(-7) + bmp}) {
+        TWinShapeData data;
+        data.LoadFromBytes(bytes);
+        EXPECT_TRUE(data.Loaded);
+        EXPECT_TRUE(data.Regions.empty());
+        EXPECT_EQ(data.Bitmap.width(), 2);
+    }
+}
 
 TEST(ShapeDataReader, ReadsFromTheStreamsPositionToItsEnd)
 {

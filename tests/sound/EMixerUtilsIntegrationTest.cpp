@@ -93,6 +93,24 @@ TEST_F(EMixerUtilsIntegrationTest, ThePlaybackMeterShowsATonePlayedByTheRecorder
     EXPECT_EQ(silent.highest, 0);
 }
 
+TEST_F(EMixerUtilsIntegrationTest, ThePlaybackMeterFollowsTheDefaultSinkToItsMonitor)
+{
+    TPeakMeter meter(nullptr, mixer);
+    ASSERT_TRUE(meter.BindPlaybackMeter());
+    poll(meter, 300); // the meter's stream runs on spk's monitor
+    const QString module = pactl({"load-module", "module-null-sink", "sink_name=other"}).trimmed();
+    pactl({"set-default-sink", "other"});
+    processEventsFor(300);
+    {
+        // An idle null sink without the fixture's loopbacks hands out its sound in 2-second blocks.
+        Player playing(tone(3.5), QStringLiteral("other"));
+        EXPECT_GT(poll(meter, 3000).highest, 12000) << "the tone on the new default sink";
+        playing.waitForEnd(4000);
+    }
+    pactl({"set-default-sink", "spk"});
+    pactl({"unload-module", module});
+}
+
 TEST_F(EMixerUtilsIntegrationTest, TheRecordingMeterShowsWhatTheMicrophoneHearsAndZeroInSilence)
 {
     TPeakMeter meter(nullptr, mixer);

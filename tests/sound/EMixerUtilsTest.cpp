@@ -301,6 +301,11 @@ TEST(TFaderTest, SettingTheMasterVolumeNotifiesEveryFaderWithAChangeEventFromThe
     EXPECT_EQ(twinChanges.valueSeen, 20000);
     EXPECT_EQ(micChanges.valueSeen, 65535);
     EXPECT_EQ(silent.Value, 65535) << "a fader without a change event is not re-read";
+
+    EXPECT_EQ(writer.SetValue(20000), platform::MixerNoError); // the value it already has
+    deliver();
+    EXPECT_EQ(writerChanges.calls, 2);
+    EXPECT_EQ(twinChanges.calls, 2);
 }
 
 TEST(TFaderTest, AChangeMadeOutsideTheProgramReachesEveryFaderWithTheNewValue)

@@ -307,6 +307,16 @@ TEST(WaveConvert, LongSourcesLoseNoSoundBetweenChunksOrAtTheEnd)
     EXPECT_LT(blocks * 320.0, samples8k + 320);
 }
 
+TEST(WaveConvert, ARateBelow4000HzThatThePcmRuleAcceptsIsConverted)
+{
+    const Converted c = convert(samples::waveFile({.rate = 2000}, samples::tone16(1, 2000, 1, 300, 0.5)));
+
+    ASSERT_TRUE(c.ok) << c.errorText;
+    const uint32_t blocks = u32At(c.file, 56) / 65; // one second at 8000 Hz: 25 blocks of 320
+    EXPECT_GE(blocks, 25u);
+    EXPECT_LE(blocks, 26u);
+}
+
 TEST(WaveConvert, TheTwoLanesMeetWithoutAGapAShiftOrAClick)
 {
     if (!haveTools()) GTEST_SKIP() << "sox is needed to decode";

@@ -299,6 +299,20 @@ TEST_F(WaveRecordIntegrationTest, TheBeepReturnsOnceItHasBeenHeard)
     EXPECT_FALSE(PlayResourceSync("NO_SUCH_SOUND", device));
 }
 
+TEST(WaveDeviceWithoutServerTest, ADeviceThatFoundNoServerFindsItOnceItIsThere)
+{
+    if (!running()) GTEST_SKIP() << "no test sound server (PULSE_SERVER); run through ctest";
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    QTemporaryDir dir;
+    qputenv("PULSE_SERVER", "unix:" + dir.filePath("nobody-here").toUtf8());
+    platform::PulseWaveDevice device;
+    quint32 id = 0;
+    EXPECT_EQ(device.open(QString(), id), platform::WaveDeviceNotReady);
+    qputenv("PULSE_SERVER", server);
+    EXPECT_TRUE(processEventsUntil([&] { return device.open(QString(), id) == platform::WaveNoError; }, 5000));
+    device.close(id);
+}
+
 TEST(WaveDeviceWithoutServerTest, OpeningFailsCleanlyWhenNoServerListensOrItNeverAnswers)
 {
     const QByteArray saved = qgetenv("PULSE_SERVER");

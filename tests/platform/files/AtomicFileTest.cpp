@@ -3,10 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -54,4 +57,22 @@ TEST(AtomicFile, AFileInAFolderThatIsNotThereFailsAtTheFirstStepAndNamesIt)
     EXPECT_STREQ(result.step, "Cannot create a file beside");
     EXPECT_EQ(result.path, path);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST(AtomicFile, ANamedLeftoverOfAWriterThatIsGoneIsRemovedByTheNextSaveAndALiveOnesIsNot)
+{
+    QTemporaryDir dir;
+    const pid_t gone = ::fork();
+    if (gone == 0) _exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const QString stale = dir.filePath("user.reg.chirpel-tmp.%1.1.1").arg(gone);
+    const QString live = dir.filePath("user.reg.chirpel-tmp.%1.1.1").arg(::getppid());
+    for (const QString &leftover : {stale, live}) {
+        QFile f(leftover);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+
+    ASSERT_TRUE(ReplaceFileAtomically(dir.filePath("user.reg").toStdString(), "new", 3));
+
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"user.reg", QFileInfo(live).fileName()}));
 }
