@@ -1,0 +1,184 @@
+// The send button: the four outcomes by setting, the refused sends, and the progress window's
+// rule while the message is packed, with the simulated device, clock and services.
+#include "app/fDesktopBkg.h"
+#include "app/fFakeProgress.h"
+#include "app/fVoiceMail.h"
+#include "controls/BitmapControl.h"
+#include "platform/audio/SimWaveDevice.h"
+#include "platform/mixer/SimMixer.h"
+#include "settings/SettingsFakes.h"
+#include "settings/TolvyOptions.h"
+#include "sound/fRecord.h"
+#include "sound/WavFormatUtils.h"
+#include "strings/vqMLS.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Bubble {
+    QString text;
+    bool modal, pictureOnly;
+};
+
+class SendButton : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitializeStringModules(); }
+    static void TearDownTestSuite() { FinalizeStringModules(); }
+
+    void SetUp() override
+    {
+        reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n"
+                         "\"CommonFilesDir\"=\"/opt/common\"\n");
+        folders.program = reg.dir.path();
+        InitializeTolvyOptions(reg.store, folders, keys, cursors);
+        VMProperties->MsgFileName = reg.dir.filePath("chirpel.wav");
+        VMProperties->GSM610 = false;
+        TolvyProperties->KidName = QStringLiteral("Anna");
+        previous = SetDefaultRecorderServices({&device, &mixer, [] { return true; }, VMProperties, &system});
+        window = std::make_unique<TVoiceMailForm>(nullptr, &system);
+        window->SetShowCallOut([this](QPoint, const QString &text, const QString &, bool modal, bool pic) {
+            bubbles.push_back({text, modal, pic});
+        });
+        TSendServices services;
+        services.TickCount = [this] { return now; };
+        services.Sleep = [this](quint32 ms) { slept.push_back(ms); };
+        services.PackWaveFile = [this](const QString &) {
+            packedWithWindow = ProgressShowing() ? ProgressForm->windowTitle() : QStringLiteral("none");
+            now += packMs;
+            if (packThrows) throw EStreamError("Cannot open the message");
+            return true;
+        };
+        services.Launcher = &launcher;
+        services.Folders = &folders;
+        services.Registry = &reg.store;
+        window->SetSendServices(services);
+        TempRegistry::write(VMProperties->MsgFileName, "RIFF");
+    }
+    void TearDown() override
+    {
+        window.reset();
+        SetDefaultRecorderServices(previous);
+        FinalizeTolvyOptions();
+    }
+    void send()
+    {
+        QTest::mouseClick(window->findChild<TBitmapControl *>("btnSend"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    QString handOff() const { return QString::fromUtf8(TempRegistry::read(reg.dir.filePath("eMail.dat"))); }
+
+    TempRegistry reg;
+    FakeFolders folders;
+    FakeKeyCapture keys;
+    TCursorTable cursors;
+    FakeSystemServices system;
+    FakeLauncher launcher;
+    platform::SimWaveDevice device;
+    platform::SimMixer mixer;
+    TRecorderServices previous;
+    std::unique_ptr<TVoiceMailForm> window;
+    std::vector<Bubble> bubbles;
+    quint32 now = 0xFFFFFF00u; // the tick count wraps while packing
+    quint32 packMs = 300;
+    bool packThrows = false;
+    std::vector<quint32> slept;
+    QString packedWithWindow;
+};
+
+TEST_F(SendButton, EachSettingGivesItsBubblesHandOffAndSenderStart)
+{
+    const struct {
+        bool webMail, sendWait;
+        const char *addr;
+        bool ready, handedOff;
+        const char *forceNoUI;
+        bool confirmed;
+    } rows[] = {{true, false, "a@b", true, false, "", false},
+                {false, true, "a@b", true, true, "0", false},
+                {false, false, "a@b", false, true, "1", true},
+                {false, false, "", false, true, "0", false}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.webMail << row.sendWait << row.addr);
+        QFile::remove(reg.dir.filePath("eMail.dat"));
+        bubbles.clear();
+        launcher.starts = 0;
+        VMProperties->WebMail = row.webMail;
+        VMProperties->SendWait = row.sendWait;
+        VMProperties->ReciptAddr = QString::fromLatin1(row.addr);
+        send();
+        std::vector<Bubble> expected;
+        if (row.ready)
+            expected.push_back({"Voice message is ready to be sent. Please press and hold the Ctrl key, then click "
+                                "here to continue.",
+                                true, false});
+        if (row.confirmed) expected.push_back({"", false, true});
+        ASSERT_EQ(bubbles.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(bubbles[i].text, expected[i].text);
+            EXPECT_EQ(bubbles[i].modal, expected[i].modal);
+            EXPECT_EQ(bubbles[i].pictureOnly, expected[i].pictureOnly);
+        }
+        EXPECT_EQ(launcher.starts, row.handedOff ? 1 : 0);
+        EXPECT_EQ(handOff().isEmpty(), !row.handedOff);
+        if (!row.handedOff) continue;
+        EXPECT_TRUE(handOff().startsWith(QStringLiteral("[Flags]\nForceNoUI=") + row.forceNoUI + "\n"));
+        EXPECT_TRUE(handOff().contains("Subject=Voice message from Anna\n"));
+        EXPECT_EQ(launcher.lastCommandLine, "\"/opt/common/Vantorq Systems/SendMail\" \"" +
+                                                reg.dir.filePath("eMail.dat") + "\"");
+    }
+    EXPECT_TRUE(system.calls.isEmpty());
+}
+
+TEST_F(SendButton, AMissingMessageOrOneThatCannotBeNamedOnlyBeeps)
+{
+    VMProperties->SendWait = false;
+    VMProperties->ReciptAddr = QStringLiteral("a@b");
+    const QString refused[] = {reg.dir.filePath("missing.wav"), reg.dir.filePath("two\nlines.wav")};
+    for (const QString &path : refused) {
+        TempRegistry::write(reg.dir.filePath("two\nlines.wav"), "RIFF");
+        VMProperties->MsgFileName = path;
+        send();
+    }
+    EXPECT_EQ(system.calls, QStringList({"beep", "beep"}));
+    EXPECT_TRUE(bubbles.empty());
+    EXPECT_EQ(launcher.starts, 0);
+    EXPECT_TRUE(handOff().isEmpty());
+}
+
+TEST_F(SendButton, PackingShowsTheProgressWindowOnlyAbove500000AndForAtLeast800Ms)
+{
+    VMProperties->GSM610 = true;
+    VMProperties->PlainSize = 500000;
+    send();
+    EXPECT_EQ(packedWithWindow, "none");
+    EXPECT_TRUE(slept.empty());
+
+    VMProperties->PlainSize = 500001;
+    send();
+    EXPECT_EQ(packedWithWindow, "Compress Voice Message");
+    EXPECT_EQ(slept, std::vector<quint32>{500});
+    EXPECT_FALSE(ProgressShowing());
+    EXPECT_TRUE(window->isEnabled());
+
+    packMs = 900;
+    send();
+    EXPECT_EQ(slept.size(), 1u) << "no wait after a long packing";
+    EXPECT_EQ(launcher.starts, 3);
+}
+
+TEST_F(SendButton, AMessageThatCannotBeReadStopsTheSendWithAnErrorBox)
+{
+    VMProperties->GSM610 = true;
+    VMProperties->PlainSize = 600000;
+    packThrows = true;
+    send();
+    EXPECT_EQ(system.calls, QStringList({"beep", "box"}));
+    EXPECT_EQ(system.boxText, "Cannot open the message");
+    EXPECT_FALSE(ProgressShowing());
+    EXPECT_EQ(launcher.starts, 0);
+}
+
+} // namespace
