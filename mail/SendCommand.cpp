@@ -65,7 +65,10 @@ TSMapiMessage MakeVoiceMessage(const QString &MsgFileName, bool SendWait, const 
 
 bool CanHandOff(const QString &MsgFileName)
 {
-    return !MsgFileName.contains(QLatin1Char('\r')) && !MsgFileName.contains(QLatin1Char('\n'));
+    // A profile key loses blanks at its ends and cannot begin a section or a comment.
+    return !MsgFileName.contains(QLatin1Char('\r')) && !MsgFileName.contains(QLatin1Char('\n')) &&
+           MsgFileName == MsgFileName.trimmed() && !MsgFileName.startsWith(QLatin1Char('[')) &&
+           !MsgFileName.startsWith(QLatin1Char(';'));
 }
 
 QString HandOffFileName(const platform::SystemFolders &folders)

@@ -39,7 +39,8 @@ QString VoiceMessageSubject(const QString &KidName);
 TSMapiMessage MakeVoiceMessage(const QString &MsgFileName, bool SendWait, const QString &ReciptName,
                                const QString &ReciptAddr, const QString &KidName);
 
-// Whether a message file can be named in a hand-off: a path holding CR or LF cannot be a key.
+// Whether a message file can be named in a hand-off as a profile key: not with CR or LF, blanks
+// at either end, or a leading "[" or ";".
 bool CanHandOff(const QString &MsgFileName);
 
 // "eMail.dat" in the program's folder when the user may write there (a build tree, a portable

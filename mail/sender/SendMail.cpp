@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -38,8 +39,12 @@ QStringList KeepForComposer(const TSenderContext &context, const QList<TAttachme
     QString cache = context.Environment.value(QStringLiteral("XDG_CACHE_HOME"));
     if (!QDir::isAbsolutePath(cache))
         cache = context.Environment.value(QStringLiteral("HOME"), QDir::homePath()) + QStringLiteral("/.cache");
-    const QString folder = QStringLiteral("%1/chirpel/compose/%2")
-                               .arg(cache, QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz")));
+    const QString compose = cache + QStringLiteral("/chirpel/compose");
+    // Copies from earlier runs go once a parent has had a week to send them.
+    for (const QFileInfo &old : QDir(compose).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (old.lastModified().daysTo(QDateTime::currentDateTime()) > 7) QDir(old.filePath()).removeRecursively();
+    const QString folder =
+        compose + QLatin1Char('/') + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz"));
     QStringList paths;
     if (!QDir().mkpath(folder)) {
         error = QStringLiteral("cannot make the folder %1").arg(folder);

@@ -120,13 +120,14 @@ TEST_F(SendButton, AMissingMessageOrOneThatCannotBeNamedOnlyBeeps)
 {
     VMProperties->SendWait = false;
     VMProperties->ReciptAddr = QStringLiteral("a@b");
-    const QString refused[] = {reg.dir.filePath("missing.wav"), reg.dir.filePath("two\nlines.wav")};
+    const QString refused[] = {reg.dir.filePath("missing.wav"), reg.dir.filePath("two\nlines.wav"),
+                               reg.dir.filePath("blank at the end.wav ")};
     for (const QString &path : refused) {
-        TempRegistry::write(reg.dir.filePath("two\nlines.wav"), "RIFF");
+        if (!path.contains("missing")) TempRegistry::write(path, "RIFF");
         VMProperties->MsgFileName = path;
         send();
     }
-    EXPECT_EQ(system.calls, QStringList({"beep", "beep"}));
+    EXPECT_EQ(system.calls, QStringList({"beep", "beep", "beep"}));
     EXPECT_TRUE(bubbles.isEmpty());
     EXPECT_EQ(launcher.starts, 0);
     EXPECT_TRUE(handOff().isEmpty());
