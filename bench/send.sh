@@ -43,39 +43,14 @@ desktop_poll 15 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port" || { echo "send.sh: n
 espeak-ng -w "$work/speech.wav" "$(printf 'This is a voice message for grandma, sent from the computer. %.0s' {1..12})"
 sox "$work/speech.wav" -r 8000 -c 1 -b 16 "$work/plain.wav" repeat 20 trim 0 60
 message=$work/tmp/chirpel.wav
-cat >"$work/config/chirpel/user.reg" <<REG
-REGEDIT4
-
-[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]
-"HideTips"="0"
-"AutoRecord"="1"
-"AutoPlay"="0"
-"BeepOnRecord"="0"
-"AutoClose"="0"
-"Mono"="1"
-"GSM610"="1"
-"PackOnSend"="1"
-"Bits16"="1"
-"Quality "=dword:00000000
-"PlainSize"=dword:00000000
-"MsgFileName"="$message"
-"DurationSec"=dword:0000003c
-"MinWaveLevel"=dword:00000032
-"WebMail"="0"
-"SendWait"="0"
-"ReciptName"="Grandma"
-"ReciptAddr"="gran@example.org"
-"MaxTimeSec"=dword:0000012c
-"LimitSize"="1"
-"IsGirl"="1"
-"CustCursor"="0"
-"SoundPrompt"="0"
-"ShowShield"="0"
-"KidName"="Zoe"
-"GuideName"="Monkey"
-"KidAge"=dword:00000005
-
-REG
+{
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n'
+  printf '"%s"="%s"\n' HideTips 0 AutoRecord 1 AutoPlay 0 BeepOnRecord 0 AutoClose 0 Mono 1 GSM610 1 PackOnSend 1 \
+    Bits16 1 WebMail 0 SendWait 0 ReciptName Grandma ReciptAddr gran@example.org LimitSize 1 IsGirl 1 CustCursor 0 \
+    SoundPrompt 0 ShowShield 0 KidName Zoe GuideName Monkey MsgFileName "$message"
+  printf '"%s"=dword:%08x\n' "Quality " 0 PlainSize 0 DurationSec 60 MinWaveLevel 50 MaxTimeSec 300 KidAge 5
+  echo
+} >"$work/config/chirpel/user.reg"
 
 desktop_launch "$work/bin/chirpel" 2>"$work/chirpel.log"
 wid=$(desktop_wait_window '^VoiceMailForm$' 60)

@@ -65,39 +65,14 @@ close_chirpel() {
 set_value() { sed -i "s/^\"$1\"=.*/\"$1\"=$2/" "$E2E_USERREG"; }
 
 mkdir -p "$(dirname "$E2E_USERREG")"
-cat >"$E2E_USERREG" <<REG
-REGEDIT4
-
-[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]
-"HideTips"="0"
-"AutoRecord"="1"
-"AutoPlay"="0"
-"BeepOnRecord"="0"
-"AutoClose"="0"
-"Mono"="1"
-"GSM610"="1"
-"PackOnSend"="1"
-"Bits16"="1"
-"Quality "=dword:00000000
-"PlainSize"=dword:00000000
-"MsgFileName"="$E2E_MESSAGE"
-"DurationSec"=dword:00000000
-"MinWaveLevel"=dword:00000032
-"WebMail"="0"
-"SendWait"="0"
-"ReciptName"="Grandma"
-"ReciptAddr"="gran@example.org"
-"MaxTimeSec"=dword:0000012c
-"LimitSize"="1"
-"IsGirl"="1"
-"CustCursor"="0"
-"SoundPrompt"="0"
-"ShowShield"="0"
-"KidName"="$kid"
-"GuideName"="Monkey"
-"KidAge"=dword:00000005
-
-REG
+{
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n'
+  printf '"%s"="%s"\n' HideTips 0 AutoRecord 1 AutoPlay 0 BeepOnRecord 0 AutoClose 0 Mono 1 GSM610 1 PackOnSend 1 \
+    Bits16 1 WebMail 0 SendWait 0 ReciptName Grandma ReciptAddr gran@example.org LimitSize 1 IsGirl 1 CustCursor 0 \
+    SoundPrompt 0 ShowShield 0 KidName "$kid" GuideName Monkey MsgFileName "$E2E_MESSAGE"
+  printf '"%s"=dword:%08x\n' "Quality " 0 PlainSize 0 DurationSec 0 MinWaveLevel 50 MaxTimeSec 300 KidAge 5
+  echo
+} >"$E2E_USERREG"
 
 desktop_start
 sink_start
@@ -105,14 +80,19 @@ sox -n -r 44100 -c 1 -b 16 "$E2E_WORK/tone.wav" synth 10 sine 440 vol 0.5
 
 # 1. Record a tone and send it without waiting for a parent.
 e2e_start_chirpel || { fail "the voice-mail window did not show"; e2e_finish send; }
+e2e_pointer_away
+sleep 1
+e2e_grab_dashboard "$E2E_WORK/idle.png"
 desktop_launch paplay -d micfeed "$E2E_WORK/tone.wav"
 sleep 0.5
 e2e_click_window "$E2E_RECORD_X" "$E2E_RECORD_Y"
+e2e_pointer_away
+e2e_wait 15 e2e_dashboard_is_not "$E2E_WORK/idle.png" || fail "the record button did not start a recording"
 sleep 3
 e2e_click_window "$E2E_RECORD_X" "$E2E_RECORD_Y"
 e2e_pointer_away
+e2e_wait 15 e2e_dashboard_is "$E2E_WORK/idle.png" || fail "the stop button did not end the recording"
 e2e_wait 10 test -s "$E2E_MESSAGE" || fail "no message was recorded"
-sleep 0.5
 send
 if e2e_wait 10 bubble; then e2e_shot send-confirmed.png; else fail "no confirmation bubble after the send"; fi
 if e2e_wait 30 mails_are 1; then
