@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sending on a private desktop, sound server and loopback SMTP sink, with msmtp as the mail agent:
 #  1. SendWait off, a recipient and a non-ASCII name: the confirmation bubble, and the sink gets
-#     the mail with the packed message and its MP3 copy; with the sink down the mail is kept in
-#     the outbox.
+#     the mail with the packed message and its MP3 copy; while the sink is out of service the
+#     mail is kept in the outbox.
 #  2. SendWait on: the modal ready bubble refuses a plain click and lets a Ctrl+click through; the
 #     sender delivers the kept mail first and opens the (stand-in) mail composer.
 #  3. WebMail on: after the bubble nothing is handed off.
@@ -46,6 +46,9 @@ sink_start() {
   e2e_wait 15 port_open || fail "the SMTP sink did not start on port $port"
 }
 sink_stop() { kill -TERM "$SINK_PID" 2>/dev/null; desktop_wait_exit "$SINK_PID" 5 || true; }
+# Out of service without giving up the port, which another program could take meanwhile.
+sink_down() { touch "$sink_dir/down"; }
+sink_up() { rm -f "$sink_dir/down"; }
 mails() { find "$sink_dir" -name '*.eml' 2>/dev/null | wc -l; }
 mails_are() { [ "$(mails)" -eq "$1" ]; }
 kept() { find "$outbox" -name '*.eml' 2>/dev/null | wc -l; }
@@ -104,8 +107,8 @@ else
 fi
 grep -qx 'ForceNoUI=1' "$handoff" || fail "the hand-off does not say ForceNoUI=1"
 
-# With the sink down the mail waits in the outbox.
-sink_stop
+# While the sink is out of service the mail waits in the outbox.
+sink_down
 e2e_pointer_away
 send
 e2e_wait 30 kept_are 1 || fail "the mail was not kept in the outbox while the sink was down ($(kept) kept)"
@@ -113,7 +116,7 @@ close_chirpel
 
 # 2. SendWait on: the ready bubble waits for a parent's Ctrl+click.
 set_value SendWait '"1"'
-sink_start
+sink_up
 e2e_start_chirpel || { fail "the voice-mail window did not show again"; e2e_finish send; }
 send
 if e2e_wait 10 bubble; then

@@ -1,5 +1,6 @@
 # A loopback SMTP sink for the tests: every mail it accepts lands whole in a folder as
-# <n>.eml, beside <n>.rcpt with the envelope's recipients. Run it through aiosmtpd:
+# <n>.eml, beside <n>.rcpt with the envelope's recipients. While the folder holds a file "down"
+# it refuses every mail as a server that is out of service would. Run it through aiosmtpd:
 #   PYTHONPATH=tests/e2e /usr/bin/python3 -m aiosmtpd -n -l 127.0.0.1:PORT -c smtp_sink.MailSaver FOLDER
 import os
 
@@ -12,6 +13,12 @@ class MailSaver:
     @classmethod
     def from_cli(cls, parser, folder):
         return cls(folder)
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        if os.path.exists(os.path.join(self.folder, "down")):
+            return "421 4.3.2 Service not available"
+        envelope.mail_from = address
+        return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
         n = len([f for f in os.listdir(self.folder) if f.endswith(".eml")])
