@@ -87,6 +87,7 @@ e2e_pointer_away
 sleep 1
 e2e_grab_dashboard "$E2E_WORK/idle.png"
 desktop_launch paplay -d micfeed "$E2E_WORK/tone.wav"
+feed=$DESKTOP_LAUNCHED_PID
 sleep 0.5
 e2e_click_window "$E2E_RECORD_X" "$E2E_RECORD_Y"
 e2e_pointer_away
@@ -96,6 +97,8 @@ e2e_click_window "$E2E_RECORD_X" "$E2E_RECORD_Y"
 e2e_pointer_away
 e2e_wait 15 e2e_dashboard_is "$E2E_WORK/idle.png" || fail "the stop button did not end the recording"
 e2e_wait 10 test -s "$E2E_MESSAGE" || fail "no message was recorded"
+kill -INT "$feed" 2>/dev/null || true
+desktop_wait_exit "$feed" 5 || true
 send
 if e2e_wait 10 bubble; then e2e_shot send-confirmed.png; else fail "no confirmation bubble after the send"; fi
 if e2e_wait 30 mails_are 1; then
