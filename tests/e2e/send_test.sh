@@ -65,6 +65,8 @@ close_chirpel() {
   e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"
   desktop_wait_exit "$CHIRPEL_PID" 30 || fail "chirpel did not end after its close button"
 }
+# The start page as drawn, once two looks half a second apart agree.
+idle_settled() { e2e_grab_dashboard "$E2E_WORK/idle.png" && sleep 0.5 && e2e_dashboard_is "$E2E_WORK/idle.png"; }
 set_value() { sed -i "s/^\"$1\"=.*/\"$1\"=$2/" "$E2E_USERREG"; }
 
 mkdir -p "$(dirname "$E2E_USERREG")"
@@ -84,8 +86,7 @@ sox -n -r 44100 -c 1 -b 16 "$E2E_WORK/tone.wav" synth 10 sine 440 vol 0.5
 # 1. Record a tone and send it without waiting for a parent.
 e2e_start_chirpel || { fail "the voice-mail window did not show"; e2e_finish send; }
 e2e_pointer_away
-sleep 1
-e2e_grab_dashboard "$E2E_WORK/idle.png"
+e2e_wait 15 idle_settled || fail "the window did not settle on its start page"
 desktop_launch paplay -d micfeed "$E2E_WORK/tone.wav"
 feed=$DESKTOP_LAUNCHED_PID
 sleep 0.5
@@ -95,8 +96,8 @@ e2e_wait 15 e2e_dashboard_is_not "$E2E_WORK/idle.png" || fail "the record button
 sleep 3
 e2e_click_window "$E2E_RECORD_X" "$E2E_RECORD_Y"
 e2e_pointer_away
-e2e_wait 15 e2e_dashboard_is "$E2E_WORK/idle.png" || fail "the stop button did not end the recording"
-e2e_wait 10 test -s "$E2E_MESSAGE" || fail "no message was recorded"
+# The message file appears when the stop has saved the recording.
+e2e_wait 15 test -s "$E2E_MESSAGE" || fail "the stop button did not save a message"
 kill -INT "$feed" 2>/dev/null || true
 desktop_wait_exit "$feed" 5 || true
 send
