@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Sending on a private desktop, sound server and loopback SMTP sink, with msmtp as the mail agent:
-#  1. SendWait off, a recipient and a non-ASCII name: the confirmation bubble, and the sink gets
-#     the mail with the packed message and its MP3 copy; while the sink is out of service the
-#     mail is kept in the outbox.
-#  2. SendWait on: the modal ready bubble refuses a plain click and lets a Ctrl+click through; the
-#     sender delivers the kept mail first and opens the (stand-in) mail composer.
+# Sending on a private desktop, sound server and loopback SMTP sink, msmtp as the mail agent:
+#  1. SendWait off: the confirmation bubble; the sink gets the packed message and its MP3 copy;
+#     while the sink is out of service the mail waits in the outbox.
+#  2. SendWait on: the modal bubble refuses a plain click, takes a Ctrl+click; the sender
+#     delivers the kept mail first and opens the (stand-in) mail composer.
 #  3. WebMail on: after the bubble nothing is handed off.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
