@@ -17,9 +17,8 @@ if str(mail["Subject"]) != subject:
     problems.append("subject %r, not %r" % (str(mail["Subject"]), subject))
 if [a.addr_spec for a in mail["To"].addresses] != [to_addr]:
     problems.append("recipient %s, not %s" % (mail["To"], to_addr))
-for header in ("Date", "Message-ID"):
-    if not mail[header]:
-        problems.append("no %s header" % header)
+if not mail["Date"] or not mail["Message-ID"]:
+    problems.append("no Date or Message-ID")
 body = mail.get_body(preferencelist=("plain",))
 text = body.get_content() if body else ""
 if "This e-mail contains a voice message." not in text or not text.rstrip().endswith("from " + url):
