@@ -37,21 +37,12 @@ sink_dir="$E2E_WORK/sink"
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 touch "$E2E_WORK/msmtprc" && chmod 600 "$E2E_WORK/msmtprc"
 export CHIRPEL_SENDMAIL="msmtp -C '$E2E_WORK/msmtprc' --host=127.0.0.1 --port=$port --from=chirpel@example.org --auth=off --tls=off"
-SINK_PID=""
 port_open() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
-sink_start() {
-  desktop_launch env PYTHONPATH="$here" /usr/bin/python3 -m aiosmtpd -n -l "127.0.0.1:$port" -c smtp_sink.MailSaver "$sink_dir"
-  SINK_PID=$DESKTOP_LAUNCHED_PID
-  e2e_wait 15 port_open || fail "the SMTP sink did not start on port $port"
-}
-sink_stop() { kill -TERM "$SINK_PID" 2>/dev/null; desktop_wait_exit "$SINK_PID" 5 || true; }
 # Out of service without giving up the port, which another program could take meanwhile.
 sink_down() { touch "$sink_dir/down"; }
 sink_up() { rm -f "$sink_dir/down"; }
-mails() { find "$sink_dir" -name '*.eml' 2>/dev/null | wc -l; }
-mails_are() { [ "$(mails)" -eq "$1" ]; }
-kept() { find "$outbox" -name '*.eml' 2>/dev/null | wc -l; }
-kept_are() { [ "$(kept)" -eq "$1" ]; }
+mails_are() { [ "$(find "$sink_dir" -name '*.eml' | wc -l)" -eq "$1" ]; }
+kept_are() { [ "$(find "$outbox" -name '*.eml' 2>/dev/null | wc -l)" -eq "$1" ]; }
 bubble() { e2e_visible_window '^CallOutForm$'; }
 no_bubble() { ! bubble >/dev/null; }
 click_bubble() { # [MODIFIER]: a click on the bubble's text
@@ -79,7 +70,9 @@ mkdir -p "$(dirname "$E2E_USERREG")"
 } >"$E2E_USERREG"
 
 desktop_start
-sink_start
+desktop_launch env PYTHONPATH="$here" /usr/bin/python3 -m aiosmtpd -n -l "127.0.0.1:$port" -c smtp_sink.MailSaver "$sink_dir"
+sink=$DESKTOP_LAUNCHED_PID
+e2e_wait 15 port_open || fail "the SMTP sink did not start on port $port"
 sox -n -r 44100 -c 1 -b 16 "$E2E_WORK/tone.wav" synth 10 sine 440 vol 0.5
 
 # 1. Record a tone and send it without waiting for a parent.
@@ -114,7 +107,7 @@ grep -qx 'ForceNoUI=1' "$handoff" || fail "the hand-off does not say ForceNoUI=1
 sink_down
 e2e_pointer_away
 send
-e2e_wait 30 kept_are 1 || fail "the mail was not kept in the outbox while the sink was down ($(kept) kept)"
+e2e_wait 30 kept_are 1 || fail "the mail was not kept in the outbox while the sink was out of service"
 close_chirpel
 
 # 2. SendWait on: the ready bubble waits for a parent's Ctrl+click.
@@ -169,6 +162,7 @@ cmp -s "$handoff" "$E2E_WORK/handoff.before" || fail "the hand-off changed with 
 test -e "$E2E_WORK/composer.args" && fail "the sender ran with WebMail on"
 mails_are 2 || fail "a mail was sent with WebMail on"
 close_chirpel
-sink_stop
+kill -TERM "$sink" 2>/dev/null
+desktop_wait_exit "$sink" 5 || true
 
 e2e_finish send
