@@ -412,7 +412,7 @@ void TVoiceMailForm::SendVoiceMessage()
 {
     if (!VMProperties) return;
     const TVMProperties &vm = *VMProperties;
-    // A path with a line break cannot be named in the hand-off: refused like a missing message.
+    // A path that a profile key cannot hold (a line break, say) is refused like a missing message.
     if (!QFileInfo::exists(vm.MsgFileName) || !CanHandOff(vm.MsgFileName)) {
         SystemBeep(System());
         return;

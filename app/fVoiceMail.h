@@ -68,7 +68,7 @@ public:
     // shield ends the program through.
     void SetDesktopWindow(TDesktopWindow *window);
 
-    // What the menu items and the send button open; until set they do nothing.
+    // What the menu items open; until set they do nothing.
     TAdjustLevelEvent OnAdjustLevel;
     TWindowEvent OnOptions;
     // How tips are shown (the program's bubble unless replaced).
