@@ -4,15 +4,18 @@
 
 #include "app/fCallOut.h"
 #include "app/fDesktopBkg.h"
+#include "app/fFakeProgress.h"
 #include "settings/TolvyOptions.h"
 #include "settings/fOptions.h"
 #include "settings/vqUtils.h"
 #include "sound/fRecord.h"
 #include "sound/fSlider.h"
+#include "strings/VoiceMailMLS.h"
 #include "ui_fVoiceMail.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -436,7 +439,46 @@ void TVoiceMailForm::RecorderPlayEnd(QObject *)
 
 void TVoiceMailForm::SendVoiceMessage()
 {
-    if (OnSend) OnSend();
+    if (!VMProperties) return;
+    const TVMProperties &vm = *VMProperties;
+    // A path that a profile key cannot hold (a line break, say) is refused like a missing message.
+    if (!QFileInfo::exists(vm.MsgFileName) || !CanHandOff(vm.MsgFileName)) {
+        SystemBeep(System());
+        return;
+    }
+    try {
+        if (vm.GSM610) PackMessage();
+        if (vm.WebMail || vm.SendWait) FShowCallOut(MonkeySpotPoint(), ReadyToSendText, QString(), true, false);
+        if (vm.WebMail) return;
+        const TSMapiMessage message = MakeVoiceMessage(vm.MsgFileName, vm.SendWait, vm.ReciptName, vm.ReciptAddr,
+                                                       TolvyProperties ? TolvyProperties->KidName : QString());
+        if (!HandOffMessage(message, FSend)) {
+            SystemBeep(System());
+            return;
+        }
+        if (message.ForceNoUI) FShowCallOut(MonkeySpotPoint(), QString(), QString(), false, true);
+    } catch (const std::exception &error) {
+        // An unreadable message file or unreadable machine folders: nothing is handed off.
+        ShowErrorBox(this, QString::fromUtf8(error.what()), System());
+    }
+}
+
+void TVoiceMailForm::PackMessage()
+{
+    if (VoiceMailModule) {
+        ProgressCaption = VoiceMailModule->Strings[VoiceMailText::CompressCaption];
+        ProgressPrompt = VoiceMailModule->Strings[VoiceMailText::CompressPrompt];
+    }
+    const quint32 t0 = FSend.TickCount();
+    struct THideProgress {
+        ~THideProgress() { HideProgressWindow(); }
+    } hideProgress;
+    if (VMProperties->PlainSize > 500000) ShowProgressNow(this, false);
+    QCoreApplication::processEvents();
+    FSend.PackWaveFile(VMProperties->MsgFileName);
+    const quint32 elapsed = FSend.TickCount() - t0;
+    // The window stays long enough to be read, however quick the packing.
+    if (ProgressShowing() && elapsed < 800) FSend.Sleep(800 - elapsed);
 }
 
 void TVoiceMailForm::BookMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, QPoint Pos)

@@ -2,6 +2,7 @@
 // progress line, dragging of the shaped window, and the Parents' Menu behind a Ctrl+click.
 #pragma once
 
+#include "mail/SendCommand.h"
 #include "platform/desktop/SystemServices.h"
 
 #include <QEvent>
@@ -56,7 +57,6 @@ public:
                                             bool Modal, bool PictureOnly)>;
     using TAdjustLevelEvent = std::function<void(bool Volume)>;
     using TWindowEvent = std::function<void(QWidget *Owner)>;
-    using TSendEvent = std::function<void()>;
 
     enum class TMode { Idle, Recording, Playing };
 
@@ -68,13 +68,13 @@ public:
     // shield ends the program through.
     void SetDesktopWindow(TDesktopWindow *window);
 
-    // What the menu items and the send button open; until set they do nothing, except the two
-    // level items, which open the program's level window.
+    // What the menu items open instead of the program's level window and options dialog.
     TAdjustLevelEvent OnAdjustLevel;
     TWindowEvent OnOptions;
-    TSendEvent OnSend;
     // How tips are shown (the program's bubble unless replaced).
     void SetShowCallOut(TShowCallOut handler) { FShowCallOut = std::move(handler); }
+    // What sending packs, times and starts with (the real services unless replaced).
+    void SetSendServices(TSendServices services) { FSend = std::move(services); }
 
     TRecorderForm *RecorderFrame() const;
     QMenu *PopupMenu() const { return FPopupMenu; }
@@ -125,6 +125,7 @@ private:
     void CheckTimeLimit();
     void RecorderPlayEnd(QObject *Sender);
     void SendVoiceMessage();
+    void PackMessage();
     bool LimitApplies() const;
     // The visible window: the outline's extent, whose top-left corner is the window's position.
     QSize OutlineSize() const;
@@ -137,6 +138,7 @@ private:
     QPointer<TDesktopWindow> FDesktopWindow;
     TShowCallOut FShowCallOut;
     platform::SystemServices *FSystem;
+    TSendServices FSend = DefaultSendServices();
 
     QPoint FDrag;
     bool FDragging = false;

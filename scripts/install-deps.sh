@@ -10,8 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
   # sound, compression, pictures, key capture
   libpulse-dev libsoxr-dev libgsm1-dev libjpeg62-turbo-dev zlib1g-dev libx11-dev
-  # mail composition for the sender
-  libgmime-3.0-dev
+  # the mail sender: composition, the MP3 copy, the desktop's mail composer
+  libgmime-3.0-dev libmp3lame-dev xdg-utils
   # fonts standing in for the design's Windows fonts
   fonts-comic-neue fonts-dejavu-core
   # tests, benchmarks, fuzzing
@@ -22,6 +22,8 @@ packages=(
   pipewire pipewire-pulse wireplumber dbus
   # desktop for end-to-end tests and screenshots
   xvfb openbox xdotool imagemagick x11-utils
+  # mail agent and loopback SMTP sink for the sending tests
+  msmtp python3-aiosmtpd
   # benchmarks
   hyperfine time
   python3

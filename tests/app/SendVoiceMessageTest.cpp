@@ -1,0 +1,158 @@
+// The send button: the four outcomes by setting, the refused sends, and the progress window's
+// rule while the message is packed, with the simulated device, clock and services.
+#include "app/fFakeProgress.h"
+#include "app/fVoiceMail.h"
+#include "controls/BitmapControl.h"
+#include "platform/audio/SimWaveDevice.h"
+#include "platform/mixer/SimMixer.h"
+#include "settings/SettingsFakes.h"
+#include "settings/TolvyOptions.h"
+#include "sound/fRecord.h"
+#include "sound/WavFormatUtils.h"
+#include "strings/vqMLS.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SendButton : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitializeStringModules(); }
+    static void TearDownTestSuite() { FinalizeStringModules(); }
+
+    void SetUp() override
+    {
+        reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n"
+                         "\"CommonFilesDir\"=\"/opt/common\"\n");
+        folders.program = reg.dir.path();
+        InitializeTolvyOptions(reg.store, folders, keys, cursors);
+        VMProperties->MsgFileName = reg.dir.filePath("chirpel.wav");
+        VMProperties->GSM610 = false;
+        TolvyProperties->KidName = QStringLiteral("Anna");
+        previous = SetDefaultRecorderServices({&device, &mixer, [] { return true; }, VMProperties, &system});
+        window = std::make_unique<TVoiceMailForm>(nullptr, &system);
+        window->SetShowCallOut([this](QPoint, const QString &text, const QString &, bool modal, bool pic) {
+            bubbles << QStringLiteral("%1%2 %3").arg(modal ? "modal" : "", pic ? "picture" : "", text);
+        });
+        TSendServices services;
+        services.TickCount = [this] { return now; };
+        services.Sleep = [this](quint32 ms) { slept.push_back(ms); };
+        services.PackWaveFile = [this](const QString &) {
+            packedWithWindow = ProgressShowing() ? ProgressForm->windowTitle() : QStringLiteral("none");
+            now += packMs;
+            if (packThrows) throw EStreamError("Cannot open the message");
+            return true;
+        };
+        services.Launcher = &launcher;
+        services.Folders = &folders;
+        services.Registry = &reg.store;
+        window->SetSendServices(services);
+        TempRegistry::write(VMProperties->MsgFileName, "RIFF");
+    }
+    void TearDown() override
+    {
+        window.reset();
+        SetDefaultRecorderServices(previous);
+        FinalizeTolvyOptions();
+    }
+    void send()
+    {
+        QTest::mouseClick(window->findChild<TBitmapControl *>("btnSend"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    QString handOff() const { return QString::fromUtf8(TempRegistry::read(reg.dir.filePath("eMail.dat"))); }
+
+    TempRegistry reg;
+    FakeFolders folders;
+    FakeKeyCapture keys;
+    TCursorTable cursors;
+    FakeSystemServices system;
+    FakeLauncher launcher;
+    platform::SimWaveDevice device;
+    platform::SimMixer mixer;
+    TRecorderServices previous;
+    std::unique_ptr<TVoiceMailForm> window;
+    QStringList bubbles; // "modal <text>", "picture " or " <text>"
+    quint32 now = 0xFFFFFF00u; // the tick count wraps while packing
+    quint32 packMs = 300;
+    bool packThrows = false;
+    std::vector<quint32> slept;
+    QString packedWithWindow;
+};
+
+TEST_F(SendButton, EachSettingGivesItsBubblesHandOffAndSenderStartAndAMissingMessageOnlyBeeps)
+{
+    const QString ready = "modal Voice message is ready to be sent. Please press and hold the Ctrl key, then click "
+                          "here to continue.";
+    const struct {
+        bool webMail, sendWait;
+        const char *addr;
+        QStringList bubbles;
+        const char *forceNoUI; // null: no hand-off and no sender
+    } rows[] = {{true, false, "a@b", {ready}, nullptr},
+                {false, true, "a@b", {ready}, "0"},
+                {false, false, "a@b", {"picture "}, "1"},
+                {false, false, "", {}, "0"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.webMail << row.sendWait << row.addr);
+        QFile::remove(reg.dir.filePath("eMail.dat"));
+        bubbles.clear();
+        launcher.starts = 0;
+        VMProperties->WebMail = row.webMail;
+        VMProperties->SendWait = row.sendWait;
+        VMProperties->ReciptAddr = QString::fromLatin1(row.addr);
+        send();
+        EXPECT_EQ(bubbles, row.bubbles);
+        EXPECT_EQ(launcher.starts, row.forceNoUI ? 1 : 0);
+        EXPECT_EQ(handOff().isEmpty(), !row.forceNoUI);
+        if (!row.forceNoUI) continue;
+        EXPECT_TRUE(handOff().startsWith(QStringLiteral("[Flags]\nForceNoUI=") + row.forceNoUI + "\n"));
+        EXPECT_EQ(launcher.lastCommandLine, "\"/opt/common/Vantorq Systems/SendMail\" \"" +
+                                                reg.dir.filePath("eMail.dat") + "\"");
+    }
+    EXPECT_TRUE(system.calls.isEmpty());
+
+    // A missing message, or one whose path a profile key cannot hold, only beeps.
+    QFile::remove(reg.dir.filePath("eMail.dat"));
+    bubbles.clear();
+    for (const QString &path : {reg.dir.filePath("missing.wav"), reg.dir.filePath("two\nlines.wav"),
+                                reg.dir.filePath("blank at the end.wav ")}) {
+        if (!path.contains("missing")) TempRegistry::write(path, "RIFF");
+        VMProperties->MsgFileName = path;
+        send();
+    }
+    EXPECT_EQ(system.calls, QStringList({"beep", "beep", "beep"}));
+    EXPECT_TRUE(bubbles.isEmpty() && handOff().isEmpty());
+}
+
+TEST_F(SendButton, PackingShowsTheProgressWindowOnlyAbove500000ForAtLeast800MsAndAlwaysClosesIt)
+{
+    VMProperties->GSM610 = true;
+    VMProperties->PlainSize = 500000;
+    send();
+    EXPECT_EQ(packedWithWindow, "none");
+    EXPECT_TRUE(slept.empty());
+
+    VMProperties->PlainSize = 500001;
+    send();
+    EXPECT_EQ(packedWithWindow, "Compress Voice Message");
+    EXPECT_EQ(slept, std::vector<quint32>{500});
+    EXPECT_FALSE(ProgressShowing());
+    EXPECT_TRUE(window->isEnabled());
+
+    packMs = 900;
+    send();
+    EXPECT_EQ(slept.size(), 1u) << "no wait after a long packing";
+    EXPECT_EQ(launcher.starts, 3);
+
+    packThrows = true; // a message that cannot be read: an error box, and nothing handed off
+    send();
+    EXPECT_EQ(system.calls, QStringList({"beep", "box"}));
+    EXPECT_EQ(system.boxText, "Cannot open the message");
+    EXPECT_FALSE(ProgressShowing());
+    EXPECT_EQ(launcher.starts, 3);
+}
+
+} // namespace
