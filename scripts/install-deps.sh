@@ -20,6 +20,8 @@ packages=(
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg espeak-ng
   # desktop for end-to-end tests and screenshots
   xvfb openbox xdotool imagemagick x11-utils
+  # installing and packaging: validators for the desktop files, manual pages, the Debian package
+  desktop-file-utils appstream man-db dpkg-dev fakeroot lintian
   # benchmarks
   hyperfine time
   python3
