@@ -24,6 +24,8 @@ packages=(
   xvfb openbox xdotool imagemagick x11-utils
   # mail agent and loopback SMTP sink for the sending tests
   msmtp python3-aiosmtpd
+  # installing and packaging: validators for the desktop files, manual pages, the Debian package
+  desktop-file-utils appstream man-db dpkg-dev fakeroot lintian
   # benchmarks
   hyperfine time
   python3
