@@ -1,4 +1,5 @@
 // The program's entry: start-up, the message loop, and the settings written at a normal end.
+#include "app/ExitAfterFirstPaint.h"
 #include "app/Fonts.h"
 #include "app/fDesktopBkg.h"
 #include "app/fVoiceMail.h"
@@ -14,32 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-
-namespace {
-
-// For start-up measurements (CHIRPEL_EXIT_AFTER_FIRST_PAINT=1): the program ends as soon as the
-// watched window has been painted and shown, without writing the settings or tearing down.
-class TExitAfterFirstPaint final : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !FDone) {
-            FDone = true;
-            // Once the paint is over and handed to the window system.
-            QTimer::singleShot(0, [] {
-                std::fflush(nullptr);
-                std::_Exit(0);
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool FDone = false;
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -79,8 +54,7 @@ int main(int argc, char **argv)
     voiceMail->SetDesktopWindow(desktop.get());
     desktop->SetVoiceMailForm(voiceMail.get());
     TExitAfterFirstPaint exitAfterFirstPaint;
-    if (qEnvironmentVariableIntValue("CHIRPEL_EXIT_AFTER_FIRST_PAINT") == 1)
-        voiceMail->installEventFilter(&exitAfterFirstPaint);
+    exitAfterFirstPaint.WatchIfAsked(*voiceMail);
     voiceMail->show();
 
     const int result = app.exec();
