@@ -3,11 +3,11 @@
 #include "sound/fRecord.h"
 
 #include "controls/VolumeGauge.h"
-#include "platform/store/Registry.h"
-#include "platform/mixer/SimMixer.h"
 #include "platform/audio/SimWaveDevice.h"
-#include "platform/desktop/SystemServices.h"
 #include "platform/audio/WaveFile.h"
+#include "platform/desktop/SystemServices.h"
+#include "platform/mixer/SimMixer.h"
+#include "platform/store/Registry.h"
 #include "settings/TolvyOptions.h"
 #include "sound/EMixerUtils.h"
 #include "sound/WaveRecord.h"
@@ -153,31 +153,13 @@ protected:
 
 } // namespace
 
-TEST_F(RecorderPanelTest, ANewPanelIsIdleWithAnEmptyDisplayAndTheFormsControls)
+TEST_F(RecorderPanelTest, ANewPanelIsIdleWithAnEmptyDisplay)
 {
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(text("LTime"), QString());
     EXPECT_FALSE(visible("LMono"));
     EXPECT_FALSE(visible("PeakGauge"));
-    EXPECT_EQ(child("LMono")->x(), child("LStatus")->x());
     EXPECT_EQ(panel->ActiveMeter(), nullptr);
-    EXPECT_EQ(timer("PlayTimer")->interval(), 1000);
-    EXPECT_EQ(timer("PeakTimer")->interval(), 75);
-
-    EXPECT_EQ(panel->size(), QSize(506, 190));
-    EXPECT_EQ(child("btnRecord")->size(), QSize(70, 22));
-    EXPECT_EQ(child("btnStop")->size(), QSize(50, 39));
-    EXPECT_EQ(child("imgDisplay")->size(), QSize(201, 37));
-    auto *gauge = child<TVolumeGauge>("PeakGauge");
-    EXPECT_EQ(gauge->size(), QSize(101, 9));
-    EXPECT_EQ(gauge->MaxLevel(), 32767);
-    EXPECT_EQ(gauge->Level(), 0);
-    EXPECT_EQ(gauge->Color(), QColor(65, 59, 52));
-    EXPECT_EQ(gauge->MarkColor(), QColor(255, 206, 54));
-    EXPECT_EQ(gauge->PeakColor(), QColor(254, 235, 175));
-    EXPECT_TRUE(gauge->PeakMeter());
-    EXPECT_EQ(gauge->PeakFreq(), 10);
-    EXPECT_TRUE(child<QToolButton>("btnPause")->isCheckable());
 }
 
 TEST_F(RecorderPanelTest, CaptionsComeFromTheStringModules)
