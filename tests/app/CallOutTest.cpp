@@ -1,5 +1,6 @@
 // The tip bubble: where it lands, what it shows, and which presses and keys close it.
 #include "app/fCallOut.h"
+#include "app/fVoiceMail.h"
 
 #include "WindowTestSupport.h"
 #include "settings/SettingsFakes.h"
@@ -86,20 +87,27 @@ protected:
 
 } // namespace
 
-TEST(ParentsPress, OnlyCtrlWithTheLeftButtonAloneCounts)
+TEST(ParentsTest, ExactlyCtrlCountsPressedWithTheLeftButtonAloneOrReleasedWithNoButtonHeld)
 {
-    const auto leftPress = [](Qt::MouseButtons held, Qt::KeyboardModifiers keys, bool doubleClick = false) {
-        return IsParentsPress(Qt::LeftButton, held, keys, doubleClick);
-    };
-    EXPECT_TRUE(leftPress(Qt::LeftButton, Qt::ControlModifier));
-    EXPECT_TRUE(leftPress(Qt::LeftButton, Qt::ControlModifier | Qt::KeypadModifier));
+    EXPECT_TRUE(IsParentsKeys(Qt::ControlModifier));
+    EXPECT_TRUE(IsParentsKeys(Qt::ControlModifier | Qt::KeypadModifier)) << "where a key sits is no key";
+    for (Qt::KeyboardModifiers keys :
+         {Qt::KeyboardModifiers(), Qt::ControlModifier | Qt::ShiftModifier,
+          Qt::ControlModifier | Qt::AltModifier, Qt::ControlModifier | Qt::MetaModifier,
+          Qt::KeyboardModifiers(Qt::AltModifier)})
+        EXPECT_FALSE(IsParentsKeys(keys)) << int(keys);
 
-    EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::NoModifier));
+    EXPECT_TRUE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier, false));
+    EXPECT_FALSE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier, false));
     EXPECT_FALSE(IsParentsPress(Qt::RightButton, Qt::RightButton, Qt::ControlModifier, false));
-    EXPECT_FALSE(leftPress(Qt::LeftButton | Qt::RightButton, Qt::ControlModifier));
-    for (Qt::KeyboardModifier other : {Qt::ShiftModifier, Qt::AltModifier, Qt::MetaModifier})
-        EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::ControlModifier | other)) << int(other);
-    EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::ControlModifier, true)) << "a double click's second press";
+    EXPECT_FALSE(
+        IsParentsPress(Qt::LeftButton, Qt::LeftButton | Qt::RightButton, Qt::ControlModifier, false));
+    EXPECT_FALSE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier, true))
+        << "a double click's second press";
+    // A release is the parent's with no button still held.
+    EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ShiftModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::RightButton));
 }
 
 TEST(CallOutPlacement, TheProgramsOneBubbleLandsWithItsTailTipOnTheGivenScreenPoint)
