@@ -201,7 +201,10 @@ TEST_F(CallOut, ModalOnlyAParentsCtrlClickEndsTheWaitAndEveryOtherPressBeeps)
 {
     QStringList closedBy;
     bool escClosed = true, windowManagerClosed = true, activeInTurn = false, leftWhenInactive = true;
+    // A window the modal bubble does not block, as another program's window would be; on a real
+    // desktop the bubble keeps every other window of the program from being activated.
     QWidget other;
+    other.setWindowModality(Qt::ApplicationModal);
     const bool endedInTime = showModal([&] {
         activeInTurn = QTest::qWaitForWindowActive(&form);
         for (const Press &press : kChildPresses) {
@@ -215,6 +218,7 @@ TEST_F(CallOut, ModalOnlyAParentsCtrlClickEndsTheWaitAndEveryOtherPressBeeps)
         other.activateWindow();
         activeInTurn = activeInTurn && QTest::qWaitForWindowActive(&other);
         leftWhenInactive = !form.isVisible();
+        other.hide();
         clickAt(&form, kOnText, Qt::LeftButton, Qt::ControlModifier);
     });
     EXPECT_TRUE(endedInTime) << "the Ctrl+click did not close the modal bubble";
