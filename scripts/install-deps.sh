@@ -22,6 +22,8 @@ packages=(
   xvfb openbox xdotool imagemagick x11-utils
   # benchmarks
   hyperfine time
+  # line coverage of the tests (the coverage preset)
+  gcovr
   python3
 )
 
