@@ -77,19 +77,6 @@ TEST(WindowDrag, StaysOnTheScreenWithTheZeroClampFirst)
     EXPECT_EQ(ClampWindowPosition({10, 10}, outline, QSize(600, 400)), QPoint(-14, 10));
 }
 
-// Beeps and error boxes, with a look at the window at the moment of each beep.
-class BeepRecorder final : public platform::SystemServices {
-public:
-    void beep() override
-    {
-        calls << QStringLiteral("beep");
-        if (onBeep) onBeep();
-    }
-    void errorBox(QWidget *, const QString &text) override { calls << QStringLiteral("box ") + text; }
-    QStringList calls;
-    std::function<void()> onBeep;
-};
-
 struct HintCall {
     QPoint point;
     QString text, title;
@@ -162,7 +149,7 @@ protected:
     FakeFolders folders;
     FakeKeyCapture keys;
     TCursorTable cursors;
-    BeepRecorder system;
+    FakeSystemServices system;
     platform::SimWaveDevice device;
     platform::SimMixer mixer;
     TRecorderServices previous;

@@ -265,14 +265,6 @@ TEST_F(WaveRecordTest, CloseReturnsTheDevicesResultAndLeavesLastErrorAlone)
     EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
 }
 
-TEST_F(WaveRecordTest, ErrorMessageIsTheDevicesTextForLastErrorEvenForSuccess)
-{
-    EXPECT_EQ(recorder.ErrorMessage(), "The specified command was carried out.");
-    recorder.LastError = platform::WaveFileNotFound;
-    EXPECT_EQ(recorder.ErrorMessage(),
-              "Cannot find the specified file. Make sure the path and filename are correct.");
-}
-
 TEST_F(WaveRecordTest, StopWithNothingOpenFailsQuietlyAndCallsNoHandler)
 {
     EXPECT_FALSE(recorder.Stop(first.event()));
