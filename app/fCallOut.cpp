@@ -16,13 +16,19 @@ void SystemBeep(platform::SystemServices &services)
     services.beep();
 }
 
+bool IsParentsKeys(Qt::KeyboardModifiers modifiers)
+{
+    // Flags such as the keypad's only say where a key sits; they are no key a child could hold.
+    const Qt::KeyboardModifiers keys =
+        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    return keys == Qt::ControlModifier;
+}
+
 bool IsParentsPress(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
                     bool doubleClick)
 {
-    // The keypad flag only says where a key sits; it is no key a child could hold.
-    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
     return button == Qt::LeftButton && buttons == Qt::MouseButtons(Qt::LeftButton) &&
-           held == Qt::KeyboardModifiers(Qt::ControlModifier) && !doubleClick;
+           IsParentsKeys(modifiers) && !doubleClick;
 }
 
 bool IsParentsPress(const QMouseEvent &event)

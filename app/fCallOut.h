@@ -18,8 +18,10 @@ class CallOutForm;
 // The system's default beep, sounded for every refused action.
 void SystemBeep(platform::SystemServices &services = platform::defaultSystemServices());
 
-// Whether a press is a parent's: exactly Ctrl with the left button, that is no Shift, Alt or
-// Meta, no other button held, and not the second press of a double click.
+// Whether the keys held are a parent's: exactly Ctrl, that is no Shift, Alt or Meta with it.
+bool IsParentsKeys(Qt::KeyboardModifiers modifiers);
+// Whether a press is a parent's: the parent's keys with the left button, no other button held,
+// and not the second press of a double click.
 bool IsParentsPress(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
                     bool doubleClick);
 bool IsParentsPress(const QMouseEvent &event);

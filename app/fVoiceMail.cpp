@@ -71,12 +71,13 @@ QPoint ClampWindowPosition(QPoint wanted, QSize outline, QSize screen)
 
 bool IsCtrlOnlyRelease(Qt::KeyboardModifiers modifiers, Qt::MouseButtons stillDown)
 {
-    const Qt::KeyboardModifiers keys =
-        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    return keys == Qt::ControlModifier && stillDown == Qt::NoButton;
+    return IsParentsKeys(modifiers) && stillDown == Qt::NoButton;
 }
 
 namespace {
+
+// The screen assumed when the system names none (no screen attached yet).
+const QSize kFallbackScreenSize(1024, 768);
 
 const QColor kMenuHeaderColor(100, 143, 176);
 
@@ -212,7 +213,7 @@ void TVoiceMailForm::FormCreate()
     // The desktop centre is taken for what the child sees, the outline, not the larger form
     // around it, whose lower part is never shown.
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize desktop = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    const QSize desktop = screen ? screen->availableGeometry().size() : kFallbackScreenSize;
     move(CenteredPosition(QRect(QPoint(0, 0), desktop), OutlineSize(), desktop));
 }
 
@@ -491,7 +492,7 @@ void TVoiceMailForm::BookMouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, QPoi
 {
     if (!FDragging) return;
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    const QSize screenSize = screen ? screen->size() : kFallbackScreenSize;
     move(ClampWindowPosition(pos() + (Pos - FDrag), OutlineSize(), screenSize));
     // The window repaints while it is dragged.
     QCoreApplication::processEvents();

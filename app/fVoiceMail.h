@@ -47,7 +47,7 @@ QString ProgressLine(int cells);
 // past its right or bottom edge.
 QPoint ClampWindowPosition(QPoint wanted, QSize outline, QSize screen);
 
-// Whether a release carries exactly Ctrl: no Shift, Alt or Meta, and no mouse button still held.
+// Whether a release carries the parent's keys (IsParentsKeys) and no mouse button is still held.
 bool IsCtrlOnlyRelease(Qt::KeyboardModifiers modifiers, Qt::MouseButtons stillDown);
 
 class TVoiceMailForm : public QWidget {

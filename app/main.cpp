@@ -1,4 +1,5 @@
 // The program's entry: start-up, the message loop, and the settings written at a normal end.
+#include "app/AfterFirstPaint.h"
 #include "app/AppLog.h"
 #include "app/Fonts.h"
 #include "app/fDesktopBkg.h"
@@ -17,49 +18,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <tuple>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 namespace {
-
-// For start-up measurements (CHIRPEL_EXIT_AFTER_FIRST_PAINT=1): the program ends as soon as the
-// watched window has been painted and shown, without writing the settings or tearing down.
-class TExitAfterFirstPaint final : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !FDone) {
-            FDone = true;
-            // Once the paint is over and handed to the window system.
-            QTimer::singleShot(0, [] {
-                std::fflush(nullptr);
-                std::_Exit(0);
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool FDone = false;
-};
-
-// Runs a piece of the start once the watched window's first paint is over.
-class TAfterFirstPaint final : public QObject {
-public:
-    explicit TAfterFirstPaint(std::function<void()> then) : FThen(std::move(then)) {}
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && FThen) {
-            QTimer::singleShot(0, this, std::exchange(FThen, nullptr));
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> FThen;
-};
 
 // While the application object connects to the window system: the toolkit ends the program when
 // it cannot, with advice to reinstall after a few lines of its own. Probing the display first
@@ -171,8 +134,7 @@ int main(int argc, char **argv)
     voiceMail->installEventFilter(&afterFirstPaint);
     QTimer::singleShot(kRestOfStartLatestMs, &app, finishStart);
     TExitAfterFirstPaint exitAfterFirstPaint;
-    if (qEnvironmentVariableIntValue("CHIRPEL_EXIT_AFTER_FIRST_PAINT") == 1)
-        voiceMail->installEventFilter(&exitAfterFirstPaint);
+    exitAfterFirstPaint.WatchIfAsked(*voiceMail);
     voiceMail->show();
 
     const int result = app.exec();

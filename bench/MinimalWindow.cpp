@@ -2,36 +2,11 @@
 // text, so that the font machinery is loaded as in any window with words); with
 // CHIRPEL_EXIT_AFTER_FIRST_PAINT=1 it ends as soon as it has been painted, as chirpel does for the
 // same measurement.
+#include "app/AfterFirstPaint.h"
+
 #include <QApplication>
 #include <QLabel>
-#include <QTimer>
 #include <QWidget>
-
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-class TExitAfterFirstPaint final : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !FDone) {
-            FDone = true;
-            QTimer::singleShot(0, [] {
-                std::fflush(nullptr);
-                std::_Exit(0);
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool FDone = false;
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -44,8 +19,7 @@ int main(int argc, char **argv)
     window.setWindowTitle(QStringLiteral("MinimalWindow"));
     window.resize(614, 379);
     TExitAfterFirstPaint exitAfterFirstPaint;
-    if (qEnvironmentVariableIntValue("CHIRPEL_EXIT_AFTER_FIRST_PAINT") == 1)
-        window.installEventFilter(&exitAfterFirstPaint);
+    exitAfterFirstPaint.WatchIfAsked(window);
     window.show();
     return app.exec();
 }

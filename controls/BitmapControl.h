@@ -44,7 +44,7 @@ QChar AcceleratorOf(const QString &caption);
 class TBitmapControl : public TControl {
     Q_OBJECT
 public:
-    enum TButtonState { bsUp = 0, bsDisabled = 1, bsDown = 2, bsExclusive = 3 };
+    enum TButtonState { bsUp, bsDown };
     Q_ENUM(TButtonState)
 private:
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)

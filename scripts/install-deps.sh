@@ -28,6 +28,8 @@ packages=(
   desktop-file-utils appstream man-db dpkg-dev fakeroot lintian
   # benchmarks
   hyperfine time
+  # line coverage of the tests (the coverage preset)
+  gcovr
   python3
 )
 

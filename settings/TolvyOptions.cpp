@@ -9,7 +9,10 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
+#include <variant>
 
 TTolvyProperties *TolvyProperties = nullptr;
 TVMProperties *VMProperties = nullptr;
@@ -51,8 +54,6 @@ private:
 
 namespace {
 
-const QString kQualityValue = QStringLiteral("Quality "); // the trailing blank belongs to the name
-
 struct TSettingsLifetime {
     std::unique_ptr<TTolvyProperties> profile;
     std::unique_ptr<TVMProperties> message;
@@ -68,6 +69,93 @@ TSettingsLifetime &Lifetime()
 QPoint HandHotSpot(int number)
 {
     return number == crHandDown ? QPoint(5, 7) : QPoint(1, 1);
+}
+
+// One stored value of a settings object: its name, the field that holds it, and its place in the
+// order of reading. The field's type is the value's kind: a truth is stored as the text "1" or
+// "0", a text as text, a number as a 32-bit number (an 8-bit field keeps the number's low byte:
+// a stored 257 is 1).
+template <class Owner> struct TStoredValue {
+    const char *Name;
+    std::variant<bool Owner::*, QString Owner::*, qint32 Owner::*, quint8 Owner::*> Field;
+    size_t ReadRank;
+};
+
+template <class... F> struct TOverload : F... {
+    using F::operator()...;
+};
+template <class... F> TOverload(F...) -> TOverload<F...>;
+
+// Each object's values in the order it writes them. Reading goes by ReadRank and stops at the
+// first value that fails, so that order decides which fields a damaged key still gives.
+using TVM = TVMProperties;
+const TStoredValue<TVM> kMessageValues[] = {
+    {"HideTips", &TVM::HideTips, 1},
+    {"AutoRecord", &TVM::AutoRecord, 0},
+    {"AutoPlay", &TVM::AutoPlay, 2},
+    {"BeepOnRecord", &TVM::BeepOnRecord, 3},
+    {"AutoClose", &TVM::AutoClose, 4},
+    {"Mono", &TVM::Mono, 5},
+    {"GSM610", &TVM::GSM610, 6},
+    {"PackOnSend", &TVM::PackOnSend, 7},
+    {"Bits16", &TVM::Bits16, 8},
+    {"Quality ", &TVM::Quality, 9}, // the blank belongs to the name
+    {"PlainSize", &TVM::PlainSize, 10},
+    {"MsgFileName", &TVM::MsgFileName, 13},
+    {"DurationSec", &TVM::DurationSec, 11},
+    {"MinWaveLevel", &TVM::MinWaveLevel, 12},
+    {"WebMail", &TVM::WebMail, 15},
+    {"SendWait", &TVM::SendWait, 16},
+    {"ReciptName", &TVM::ReciptName, 18},
+    {"ReciptAddr", &TVM::ReciptAddr, 19},
+    {"MaxTimeSec", &TVM::MaxTimeSec, 14},
+    {"LimitSize", &TVM::LimitSize, 17},
+};
+
+using TKid = TTolvyProperties;
+const TStoredValue<TKid> kProfileValues[] = {
+    {"IsGirl", &TKid::IsGirl, 3},           {"CustCursor", &TKid::CustCursor, 4},
+    {"SoundPrompt", &TKid::SoundPrompt, 5}, {"ShowShield", &TKid::ShowShield, 6},
+    {"KidName", &TKid::KidName, 2},         {"GuideName", &TKid::GuideName, 1},
+    {"KidAge", &TKid::KidAge, 0},
+};
+
+template <class Owner, size_t N>
+bool ReadStoredValues(TKeyReader &r, Owner &owner, const TStoredValue<Owner> (&values)[N])
+{
+    for (size_t rank = 0; rank < N; ++rank) {
+        const TStoredValue<Owner> &value = *std::find_if(
+            std::begin(values), std::end(values), [rank](const auto &v) { return v.ReadRank == rank; });
+        const QString name = QString::fromLatin1(value.Name);
+        const bool read =
+            std::visit(TOverload{[&](bool Owner::*field) { return r.Truth(name, owner.*field); },
+                                 [&](QString Owner::*field) { return r.Text(name, owner.*field); },
+                                 [&](qint32 Owner::*field) { return r.Number(name, owner.*field); },
+                                 [&](quint8 Owner::*field) {
+                                     qint32 number = 0;
+                                     if (!r.Number(name, number)) return false;
+                                     owner.*field = static_cast<quint8>(number & 0xff);
+                                     return true;
+                                 }},
+                       value.Field);
+        if (!read) return false;
+    }
+    return true;
+}
+
+template <class Owner, size_t N>
+void WriteStoredValues(platform::Registry &registry, const Owner &owner,
+                       const TStoredValue<Owner> (&values)[N])
+{
+    for (const TStoredValue<Owner> &value : values) {
+        const QString name = QString::fromLatin1(value.Name);
+        std::visit(
+            TOverload{[&](bool Owner::*field) { registry.writeString(name, BoolToText(owner.*field)); },
+                      [&](QString Owner::*field) { registry.writeString(name, owner.*field); },
+                      [&](qint32 Owner::*field) { registry.writeInteger(name, owner.*field); },
+                      [&](quint8 Owner::*field) { registry.writeInteger(name, owner.*field); }},
+            value.Field);
+    }
 }
 
 } // namespace
@@ -103,25 +191,7 @@ void TVMProperties::Load()
 
 bool TVMProperties::ReadValues(TKeyReader &r)
 {
-    qint32 quality = 0;
-    if (!(r.Truth(QStringLiteral("AutoRecord"), AutoRecord) &&
-          r.Truth(QStringLiteral("HideTips"), HideTips) && r.Truth(QStringLiteral("AutoPlay"), AutoPlay) &&
-          r.Truth(QStringLiteral("BeepOnRecord"), BeepOnRecord) &&
-          r.Truth(QStringLiteral("AutoClose"), AutoClose) && r.Truth(QStringLiteral("Mono"), Mono) &&
-          r.Truth(QStringLiteral("GSM610"), GSM610) && r.Truth(QStringLiteral("PackOnSend"), PackOnSend) &&
-          r.Truth(QStringLiteral("Bits16"), Bits16) && r.Number(kQualityValue, quality)))
-        return false;
-    // The field is 8 bits wide: a stored 257 is 1.
-    Quality = static_cast<quint8>(quality & 0xff);
-    return r.Number(QStringLiteral("PlainSize"), PlainSize) &&
-           r.Number(QStringLiteral("DurationSec"), DurationSec) &&
-           r.Number(QStringLiteral("MinWaveLevel"), MinWaveLevel) &&
-           r.Text(QStringLiteral("MsgFileName"), MsgFileName) &&
-           r.Number(QStringLiteral("MaxTimeSec"), MaxTimeSec) &&
-           r.Truth(QStringLiteral("WebMail"), WebMail) && r.Truth(QStringLiteral("SendWait"), SendWait) &&
-           r.Truth(QStringLiteral("LimitSize"), LimitSize) &&
-           r.Text(QStringLiteral("ReciptName"), ReciptName) &&
-           r.Text(QStringLiteral("ReciptAddr"), ReciptAddr);
+    return ReadStoredValues(r, *this, kMessageValues);
 }
 
 void TVMProperties::ApplyReadFailureDefaults()
@@ -139,26 +209,7 @@ bool TVMProperties::Save()
 {
     platform::Registry registry(platform::RootKey::CurrentUser, FStore);
     if (!registry.openKey(kChirpelKey, true)) return false;
-    registry.writeString(QStringLiteral("HideTips"), BoolToText(HideTips));
-    registry.writeString(QStringLiteral("AutoRecord"), BoolToText(AutoRecord));
-    registry.writeString(QStringLiteral("AutoPlay"), BoolToText(AutoPlay));
-    registry.writeString(QStringLiteral("BeepOnRecord"), BoolToText(BeepOnRecord));
-    registry.writeString(QStringLiteral("AutoClose"), BoolToText(AutoClose));
-    registry.writeString(QStringLiteral("Mono"), BoolToText(Mono));
-    registry.writeString(QStringLiteral("GSM610"), BoolToText(GSM610));
-    registry.writeString(QStringLiteral("PackOnSend"), BoolToText(PackOnSend));
-    registry.writeString(QStringLiteral("Bits16"), BoolToText(Bits16));
-    registry.writeInteger(kQualityValue, Quality);
-    registry.writeInteger(QStringLiteral("PlainSize"), PlainSize);
-    registry.writeString(QStringLiteral("MsgFileName"), MsgFileName);
-    registry.writeInteger(QStringLiteral("DurationSec"), DurationSec);
-    registry.writeInteger(QStringLiteral("MinWaveLevel"), MinWaveLevel);
-    registry.writeString(QStringLiteral("WebMail"), BoolToText(WebMail));
-    registry.writeString(QStringLiteral("SendWait"), BoolToText(SendWait));
-    registry.writeString(QStringLiteral("ReciptName"), ReciptName);
-    registry.writeString(QStringLiteral("ReciptAddr"), ReciptAddr);
-    registry.writeInteger(QStringLiteral("MaxTimeSec"), MaxTimeSec);
-    registry.writeString(QStringLiteral("LimitSize"), BoolToText(LimitSize));
+    WriteStoredValues(registry, *this, kMessageValues);
     return registry.closeKey();
 }
 
@@ -184,12 +235,7 @@ void TTolvyProperties::Load()
     platform::Registry registry(platform::RootKey::CurrentUser, FStore);
     registry.openKeyReadOnly(kChirpelKey);
     TKeyReader r(registry);
-    const bool read =
-        r.Number(QStringLiteral("KidAge"), KidAge) && r.Text(QStringLiteral("GuideName"), GuideName) &&
-        r.Text(QStringLiteral("KidName"), KidName) && r.Truth(QStringLiteral("IsGirl"), IsGirl) &&
-        r.Truth(QStringLiteral("CustCursor"), CustCursor) &&
-        r.Truth(QStringLiteral("SoundPrompt"), SoundPrompt) &&
-        r.Truth(QStringLiteral("ShowShield"), ShowShield);
+    const bool read = ReadStoredValues(r, *this, kProfileValues);
     registry.closeKey();
     if (read) {
         CursorActive = CustCursor;
@@ -203,13 +249,7 @@ bool TTolvyProperties::Save()
 {
     platform::Registry registry(platform::RootKey::CurrentUser, FStore);
     if (!registry.openKey(kChirpelKey, true)) return false;
-    registry.writeString(QStringLiteral("IsGirl"), BoolToText(IsGirl));
-    registry.writeString(QStringLiteral("CustCursor"), BoolToText(CustCursor));
-    registry.writeString(QStringLiteral("SoundPrompt"), BoolToText(SoundPrompt));
-    registry.writeString(QStringLiteral("ShowShield"), BoolToText(ShowShield));
-    registry.writeString(QStringLiteral("KidName"), KidName);
-    registry.writeString(QStringLiteral("GuideName"), GuideName);
-    registry.writeInteger(QStringLiteral("KidAge"), KidAge);
+    WriteStoredValues(registry, *this, kProfileValues);
     return registry.closeKey();
 }
 

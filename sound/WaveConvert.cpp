@@ -128,10 +128,20 @@ constexpr uint64_t MinTwoLaneBlocks = 100;
 
 constexpr uint64_t NoLimit = std::numeric_limits<uint64_t>::max();
 
-void WriteHeader(TStream &dest, const WaveFormatEx &format)
+// Where the three sizes of a compressed file's header stand, to be filled in once the data is written.
+struct THeaderPlaces {
+    uint64_t RiffSize = 0;  // bytes after the RIFF size field
+    uint64_t FactValue = 0; // the "fact" chunk's count of blocks
+    uint64_t DataSize = 0;  // bytes of compressed data
+};
+
+// Writes a compressed file's header with the three sizes left at 0.
+THeaderPlaces WriteHeader(TStream &dest, const WaveFormatEx &format)
 {
     const auto extraSize = uint32_t(format.extra.size());
+    THeaderPlaces places;
     dest.WriteTag("RIFF");
+    places.RiffSize = dest.Position();
     dest.WriteUInt32(0);
     dest.WriteTag("WAVE");
     dest.WriteTag("fmt ");
@@ -146,9 +156,12 @@ void WriteHeader(TStream &dest, const WaveFormatEx &format)
     dest.Write(format.extra.data(), format.extra.size());
     dest.WriteTag("fact");
     dest.WriteUInt32(4);
+    places.FactValue = dest.Position();
     dest.WriteUInt32(0);
     dest.WriteTag("data");
+    places.DataSize = dest.Position();
     dest.WriteUInt32(0);
+    return places;
 }
 
 // A failed step: its name and result.
@@ -423,10 +436,11 @@ private:
     TLanePlan FPlan;
 };
 
-// Steps 7 to 15 of the conversion. A message of more than a few seconds is converted by two lanes
-// side by side, each from its own place in the source: the first lane converts the front half;
-// the second starts a little before the back half, so that its resampler and its encoder have
-// settled into the sound when they reach it, and throws away what it converted before that.
+// The conversion proper, from the source's data to the compressed bytes after the header that
+// DoubleConvert has written. A message of more than a few seconds is converted by two lanes side
+// by side, each from its own place in the source: the first lane converts the front half; the
+// second starts a little before the back half, so that its resampler and its encoder have settled
+// into the sound when they reach it, and throws away what it converted before that.
 class TDoubleConversion {
 public:
     TDoubleConversion(AudioCompression &acm, TLaneWorker &worker, const WaveFormatEx &source,
@@ -541,7 +555,6 @@ bool TWaveFormatList::DoubleConvert(TStream &Source, TStream &Dest, WaveFormatEx
     if (!ReadPcmWaveHeader(Source, source, dataSize) || !IsPlainPcm(source))
         return Fail("Source file not PCM format", 1);
 
-    const uint64_t start = Dest.Position();
     WaveFormatEx middle;
     middle.formatTag = WaveFormatPcm;
     middle.channels = 1;
@@ -551,7 +564,7 @@ bool TWaveFormatList::DoubleConvert(TStream &Source, TStream &Dest, WaveFormatEx
         return Fail("Suggest # 1", r);
     if (uint32_t r = FAcm.formatSuggest(middle, DestFormat, FMaxFormatSize, AcmSuggestFormatTag))
         return Fail("Suggest # 2", r);
-    WriteHeader(Dest, DestFormat);
+    const THeaderPlaces places = WriteHeader(Dest, DestFormat);
 
     const uint64_t dataStart = Source.Position();
     const uint64_t available = Source.Size() > dataStart ? Source.Size() - dataStart : 0;
@@ -574,13 +587,14 @@ bool TWaveFormatList::DoubleConvert(TStream &Source, TStream &Dest, WaveFormatEx
         } while (offset < dataSize);
     }
 
-    const uint32_t extraSize = uint32_t(DestFormat.extra.size());
     const uint64_t end = Dest.Position();
-    Dest.Seek(start + 4);
-    Dest.WriteUInt32(50 + extraSize + compressed);
-    Dest.Seek(start + 46 + extraSize);
+    // The RIFF size counts everything after its own field: the header up to the end of the data
+    // size field (both fields are 4 bytes wide), then the data.
+    Dest.Seek(places.RiffSize);
+    Dest.WriteUInt32(uint32_t(places.DataSize - places.RiffSize + compressed));
+    Dest.Seek(places.FactValue);
     Dest.WriteUInt32(CompressedFactValue(compressed, DestFormat.blockAlign));
-    Dest.Seek(start + 54 + extraSize);
+    Dest.Seek(places.DataSize);
     Dest.WriteUInt32(compressed);
     Dest.Seek(end);
     return true;

@@ -57,8 +57,6 @@ public:
 
     uint32_t ErrorCode() const { return FErrorCode; }
     const std::string &ErrorText() const { return FErrorText; }
-    // The room DoubleConvert gives the suggested destination format (its stored size).
-    uint32_t MaxFormatSize() const { return FMaxFormatSize; }
 
     // Called for each chunk of the source, in order, once the conversion has been through all of them.
     TChunkEvent OnChunk;
@@ -68,7 +66,7 @@ private:
 
     platform::AudioCompression &FAcm;
     std::unique_ptr<TLaneWorker> FWorker;
-    uint32_t FMaxFormatSize = 0;
+    uint32_t FMaxFormatSize = 0; // the room DoubleConvert gives the suggested destination format
     uint32_t FErrorCode = 0;
     std::string FErrorText;
 };

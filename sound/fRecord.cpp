@@ -1,9 +1,9 @@
 // TRecorderForm: the recorder panel that records, plays, pauses and stops the message file.
 #include "sound/fRecord.h"
 
-#include "platform/mixer/Mixer.h"
-#include "platform/desktop/SystemServices.h"
 #include "platform/audio/WaveDevice.h"
+#include "platform/desktop/SystemServices.h"
+#include "platform/mixer/Mixer.h"
 #include "settings/TolvyOptions.h"
 #include "settings/vqUtils.h"
 #include "sound/Beep.h"
@@ -235,50 +235,47 @@ void TRecorderForm::cmdRecord()
     FRecorder->FileName = Settings().MsgFileName;
     ApplyRecordFormat();
     FStarted = FRecorder->Record();
-    if (!FStarted) return;
-    FStatusText = Texts.Recording;
-    FIsRecording = true;
-    FElapsedSec = 0;
-    ui->LTime->clear();
-    ui->LStatus->setText(FStatusText);
-
-    TimerOn(PlayTimer);
-    ui->btnRecord->setEnabled(false);
-    ui->btnPlay->setEnabled(false);
-    ui->btnPause->setEnabled(true);
-    ui->btnStop->setEnabled(true);
-    ui->LStatus->show();
-
-    ui->LMono->setText(Settings().Mono ? Texts.Mono : Texts.Stereo);
-    ui->LMono->show();
-
-    TimerOn(PeakTimer);
-    FActiveMeter = FInputMeter.get();
-    FActiveMeter->BindRecordingMeter();
+    if (FStarted) TakeStarted(true);
 }
 
 void TRecorderForm::cmdPlay()
 {
     FRecorder->FileName = Settings().MsgFileName;
     FStarted = FRecorder->PlayFile([this](TWaveRecorder *) { PlayDone(); });
-    if (!FStarted) return;
-    FStatusText = Texts.Playing;
-    FIsRecording = false;
+    if (FStarted) TakeStarted(false);
+}
+
+void TRecorderForm::TakeStarted(bool Recording)
+{
+    FStatusText = Recording ? Texts.Recording : Texts.Playing;
+    FIsRecording = Recording;
     FElapsedSec = 0;
     ui->LTime->clear();
     ui->LStatus->setText(FStatusText);
 
     TimerOn(PlayTimer);
-    ui->btnRecord->setEnabled(false);
-    ui->btnPlay->setEnabled(false);
-    ui->btnPause->setEnabled(true);
-    ui->btnStop->setEnabled(true);
+    EnableTakeButtons(true);
     ui->LStatus->show();
-    ui->LMono->hide();
+    // The channel lamp tells what is being recorded; a playback shows none.
+    if (Recording) ui->LMono->setText(Settings().Mono ? Texts.Mono : Texts.Stereo);
+    ui->LMono->setVisible(Recording);
 
     TimerOn(PeakTimer);
-    FActiveMeter = FOutputMeter.get();
-    FActiveMeter->BindPlaybackMeter();
+    if (Recording) {
+        FActiveMeter = FInputMeter.get();
+        FActiveMeter->BindRecordingMeter();
+    } else {
+        FActiveMeter = FOutputMeter.get();
+        FActiveMeter->BindPlaybackMeter();
+    }
+}
+
+void TRecorderForm::EnableTakeButtons(bool Running)
+{
+    ui->btnRecord->setEnabled(!Running);
+    ui->btnPlay->setEnabled(!Running);
+    ui->btnPause->setEnabled(Running);
+    ui->btnStop->setEnabled(Running);
 }
 
 void TRecorderForm::cmdStop()
@@ -342,10 +339,7 @@ void TRecorderForm::PlayDone()
     PeakTimer->stop();
     ui->LStatus->hide();
     ui->LMono->hide();
-    ui->btnRecord->setEnabled(true);
-    ui->btnPlay->setEnabled(true);
-    ui->btnPause->setEnabled(false);
-    ui->btnStop->setEnabled(false);
+    EnableTakeButtons(false);
     Raise(OnPlayDone);
 }
 
@@ -365,10 +359,7 @@ void TRecorderForm::StopDone()
     ui->PeakGauge->setLevel(0);
     ui->LStatus->hide();
     ui->LTime->clear();
-    ui->btnRecord->setEnabled(true);
-    ui->btnPlay->setEnabled(true);
-    ui->btnPause->setEnabled(false);
-    ui->btnStop->setEnabled(false);
+    EnableTakeButtons(false);
     Raise(OnStopDone);
 }
 

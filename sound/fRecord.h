@@ -114,6 +114,11 @@ private:
     void PlayBeep();
     void ShowStatus();
     void ShowLamp();
+    // What a take that has just begun shows: its status, the running clock and meter, and the
+    // buttons of a running take.
+    void TakeStarted(bool Recording);
+    // Record and Play while no take runs; Pause and Stop while one does.
+    void EnableTakeButtons(bool Running);
     void PlayDone();
     void PauseDone();
     void StopDone();

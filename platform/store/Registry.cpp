@@ -279,11 +279,6 @@ QString Registry::currentPath() const
     return d->currentPath;
 }
 
-bool Registry::valueExists(const QString &name) const
-{
-    return d->open && d->values.find(name);
-}
-
 std::optional<RegValue> Registry::value(const QString &name) const
 {
     const RegValue *v = d->open ? d->values.find(name) : nullptr;

@@ -85,7 +85,6 @@ public:
     bool hasCurrentKey() const;
     QString currentPath() const;
 
-    bool valueExists(const QString &name) const;
     std::optional<RegValue> value(const QString &name) const;
     // A missing value, or one without data, reads as an empty text; a value of another kind
     // that holds data is a read error (nullopt). Expandable texts come back unexpanded.

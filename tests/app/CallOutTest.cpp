@@ -1,5 +1,6 @@
 // The tip bubble: where it lands, what it shows, and which presses and keys close it.
 #include "app/fCallOut.h"
+#include "app/fVoiceMail.h"
 
 #include "WindowTestSupport.h"
 #include "settings/SettingsFakes.h"
@@ -86,20 +87,27 @@ protected:
 
 } // namespace
 
-TEST(ParentsPress, OnlyCtrlWithTheLeftButtonAloneCounts)
+TEST(ParentsTest, ExactlyCtrlCountsPressedWithTheLeftButtonAloneOrReleasedWithNoButtonHeld)
 {
-    const auto leftPress = [](Qt::MouseButtons held, Qt::KeyboardModifiers keys, bool doubleClick = false) {
-        return IsParentsPress(Qt::LeftButton, held, keys, doubleClick);
-    };
-    EXPECT_TRUE(leftPress(Qt::LeftButton, Qt::ControlModifier));
-    EXPECT_TRUE(leftPress(Qt::LeftButton, Qt::ControlModifier | Qt::KeypadModifier));
+    EXPECT_TRUE(IsParentsKeys(Qt::ControlModifier));
+    EXPECT_TRUE(IsParentsKeys(Qt::ControlModifier | Qt::KeypadModifier)) << "where a key sits is no key";
+    for (Qt::KeyboardModifiers keys :
+         {Qt::KeyboardModifiers(), Qt::ControlModifier | Qt::ShiftModifier,
+          Qt::ControlModifier | Qt::AltModifier, Qt::ControlModifier | Qt::MetaModifier,
+          Qt::KeyboardModifiers(Qt::AltModifier)})
+        EXPECT_FALSE(IsParentsKeys(keys)) << int(keys);
 
-    EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::NoModifier));
+    EXPECT_TRUE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier, false));
+    EXPECT_FALSE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier, false));
     EXPECT_FALSE(IsParentsPress(Qt::RightButton, Qt::RightButton, Qt::ControlModifier, false));
-    EXPECT_FALSE(leftPress(Qt::LeftButton | Qt::RightButton, Qt::ControlModifier));
-    for (Qt::KeyboardModifier other : {Qt::ShiftModifier, Qt::AltModifier, Qt::MetaModifier})
-        EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::ControlModifier | other)) << int(other);
-    EXPECT_FALSE(leftPress(Qt::LeftButton, Qt::ControlModifier, true)) << "a double click's second press";
+    EXPECT_FALSE(
+        IsParentsPress(Qt::LeftButton, Qt::LeftButton | Qt::RightButton, Qt::ControlModifier, false));
+    EXPECT_FALSE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier, true))
+        << "a double click's second press";
+    // A release is the parent's with no button still held.
+    EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ShiftModifier, Qt::NoButton));
+    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::RightButton));
 }
 
 TEST(CallOutPlacement, TheProgramsOneBubbleLandsWithItsTailTipOnTheGivenScreenPoint)
@@ -193,7 +201,10 @@ TEST_F(CallOut, ModalOnlyAParentsCtrlClickEndsTheWaitAndEveryOtherPressBeeps)
 {
     QStringList closedBy;
     bool escClosed = true, windowManagerClosed = true, activeInTurn = false, leftWhenInactive = true;
+    // A window the modal bubble does not block, as another program's window would be; on a real
+    // desktop the bubble keeps every other window of the program from being activated.
     QWidget other;
+    other.setWindowModality(Qt::ApplicationModal);
     const bool endedInTime = showModal([&] {
         activeInTurn = QTest::qWaitForWindowActive(&form);
         for (const Press &press : kChildPresses) {
@@ -207,6 +218,7 @@ TEST_F(CallOut, ModalOnlyAParentsCtrlClickEndsTheWaitAndEveryOtherPressBeeps)
         other.activateWindow();
         activeInTurn = activeInTurn && QTest::qWaitForWindowActive(&other);
         leftWhenInactive = !form.isVisible();
+        other.hide();
         clickAt(&form, kOnText, Qt::LeftButton, Qt::ControlModifier);
     });
     EXPECT_TRUE(endedInTime) << "the Ctrl+click did not close the modal bubble";

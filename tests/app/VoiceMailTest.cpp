@@ -6,8 +6,8 @@
 #include "app/fVoiceMail.h"
 
 #include "controls/BitmapControl.h"
-#include "platform/mixer/SimMixer.h"
 #include "platform/audio/SimWaveDevice.h"
+#include "platform/mixer/SimMixer.h"
 #include "settings/SettingsFakes.h"
 #include "settings/TolvyOptions.h"
 #include "sound/fRecord.h"
@@ -78,30 +78,6 @@ TEST(WindowDrag, StaysOnTheScreenWithTheZeroClampFirst)
     EXPECT_EQ(ClampWindowPosition({10, 10}, outline, QSize(600, 400)), QPoint(-14, 10));
 }
 
-TEST(ParentsTest, OnlyExactlyCtrlWithNoButtonHeldPasses)
-{
-    EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::NoButton));
-    EXPECT_TRUE(IsCtrlOnlyRelease(Qt::ControlModifier | Qt::KeypadModifier, Qt::NoButton));
-    for (Qt::KeyboardModifiers keys :
-         {Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::AltModifier,
-          Qt::KeyboardModifiers(Qt::AltModifier), Qt::KeyboardModifiers()})
-        EXPECT_FALSE(IsCtrlOnlyRelease(keys, Qt::NoButton)) << int(keys);
-    EXPECT_FALSE(IsCtrlOnlyRelease(Qt::ControlModifier, Qt::RightButton));
-}
-
-// Beeps and error boxes, with a look at the window at the moment of each beep.
-class BeepRecorder final : public platform::SystemServices {
-public:
-    void beep() override
-    {
-        calls << QStringLiteral("beep");
-        if (onBeep) onBeep();
-    }
-    void errorBox(QWidget *, const QString &text) override { calls << QStringLiteral("box ") + text; }
-    QStringList calls;
-    std::function<void()> onBeep;
-};
-
 struct HintCall {
     QPoint point;
     QString text, title;
@@ -149,14 +125,14 @@ protected:
         QTest::mouseClick(button(name), Qt::LeftButton);
         deliver();
     }
-    // One second: the sound moves on and the window's timer ticks if it runs.
+    // One second: the sound moves on, and the panel's and the window's one-second timers fire if
+    // they run, through their own connections.
     void second()
     {
         device.advance(1000);
         deliver();
-        auto *panelTimer = window->RecorderFrame()->findChild<QTimer *>("PlayTimer");
-        if (panelTimer && panelTimer->isActive()) window->RecorderFrame()->PlayTimerTimer();
-        if (window->Timer()->isActive()) window->TimerTimer();
+        for (QTimer *timer : {window->RecorderFrame()->findChild<QTimer *>("PlayTimer"), window->Timer()})
+            if (timer && timer->isActive()) QMetaObject::invokeMethod(timer, "timeout");
         deliver();
     }
     void seconds(int count)
@@ -174,7 +150,7 @@ protected:
     FakeFolders folders;
     FakeKeyCapture keys;
     TCursorTable cursors;
-    BeepRecorder system;
+    FakeSystemServices system;
     platform::SimWaveDevice device;
     platform::SimMixer mixer;
     TRecorderServices previous;
@@ -259,7 +235,7 @@ TEST_F(VoiceMailWindow, TheLastTickOfALimitedRecordingDrawsAFullLine)
     VMProperties->MaxTimeSec = 60;
     record(59);
     window->ShowProgress(59);
-    window->TimerTimer(); // the sixtieth tick
+    QMetaObject::invokeMethod(window->Timer(), "timeout"); // the sixtieth tick
     EXPECT_EQ(window->TimeText(), "60 Sec.");
     EXPECT_EQ(window->ProgressText(), QString(52, '|'));
     EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Idle);

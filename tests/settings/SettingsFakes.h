@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <functional>
+
 // The registry's two files in a folder of their own that disappears with the test.
 struct TempRegistry {
     QTemporaryDir dir;
@@ -102,7 +104,11 @@ public:
 
 class FakeSystemServices final : public platform::SystemServices {
 public:
-    void beep() override { calls << QStringLiteral("beep"); }
+    void beep() override
+    {
+        calls << QStringLiteral("beep");
+        if (onBeep) onBeep();
+    }
     void errorBox(QWidget *owner, const QString &text) override
     {
         calls << QStringLiteral("box");
@@ -111,6 +117,7 @@ public:
     }
 
     QStringList calls;
+    std::function<void()> onBeep; // a look at the program at the moment of a beep
     QWidget *boxOwner = nullptr;
     QString boxText;
 };

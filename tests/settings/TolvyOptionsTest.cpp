@@ -186,8 +186,6 @@ TEST_F(SettingsStore, EachObjectWritesItsValuesInItsOwnOrder)
     // Truth values are stored as the texts "1" and "0".
     EXPECT_EQ(stored(QStringLiteral("LimitSize")), RegValue::fromText(QStringLiteral("1")));
     EXPECT_EQ(stored(QStringLiteral("HideTips")), RegValue::fromText(QStringLiteral("0")));
-    EXPECT_EQ(BoolToText(true), "1");
-    EXPECT_EQ(BoolToText(false), "0");
 
     reg.writeUser("REGEDIT4\n");
     EXPECT_TRUE(kid.Save());

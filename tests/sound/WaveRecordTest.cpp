@@ -2,11 +2,13 @@
 // slot, and what reaches the owner when.
 #include "sound/WaveRecord.h"
 
+#include "WaveRecordStories.h"
 #include "platform/audio/SimWaveDevice.h"
 #include "platform/audio/WaveFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -38,6 +40,36 @@ struct Handler {
     }
 };
 
+// The simulated device's virtual clock, moved on in steps of 10 ms.
+struct SimClock {
+    static constexpr qint64 SlackMs = 10;
+    bool ready() const { return true; }
+    platform::WaveDevice &device() { return sim; }
+    QString message(int milliseconds)
+    {
+        const QString path = dir.filePath(QStringLiteral("message-%1.wav").arg(milliseconds));
+        platform::writeWaveFile(path, platform::pcmFormat(1, 8000, 8), QByteArray(8 * milliseconds, '\x80'));
+        return path;
+    }
+    qint64 nowMs() const { return sim.nowUs() / 1000; }
+    void run(int milliseconds)
+    {
+        for (int t = 0; t < milliseconds; t += 10) {
+            sim.advance(10);
+            deliver();
+        }
+    }
+    bool runUntil(const std::function<bool()> &done, int limitMs)
+    {
+        for (int t = 0; t < limitMs && !done(); t += 10)
+            run(10);
+        return done();
+    }
+
+    QTemporaryDir dir;
+    SimWaveDevice sim;
+};
+
 class WaveRecordTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -62,17 +94,7 @@ protected:
 
 } // namespace
 
-TEST_F(WaveRecordTest, AFreshRecorderHasEverythingZeroedOrEmpty)
-{
-    TWaveRecorder fresh(device);
-    EXPECT_EQ(fresh.LastError, 0u);
-    EXPECT_EQ(fresh.DeviceID, 0u);
-    EXPECT_FALSE(fresh.OnNotify);
-    EXPECT_EQ(fresh.Channels, 0);
-    EXPECT_EQ(fresh.SamplesPerSec, 0u);
-    EXPECT_EQ(fresh.BitsPerSample, 0);
-    EXPECT_TRUE(fresh.FileName.isEmpty());
-}
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, WaveRecordStories, SimClock);
 
 TEST_F(WaveRecordTest, PlayFileClosesOpensTheFileAndPlaysIt)
 {
@@ -81,53 +103,6 @@ TEST_F(WaveRecordTest, PlayFileClosesOpensTheFileAndPlaysIt)
     EXPECT_EQ(recorder.DeviceID, 1u);
     EXPECT_EQ(recorder.LastError, 0u);
     EXPECT_EQ(device.log(), (QStringList{"close 0", "open " + recorder.FileName, "play 1 notify"}));
-}
-
-TEST_F(WaveRecordTest, APlayThatRunsToItsEndCallsItsHandlerOnceFromTheEventLoop)
-{
-    writeMessage();
-    recorder.PlayFile(first.event());
-    device.advance(500);
-    EXPECT_EQ(first.calls, 0) << "called inside the command or the clock";
-    deliver();
-    EXPECT_EQ(first.calls, 1);
-    EXPECT_EQ(first.sender, &recorder);
-    EXPECT_EQ(first.thread, QCoreApplication::instance()->thread());
-    device.advance(2000);
-    deliver();
-    EXPECT_EQ(first.calls, 1);
-}
-
-TEST_F(WaveRecordTest, StoppingAPlaybackCallsOnlyTheStopHandler)
-{
-    writeMessage();
-    recorder.PlayFile(first.event());
-    device.advance(100);
-    ASSERT_TRUE(recorder.Stop(second.event()));
-    device.advance(2000);
-    deliver();
-    EXPECT_EQ(first.calls, 0);
-    EXPECT_EQ(second.calls, 1);
-}
-
-TEST_F(WaveRecordTest, APlayPausedAndContinuedByPlayEndsWithOneCallOfTheLastHandler)
-{
-    writeMessage();
-    recorder.PlayFile(first.event());
-    device.advance(100);
-    ASSERT_TRUE(recorder.Pause(second.event()));
-    device.advance(3000);
-    deliver();
-    EXPECT_EQ(second.calls, 1);
-    ASSERT_TRUE(recorder.Play(third.event()));
-    device.advance(399);
-    deliver();
-    EXPECT_EQ(third.calls, 0);
-    device.advance(1);
-    deliver();
-    EXPECT_EQ(first.calls, 0);
-    EXPECT_EQ(second.calls, 1);
-    EXPECT_EQ(third.calls, 1);
 }
 
 TEST_F(WaveRecordTest, TheHandlerCalledIsTheOneInstalledWhenTheNotificationIsProcessed)
@@ -260,13 +235,7 @@ TEST_F(WaveRecordTest, SaveWritesTheStoppedRecordingToFileName)
     recorder.Stop(nullptr);
     ASSERT_TRUE(recorder.Save());
     EXPECT_EQ(device.log().last(), "save 1 " + recorder.FileName);
-    QFile f(recorder.FileName);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
-    EXPECT_EQ(bytes.mid(0, 4), "RIFF");
-    EXPECT_EQ(bytes.mid(8, 8), "WAVEfmt ");
-    EXPECT_EQ(bytes.mid(36, 4), "data");
-    EXPECT_EQ(bytes.size(), 44 + 2000);
+    EXPECT_EQ(QFileInfo(recorder.FileName).size(), 44 + 2000);
 }
 
 TEST_F(WaveRecordTest, AFailedSaveReturnsFalseKeepsTheOldMessageAndExplainsItself)
@@ -294,14 +263,6 @@ TEST_F(WaveRecordTest, CloseReturnsTheDevicesResultAndLeavesLastErrorAlone)
     EXPECT_FALSE(recorder.PlayFile(first.event()));
     EXPECT_EQ(recorder.Close(), platform::WaveInvalidDeviceId);
     EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
-}
-
-TEST_F(WaveRecordTest, ErrorMessageIsTheDevicesTextForLastErrorEvenForSuccess)
-{
-    EXPECT_EQ(recorder.ErrorMessage(), "The specified command was carried out.");
-    recorder.LastError = platform::WaveFileNotFound;
-    EXPECT_EQ(recorder.ErrorMessage(),
-              "Cannot find the specified file. Make sure the path and filename are correct.");
 }
 
 TEST_F(WaveRecordTest, StopWithNothingOpenFailsQuietlyAndCallsNoHandler)

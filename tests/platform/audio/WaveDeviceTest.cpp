@@ -1,4 +1,5 @@
 // The wave device's commands, states and notifications, on the simulated device's virtual clock.
+// The play, stop and pause stories are told over both devices in tests/sound/WaveRecordStories.h.
 #include "platform/audio/SimWaveDevice.h"
 #include "platform/audio/WaveDeviceNotify.h"
 #include "platform/audio/WaveFile.h"
@@ -63,59 +64,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(WaveDeviceTest, APlayThatRunsToItsEndIsReportedOnceAndOnlyFromTheEventLoop)
-{
-    quint32 id = 0;
-    ASSERT_EQ(device.open(oneSecondFile(), id), WaveNoError);
-    EXPECT_EQ(id, 1u);
-    ASSERT_EQ(device.play(id, &a), WaveNoError);
-    device.advance(999);
-    deliver();
-    EXPECT_TRUE(a.notes.empty());
-    device.advance(1);
-    EXPECT_TRUE(a.notes.empty()) << "reported inside advance";
-    deliver();
-    EXPECT_EQ(a.notes, (std::vector<Collector::Note>{{id, Ok}}));
-    device.advance(5000);
-    deliver();
-    EXPECT_EQ(a.notes.size(), 1u);
-}
-
-TEST_F(WaveDeviceTest, StoppingAPlayAbortsItsNotificationAndReportsTheStop)
-{
-    quint32 id = 0;
-    device.open(oneSecondFile(), id);
-    device.play(id, &a);
-    device.advance(300);
-    ASSERT_EQ(device.stop(id, &b), WaveNoError);
-    device.advance(2000);
-    deliver();
-    EXPECT_EQ(a.notes, (std::vector<Collector::Note>{{id, Aborted}}));
-    EXPECT_EQ(b.notes, (std::vector<Collector::Note>{{id, Ok}}));
-}
-
-TEST_F(WaveDeviceTest, APausedPlayContinuesWhereItWasAndEndsOnTime)
-{
-    quint32 id = 0;
-    device.open(oneSecondFile(), id);
-    device.play(id, &a);
-    device.advance(400);
-    device.pause(id, &b);
-    device.advance(10000);
-    deliver();
-    EXPECT_EQ(a.notes, (std::vector<Collector::Note>{{id, Aborted}}));
-    EXPECT_EQ(b.notes, (std::vector<Collector::Note>{{id, Ok}}));
-
-    Collector c;
-    ASSERT_EQ(device.play(id, &c), WaveNoError);
-    device.advance(599);
-    deliver();
-    EXPECT_TRUE(c.notes.empty());
-    device.advance(1);
-    deliver();
-    EXPECT_EQ(c.notes, (std::vector<Collector::Note>{{id, Ok}}));
-}
 
 TEST_F(WaveDeviceTest, ASecondPlaySupersedesTheFirstsNotification)
 {
