@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -29,18 +30,19 @@ struct WaveSpec {
     std::optional<uint32_t> dataSize = {};   // size in the data header; default: the data's length
 };
 
-inline void appendU16(QByteArray &b, uint16_t v)
+inline void appendU16(QByteArray &b, uint16_t v) { b.append(reinterpret_cast<const char *>(&(v = qToLittleEndian(v))), 2); }
+inline void appendU32(QByteArray &b, uint32_t v) { b.append(reinterpret_cast<const char *>(&(v = qToLittleEndian(v))), 4); }
+
+inline QByteArray readFile(const QString &path)
 {
-    char bytes[2];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 2);
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline void appendU32(QByteArray &b, uint32_t v)
+inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
-    char bytes[4];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 4);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 inline QByteArray chunk(const char *id, const QByteArray &body)
@@ -69,10 +71,7 @@ inline QByteArray waveFile(const WaveSpec &spec, const QByteArray &data)
     return chunk("RIFF", body);
 }
 
-inline std::vector<uint8_t> bytesOf(const QByteArray &b)
-{
-    return std::vector<uint8_t>(b.begin(), b.end());
-}
+inline std::vector<uint8_t> bytesOf(const QByteArray &b) { return std::vector<uint8_t>(b.begin(), b.end()); }
 
 // `seconds` of a sine tone as 16-bit PCM, the same in every channel.
 inline QByteArray tone16(double seconds, uint32_t rate, uint16_t channels, double hz, double amplitude)
@@ -109,14 +108,11 @@ inline Run run(const QString &program, const QStringList &arguments)
 {
     QProcess p;
     p.start(program, arguments);
-    Run r;
-    if (!p.waitForStarted(10000)) return r;
+    if (!p.waitForStarted(10000)) return {};
     p.closeWriteChannel();
     p.waitForFinished(60000);
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
 }
 
 inline std::vector<float> floats(const QByteArray &raw)

@@ -44,8 +44,8 @@ struct PanelState {
     friend bool operator==(const PanelState &, const PanelState &) = default;
     friend std::ostream &operator<<(std::ostream &os, const PanelState &s)
     {
-        return os << s.record << s.play << s.pause << s.stop << " down " << s.pauseDown << " timers "
-                  << s.playTimer << s.peakTimer << " \"" << s.status.toStdString() << '"';
+        return os << s.record << s.play << s.pause << s.stop << s.pauseDown << s.playTimer << s.peakTimer << " \""
+                  << s.status.toStdString() << '"';
     }
 };
 const PanelState Idle{true, true, false, false, false, false, false, {}};
@@ -67,29 +67,18 @@ protected:
         settings.Quality = 0;
         settings.GSM610 = true;
         panel = std::make_unique<TRecorderForm>(services());
-        panel->OnPlayDone = [this](QObject *s) {
-            events << "play";
-            EXPECT_EQ(s, panel.get());
-        };
-        panel->OnStopDone = [this](QObject *s) {
-            events << "stop";
-            EXPECT_EQ(s, panel.get());
-        };
-        panel->OnPauseDone = [this](QObject *s) {
-            events << "pause";
-            EXPECT_EQ(s, panel.get());
-        };
+        for (auto [slot, name] : {std::pair{&TRecorderForm::OnPlayDone, "play"}, {&TRecorderForm::OnStopDone, "stop"},
+                                  {&TRecorderForm::OnPauseDone, "pause"}})
+            (*panel).*slot = [this, name](QObject *sender) {
+                events << name;
+                EXPECT_EQ(sender, panel.get());
+            };
         panel->show();
     }
 
     TRecorderServices services()
     {
-        return {&device, &mixer,
-                [this] {
-                    ++beeps;
-                    return true;
-                },
-                &settings, &system};
+        return {&device, &mixer, [this] { return ++beeps, true; }, &settings, &system};
     }
 
     template <typename W = QWidget> W *child(const char *name) { return panel->findChild<W *>(name); }
@@ -106,7 +95,7 @@ protected:
     }
     void seconds(int n)
     {
-        for (int i = 0; i < n; ++i)
+        while (n-- > 0)
             second();
     }
 
@@ -146,15 +135,6 @@ protected:
 
 } // namespace
 
-TEST_F(RecorderPanelTest, ANewPanelIsIdleWithAnEmptyDisplay)
-{
-    EXPECT_EQ(state(), Idle);
-    EXPECT_EQ(text("LTime"), QString());
-    EXPECT_FALSE(visible("LMono"));
-    EXPECT_FALSE(visible("PeakGauge"));
-    EXPECT_EQ(panel->ActiveMeter(), nullptr);
-}
-
 TEST_F(RecorderPanelTest, CaptionsComeFromTheStringModules)
 {
     const QString stop = SoundRecModule->Strings[SoundRecText::Stop];
@@ -166,6 +146,8 @@ TEST_F(RecorderPanelTest, CaptionsComeFromTheStringModules)
 
 TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdle)
 {
+    EXPECT_EQ(state(), Idle);
+    EXPECT_FALSE(visible("PeakGauge"));
     click("btnRecord");
     EXPECT_EQ(state(), Recording);
     EXPECT_TRUE(panel->IsRecording());
@@ -301,13 +283,24 @@ TEST_F(RecorderPanelTest, TheChannelLabelShowsFromRecordingUntilTheNextPlay)
     }
 }
 
-TEST_F(RecorderPanelTest, TheGsmLampTogglesTheSettingAndTheLampsOnlyEvenWhileRecording)
+TEST_F(RecorderPanelTest, TheGsmLampFollowsTheSettingAndTogglesItAndTheLampsOnlyEvenWhileRecording)
 {
-    EXPECT_TRUE(visible("imgLightOn"));
-    EXPECT_FALSE(visible("imgLightOff"));
+    settings.GSM610 = false;
+    TRecorderForm fresh(services());
+    fresh.show();
+    EXPECT_FALSE(fresh.findChild<QWidget *>("imgLightOn")->isVisible());
+    EXPECT_TRUE(fresh.findChild<QWidget *>("imgLightOff")->isVisible());
+    writeMessage(500);
+    EXPECT_TRUE(visible("imgLightOn")); // made while the setting was on
+    panel->StartPlaying();
+    EXPECT_FALSE(visible("imgLightOn")); // each start shows the setting as it is now
+    EXPECT_TRUE(visible("imgLightOff"));
+    panel->cmdStop();
+    deliver();
+
     panel->StartRecording();
     const QStringList commands = device.log();
-    for (const bool expected : {false, true}) {
+    for (const bool expected : {true, false}) {
         click("LGSMOnOff");
         EXPECT_EQ(settings.GSM610, expected);
         EXPECT_EQ(visible("imgLightOn"), expected);
@@ -317,43 +310,22 @@ TEST_F(RecorderPanelTest, TheGsmLampTogglesTheSettingAndTheLampsOnlyEvenWhileRec
     EXPECT_EQ(device.log(), commands);
 }
 
-TEST_F(RecorderPanelTest, TheLampFollowsTheSettingFromCreationAndAtEachStart)
+TEST(RecorderPanel, SettingsGiveTheRecordersFormatAndFormatSecondsFillsTheFirstField)
 {
-    settings.GSM610 = false;
-    TRecorderForm fresh(services());
-    fresh.show();
-    EXPECT_FALSE(fresh.findChild<QWidget *>("imgLightOn")->isVisible());
-    EXPECT_TRUE(fresh.findChild<QWidget *>("imgLightOff")->isVisible());
-
-    writeMessage(500);
-    EXPECT_TRUE(visible("imgLightOn")); // made while the setting was on
-    panel->StartPlaying();
-    EXPECT_FALSE(visible("imgLightOn"));
-    EXPECT_TRUE(visible("imgLightOff"));
+    const struct {
+        bool mono, bits16;
+        quint8 quality;
+        quint32 current;
+        TRecordFormat expected;
+    } cases[] = {{true, true, 0, 0, {1, 16, 8000}},       {false, true, 1, 0, {2, 16, 11025}},
+                 {true, false, 2, 0, {1, 8, 22050}},      {false, false, 3, 8000, {2, 8, 44100}},
+                 {true, true, 4, 22050, {1, 16, 22050}},  {true, true, 255, 0, {1, 16, 0}}};
+    for (const auto &c : cases)
+        EXPECT_EQ(RecordFormatFor(c.mono, c.bits16, c.quality, c.current), c.expected) << int(c.quality);
+    EXPECT_EQ(FormatSeconds("%d sec.", 12), "12 sec.");
+    EXPECT_EQ(FormatSeconds("sec. %d of %d", 3), "sec. 3 of %d");
+    EXPECT_EQ(FormatSeconds("sec.", 3), "sec.");
 }
-
-struct FormatCase {
-    bool mono, bits16;
-    quint8 quality;
-    quint32 current;
-    TRecordFormat expected;
-};
-
-class RecordFormatTable : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(RecordFormatTable, SettingsGiveTheRecordersFormat)
-{
-    const FormatCase &c = GetParam();
-    EXPECT_EQ(RecordFormatFor(c.mono, c.bits16, c.quality, c.current), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(RecorderPanel, RecordFormatTable,
-                         ::testing::Values(FormatCase{true, true, 0, 0, {1, 16, 8000}},
-                                           FormatCase{false, true, 1, 0, {2, 16, 11025}},
-                                           FormatCase{true, false, 2, 0, {1, 8, 22050}},
-                                           FormatCase{false, false, 3, 8000, {2, 8, 44100}},
-                                           FormatCase{true, true, 4, 22050, {1, 16, 22050}},
-                                           FormatCase{true, true, 255, 0, {1, 16, 0}}));
 
 TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBefore)
 {
@@ -458,13 +430,6 @@ TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeter)
     panel->cmdPause();
     deliver();
     EXPECT_EQ(gauge->Level(), 0);
-}
-
-TEST_F(RecorderPanelTest, FormatSecondsPutsTheNumberInTheFirstField)
-{
-    EXPECT_EQ(FormatSeconds("%d sec.", 12), "12 sec.");
-    EXPECT_EQ(FormatSeconds("sec. %d of %d", 3), "sec. 3 of %d");
-    EXPECT_EQ(FormatSeconds("sec.", 3), "sec.");
 }
 
 TEST_F(RecorderPanelTest, DestroyingThePanelMidRecordingClosesTheDeviceAndReportsNothing)
