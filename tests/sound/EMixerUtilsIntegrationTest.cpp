@@ -4,8 +4,8 @@
 #include "sound/WaveRecord.h"
 
 #include "fakes/SoundServer.h"
-#include "platform/mixer/PulseMixer.h"
 #include "platform/audio/PulseWaveDevice.h"
+#include "platform/mixer/PulseMixer.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -39,7 +39,10 @@ Readings poll(TPeakMeter &meter, int ms)
 
 struct Changes {
     int calls = 0;
-    TMixerChangeEvent event() { return [this](TMixerLineControl *) { ++calls; }; }
+    TMixerChangeEvent event()
+    {
+        return [this](TMixerLineControl *) { ++calls; };
+    }
 };
 
 class EMixerUtilsIntegrationTest : public ::testing::Test {

@@ -30,8 +30,19 @@ struct WaveSpec {
     std::optional<uint32_t> dataSize = {};   // size in the data header; default: the data's length
 };
 
-inline void appendU16(QByteArray &b, uint16_t v) { b.append(reinterpret_cast<const char *>(&(v = qToLittleEndian(v))), 2); }
-inline void appendU32(QByteArray &b, uint32_t v) { b.append(reinterpret_cast<const char *>(&(v = qToLittleEndian(v))), 4); }
+template <typename T> void appendLittleEndian(QByteArray &b, T v)
+{
+    v = qToLittleEndian(v);
+    b.append(reinterpret_cast<const char *>(&v), sizeof v);
+}
+inline void appendU16(QByteArray &b, uint16_t v)
+{
+    appendLittleEndian(b, v);
+}
+inline void appendU32(QByteArray &b, uint32_t v)
+{
+    appendLittleEndian(b, v);
+}
 
 inline QByteArray readFile(const QString &path)
 {
@@ -71,7 +82,10 @@ inline QByteArray waveFile(const WaveSpec &spec, const QByteArray &data)
     return chunk("RIFF", body);
 }
 
-inline std::vector<uint8_t> bytesOf(const QByteArray &b) { return std::vector<uint8_t>(b.begin(), b.end()); }
+inline std::vector<uint8_t> bytesOf(const QByteArray &b)
+{
+    return std::vector<uint8_t>(b.begin(), b.end());
+}
 
 // `seconds` of a sine tone as 16-bit PCM, the same in every channel.
 inline QByteArray tone16(double seconds, uint32_t rate, uint16_t channels, double hz, double amplitude)

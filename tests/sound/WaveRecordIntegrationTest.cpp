@@ -70,7 +70,10 @@ struct SilentSocket {
         FListening = FFd >= 0 && ::bind(FFd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
                      ::listen(FFd, 4) == 0;
     }
-    ~SilentSocket() { if (FFd >= 0) ::close(FFd); }
+    ~SilentSocket()
+    {
+        if (FFd >= 0) ::close(FFd);
+    }
     bool listening() const { return FListening; }
     int FFd;
     bool FListening = false;
@@ -90,7 +93,10 @@ struct PulseClock {
     }
     qint64 nowMs() const { return clock.elapsed(); }
     void run(int milliseconds) { processEventsFor(milliseconds); }
-    bool runUntil(const std::function<bool()> &done, int limitMs) { return processEventsUntil(done, limitMs); }
+    bool runUntil(const std::function<bool()> &done, int limitMs)
+    {
+        return processEventsUntil(done, limitMs);
+    }
 
     QTemporaryDir dir;
     platform::PulseWaveDevice pulse;
@@ -154,8 +160,9 @@ TEST_F(WaveRecordIntegrationTest, RecordingInEverySupportedFormatGivesAFileSoxRe
         QStringList soxSees;
         for (const char *field : {"-r", "-c", "-b", "-e"})
             soxSees << QString::fromUtf8(samples::run("soxi", {field, t.recorder->FileName}).out).trimmed();
-        EXPECT_EQ(soxSees, QStringList({QString::number(t.rate), QString::number(t.channels), QString::number(t.bits),
-                                        t.bits == 8 ? "Unsigned Integer PCM" : "Signed Integer PCM"}));
+        EXPECT_EQ(soxSees,
+                  QStringList({QString::number(t.rate), QString::number(t.channels), QString::number(t.bits),
+                               t.bits == 8 ? "Unsigned Integer PCM" : "Signed Integer PCM"}));
         const std::vector<float> samples = samples::decodedBySox(t.recorder->FileName);
         EXPECT_NEAR(double(samples.size()) / t.rate, 3.0, 0.25);
         EXPECT_NEAR(toneFrequency(samples, t.rate), ToneHz, ToneHz * 0.01);
@@ -214,7 +221,8 @@ TEST_F(WaveRecordIntegrationTest, TheBeepReturnsOnceItHasBeenHeard)
     EXPECT_FALSE(PlayResourceSync("NO_SUCH_SOUND", device));
 }
 
-TEST(WaveDeviceWithoutServerTest, OpeningFailsCleanlyWhenNoServerListensOrItNeverAnswersAndSucceedsOnceItIsThere)
+TEST(WaveDeviceWithoutServerTest,
+     OpeningFailsCleanlyWhenNoServerListensOrItNeverAnswersAndSucceedsOnceItIsThere)
 {
     const QByteArray server = qgetenv("PULSE_SERVER");
     QTemporaryDir dir;

@@ -35,7 +35,10 @@ protected:
         if (!clock.ready()) GTEST_SKIP() << "no test sound server (PULSE_SERVER); run through ctest";
         recorder = std::make_unique<TWaveRecorder>(clock.device());
     }
-    StoryHandler handler() { return {[this] { return clock.nowMs(); }}; }
+    StoryHandler handler()
+    {
+        return {[this] { return clock.nowMs(); }};
+    }
 
     Clock clock;
     std::unique_ptr<TWaveRecorder> recorder;

@@ -124,7 +124,8 @@ TEST_F(WaveRecordTest, TheHandlerCalledIsTheOneInstalledWhenTheNotificationIsPro
     EXPECT_EQ(second.calls, 0);
 }
 
-TEST_F(WaveRecordTest, PlayFileOfAMissingFileFailsLeavesTheDeviceClosedAndTheHandlerReplaced)
+TEST_F(WaveRecordTest,
+       PlayFileOfAMissingFileFailsLeavesTheDeviceClosedAndTheHandlerReplacedAndStopThenFailsQuietly)
 {
     recorder.OnNotify = first.event();
     EXPECT_FALSE(recorder.PlayFile(second.event()));
@@ -138,6 +139,11 @@ TEST_F(WaveRecordTest, PlayFileOfAMissingFileFailsLeavesTheDeviceClosedAndTheHan
     // Close gives the device's result and leaves LastError alone.
     EXPECT_EQ(recorder.Close(), platform::WaveInvalidDeviceId);
     EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
+    // Stop with nothing open fails quietly and calls no handler.
+    EXPECT_FALSE(recorder.Stop(first.event()));
+    EXPECT_EQ(recorder.LastError, platform::WaveInvalidDeviceId);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
 }
 
 TEST_F(WaveRecordTest, RecordClosesOpensSetsTheFormatAndRecordsEachTakeOnAFreshElement)
@@ -211,7 +217,8 @@ TEST_F(WaveRecordTest, SaveWritesTheStoppedTakeWithoutItsPausesInItsFormatOrTheD
         device.advance(1000);
         recorder.Stop(nullptr);
         ASSERT_TRUE(recorder.Save());
-        EXPECT_EQ(device.log().last(), "save " + QString::number(recorder.DeviceID) + " " + recorder.FileName);
+        EXPECT_EQ(device.log().last(),
+                  "save " + QString::number(recorder.DeviceID) + " " + recorder.FileName);
         platform::WaveImage saved;
         ASSERT_EQ(platform::readWaveFile(recorder.FileName, saved), platform::WaveNoError);
         EXPECT_EQ(saved.format, t.saved);
@@ -233,14 +240,6 @@ TEST_F(WaveRecordTest, AFailedSaveReturnsFalseKeepsTheOldMessageAndExplainsItsel
     EXPECT_EQ(recorder.LastError, platform::WaveFileNotSaved);
     EXPECT_EQ(recorder.ErrorMessage(), platform::waveErrorText(platform::WaveFileNotSaved));
     EXPECT_EQ(samples::readFile(old), previous);
-}
-
-TEST_F(WaveRecordTest, StopWithNothingOpenFailsQuietlyAndCallsNoHandler)
-{
-    EXPECT_FALSE(recorder.Stop(first.event()));
-    EXPECT_EQ(recorder.LastError, platform::WaveInvalidDeviceId);
-    deliver();
-    EXPECT_EQ(first.calls, 0);
 }
 
 TEST_F(WaveRecordTest, DestroyingTheRecorderClosesTheDeviceAndNoNotificationReachesTheOwner)
@@ -265,8 +264,9 @@ TEST_F(WaveRecordTest, SetFormatDerivesAlignmentAndRateTruncatingTheAlignmentTo1
         quint16 bits, align;
         quint32 average;
     } cases[] = {
-        {1, 8000, 8, 1, 8000}, {2, 11025, 8, 2, 22050}, {1, 22050, 16, 2, 44100}, {2, 44100, 16, 4, 176400},
-        {0, 0, 0, 0, 0},       {1, 8000, 4, 0, 0},      {255, 2, 65535, 57312, 114624},
+        {1, 8000, 8, 1, 8000},          {2, 11025, 8, 2, 22050}, {1, 22050, 16, 2, 44100},
+        {2, 44100, 16, 4, 176400},      {0, 0, 0, 0, 0},         {1, 8000, 4, 0, 0},
+        {255, 2, 65535, 57312, 114624},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.channels) << " " << c.rate << " " << c.bits);
