@@ -214,24 +214,32 @@ TEST_F(RecorderPanelTest, APlaybackThatEndsByItselfRaisesOnlyOnPlayDoneAndKeepsT
     EXPECT_EQ(device.openElements(), 0);
 }
 
-TEST_F(RecorderPanelTest, DurationSecCountsEverySecondOfATakeExceptAPlayOnlyPlayback)
+TEST_F(RecorderPanelTest,
+       DurationSecCountsEverySecondOfATakeExceptAPlayOnlyPlaybackAndTheChannelLabelShowsUntilPlay)
 {
     settings.DurationSec = 99;
     panel->StartRecording();
     EXPECT_EQ(settings.DurationSec, 0);
+    EXPECT_EQ(text("LMono"), "Mono");
     seconds(3);
     EXPECT_EQ(settings.DurationSec, 3);
     EXPECT_EQ(text("LTime"), "3 sec.");
     panel->cmdStop();
+    deliver();
+    EXPECT_TRUE(visible("LMono"));
 
     panel->StartPlaying();
+    EXPECT_FALSE(visible("LMono"));
     EXPECT_TRUE(panel->PlayOnly());
     seconds(2);
     EXPECT_EQ(settings.DurationSec, 3);
     EXPECT_EQ(panel->ElapsedSec(), 2);
     panel->cmdStop();
 
+    settings.Mono = false;
     panel->StartRecording();
+    EXPECT_EQ(text("LMono"), "Stereo");
+    EXPECT_TRUE(visible("LMono"));
     seconds(2);
     panel->cmdStop();
     deliver();
@@ -260,23 +268,6 @@ TEST_F(RecorderPanelTest, PausingARecordingKeepsTheElapsedSecondsAndTheRecordedS
     platform::WaveImage saved;
     ASSERT_EQ(platform::readWaveFile(settings.MsgFileName, saved), 0u);
     EXPECT_EQ(saved.data.size(), 4 * 8000 * 2);
-}
-
-TEST_F(RecorderPanelTest, TheChannelLabelShowsFromRecordingUntilTheNextPlay)
-{
-    for (const bool mono : {true, false}) {
-        settings.Mono = mono;
-        panel->StartRecording();
-        EXPECT_EQ(text("LMono"), mono ? "Mono" : "Stereo");
-        EXPECT_TRUE(visible("LMono"));
-        panel->cmdStop();
-        deliver();
-        EXPECT_TRUE(visible("LMono"));
-        panel->StartPlaying();
-        EXPECT_FALSE(visible("LMono"));
-        panel->cmdStop();
-        deliver();
-    }
 }
 
 TEST_F(RecorderPanelTest, ANewPanelTakesItsCaptionsAndLampFromTheirSourcesAndTheLampTogglesOnlyTheSetting)
