@@ -4,8 +4,8 @@
 #include "sound/WaveRecord.h"
 
 #include "fakes/SoundServer.h"
-#include "platform/mixer/PulseMixer.h"
 #include "platform/audio/PulseWaveDevice.h"
+#include "platform/mixer/PulseMixer.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -51,11 +51,11 @@ protected:
     {
         if (!running()) GTEST_SKIP() << "no test sound server (PULSE_SERVER); run through ctest";
         ASSERT_TRUE(dir.isValid());
-        pactl({"set-sink-volume", "@DEFAULT_SINK@", "100%"});
-        pactl({"set-source-volume", "@DEFAULT_SOURCE@", "100%"});
+        TearDown();
     }
     void TearDown() override
     {
+        if (!running()) return;
         pactl({"set-sink-volume", "@DEFAULT_SINK@", "100%"});
         pactl({"set-source-volume", "@DEFAULT_SOURCE@", "100%"});
     }
@@ -73,24 +73,32 @@ protected:
 
 } // namespace
 
-TEST_F(EMixerUtilsIntegrationTest, ThePlaybackMeterShowsATonePlayedByTheRecorderAndZeroInSilence)
+TEST_F(EMixerUtilsIntegrationTest, BothMetersShowWhatIsPlayedAndHeardAndZeroInSilence)
 {
-    TPeakMeter meter(nullptr, mixer);
-    ASSERT_TRUE(meter.BindPlaybackMeter());
+    TPeakMeter output(nullptr, mixer), input(nullptr, mixer);
+    ASSERT_TRUE(output.BindPlaybackMeter());
+    ASSERT_TRUE(input.BindRecordingMeter());
     platform::PulseWaveDevice device;
     TWaveRecorder recorder(device);
     recorder.FileName = tone(1.5);
     ASSERT_TRUE(recorder.PlayFile(nullptr));
-    const Readings playing = poll(meter, 1200);
+    const Readings playing = poll(output, 1200);
     EXPECT_EQ(playing.failed, 0);
     EXPECT_GT(playing.highest, 12000) << "a tone of half the full scale should read about 16384";
     EXPECT_LE(playing.highest, 32768);
-
     processEventsFor(1000);
     recorder.Close();
-    poll(meter, 300); // what was still on its way
-    const Readings silent = poll(meter, 600);
-    EXPECT_EQ(silent.highest, 0);
+    {
+        Player feed(tone(1.5));
+        EXPECT_GT(poll(input, 1200).highest, 12000) << "what the microphone hears";
+        feed.waitForEnd(3000);
+    }
+    for (TPeakMeter *meter : {&output, &input}) {
+        poll(*meter, 300); // what was still on its way
+        const Readings silent = poll(*meter, 600);
+        EXPECT_EQ(silent.failed, 0);
+        EXPECT_EQ(silent.highest, 0);
+    }
 }
 
 TEST_F(EMixerUtilsIntegrationTest, ThePlaybackMeterFollowsTheDefaultSinkToItsMonitor)
@@ -109,22 +117,6 @@ TEST_F(EMixerUtilsIntegrationTest, ThePlaybackMeterFollowsTheDefaultSinkToItsMon
     }
     pactl({"set-default-sink", "spk"});
     pactl({"unload-module", module});
-}
-
-TEST_F(EMixerUtilsIntegrationTest, TheRecordingMeterShowsWhatTheMicrophoneHearsAndZeroInSilence)
-{
-    TPeakMeter meter(nullptr, mixer);
-    ASSERT_TRUE(meter.BindRecordingMeter());
-    {
-        Player feed(tone(1.5));
-        const Readings hearing = poll(meter, 1200);
-        EXPECT_GT(hearing.highest, 12000);
-        feed.waitForEnd(3000);
-    }
-    poll(meter, 300);
-    const Readings silent = poll(meter, 600);
-    EXPECT_EQ(silent.failed, 0);
-    EXPECT_EQ(silent.highest, 0);
 }
 
 TEST_F(EMixerUtilsIntegrationTest, AVolumeChangeMadeWithPactlReachesEveryFaderWithTheNewValue)
@@ -192,8 +184,5 @@ TEST(MixerWithoutServerTest, WithoutAServerMetersAndFadersNeverUpdate)
         EXPECT_EQ(fader.Value, 0);
         EXPECT_NE(fader.SetValue(100), platform::MixerNoError);
     }
-    if (saved.isNull())
-        qunsetenv("PULSE_SERVER");
-    else
-        qputenv("PULSE_SERVER", saved);
+    saved.isNull() ? qunsetenv("PULSE_SERVER") : qputenv("PULSE_SERVER", saved);
 }

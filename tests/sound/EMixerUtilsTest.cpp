@@ -51,10 +51,14 @@ public:
     std::vector<std::vector<platform::MixerLine>> sources;
     std::vector<platform::MixerControl> controlsOfEveryLine;
     bool failDestinations = false, failSources = false, failControls = false;
-    int controlRequests = 0;
     std::size_t largestRequest = 0;
 
     quint32 open(QObject *, quint32 &handle) override { return handle = 1, 0; }
+    quint32 controlValues(quint32, quint32, std::span<qint32>) override { return platform::MixerFailed; }
+    quint32 setControlValues(quint32, quint32, std::span<const qint32>) override
+    {
+        return platform::MixerFailed;
+    }
     quint32 close(quint32) override { return 0; }
     quint32 caps(quint32, platform::MixerCaps &caps) override
     {
@@ -63,29 +67,19 @@ public:
     }
     quint32 destinationLine(quint32, quint32 d, platform::MixerLine &out) override
     {
-        if (failDestinations) return platform::MixerInvalidLine;
-        out = destinations[d];
-        return 0;
+        return failDestinations ? platform::MixerInvalidLine : (out = destinations[d], 0u);
     }
     quint32 sourceLine(quint32, quint32 d, quint32 s, platform::MixerLine &out) override
     {
-        if (failSources) return platform::MixerInvalidLine;
-        out = sources[d][s];
-        return 0;
+        return failSources ? platform::MixerInvalidLine : (out = sources[d][s], 0u);
     }
     quint32 lineControls(quint32, quint32, std::span<platform::MixerControl> out, quint32 &count) override
     {
-        ++controlRequests;
         largestRequest = qMax(largestRequest, out.size());
         if (failControls) return platform::MixerFailed;
         count = quint32(qMin(out.size(), controlsOfEveryLine.size()));
         std::copy_n(controlsOfEveryLine.begin(), count, out.begin());
         return 0;
-    }
-    quint32 controlValues(quint32, quint32, std::span<qint32>) override { return platform::MixerFailed; }
-    quint32 setControlValues(quint32, quint32, std::span<const qint32>) override
-    {
-        return platform::MixerFailed;
     }
 };
 
@@ -118,7 +112,7 @@ TEST(TMixerTest, FindControlSearchesDestinationsAndSourcesInIndexOrderAndTheFirs
     EXPECT_EQ(m.Line().componentType, SrcWaveOut);
 }
 
-TEST(TMixerTest, WithSourceTypeMinusOneTheControlSitsOnTheDestinationLineItself)
+TEST(TMixerTest, WithSourceTypeMinusOneTheControlSitsOnTheDestinationLineItselfAndAClosedMixerFindsNothing)
 {
     SimMixer mixer;
     TMixer m(nullptr, mixer);
@@ -126,38 +120,27 @@ TEST(TMixerTest, WithSourceTypeMinusOneTheControlSitsOnTheDestinationLineItself)
     ASSERT_TRUE(m.FindControl(DstSpeakers, -1, found, Volume));
     EXPECT_EQ(found.controlId, MixerTable::MasterVolumeId);
     EXPECT_FALSE(m.FindControl(DstWaveIn, -1, found, Volume));
+    mixer.setServerAvailable(false);
+    TMixer closed(nullptr, mixer);
+    EXPECT_EQ(closed.Handle(), 0u);
+    EXPECT_FALSE(closed.FindControl(DstSpeakers, -1, found, Volume));
 }
 
 TEST(TMixerTest, OfALineWithMoreThan65ControlsOnlyTheFirst65AreSearched)
 {
-    std::vector<MixerTable::Control> many(64, control(Volume));
-    many.push_back(control(PeakMeter, "65th"));
-    many.push_back(control(PeakMeter, "66th"));
-    std::vector<MixerTable::Control> tooMany(65, control(Volume));
-    tooMany.push_back(control(PeakMeter, "66th"));
-    SimMixer within({line(DstSpeakers, {}, {line(SrcWaveOut, many)})});
-    SimMixer beyond({line(DstSpeakers, {}, {line(SrcWaveOut, tooMany)})});
-    platform::MixerControl found;
-    TMixer a(nullptr, within);
-    ASSERT_TRUE(a.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
-    EXPECT_EQ(found.name, "65th");
-    TMixer b(nullptr, beyond);
-    EXPECT_FALSE(b.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    for (const int before : {64, 65}) {
+        std::vector<MixerTable::Control> controls(std::size_t(before), control(Volume));
+        controls.push_back(control(PeakMeter, "found"));
+        controls.push_back(control(PeakMeter, "beyond"));
+        SimMixer mixer({line(DstSpeakers, {}, {line(SrcWaveOut, controls)})});
+        TMixer m(nullptr, mixer);
+        platform::MixerControl found;
+        EXPECT_EQ(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter), before < 65) << before;
+        EXPECT_TRUE(before == 65 || found.name == "found") << before;
+    }
 }
 
-TEST(TMixerTest, TheControlRequestNeverExceedsTheArray)
-{
-    ScriptedMixer mixer;
-    mixer.destinations = {scriptedLine(DstSpeakers, 1, 0)};
-    mixer.sources = {{scriptedLine(SrcWaveOut, 0, 500)}};
-    mixer.controlsOfEveryLine.assign(500, platform::MixerControl{1, Volume, 0, 0, 65535, {}});
-    TMixer m(nullptr, mixer);
-    platform::MixerControl found;
-    EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
-    EXPECT_EQ(mixer.largestRequest, std::size_t(TMixer::MaxLineControls));
-}
-
-TEST(TMixerTest, AnUnreadableDestinationIsSkippedWhenLookingForASourceButEndsTheSearchOtherwise)
+TEST(TMixerTest, UnreadableLinesEndTheSearchAndTheControlRequestNeverExceedsTheArray)
 {
     ScriptedMixer mixer;
     mixer.destinations = {scriptedLine(DstSpeakers, 1, 1)};
@@ -166,85 +149,55 @@ TEST(TMixerTest, AnUnreadableDestinationIsSkippedWhenLookingForASourceButEndsThe
     TMixer m(nullptr, mixer);
     platform::MixerControl found;
     ASSERT_TRUE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
-    mixer.failDestinations = true;
+    for (bool ScriptedMixer::*failure :
+         {&ScriptedMixer::failDestinations, &ScriptedMixer::failSources, &ScriptedMixer::failControls}) {
+        mixer.*failure = true;
+        EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+        EXPECT_EQ(m.FindControl(DstSpeakers, -1, found, PeakMeter), failure == &ScriptedMixer::failSources)
+            << "only an unreadable source spares the destination's own controls";
+        mixer.*failure = false;
+    }
+
+    mixer.sources = {{scriptedLine(SrcWaveOut, 0, 500)}};
+    mixer.controlsOfEveryLine.assign(500, platform::MixerControl{1, Volume, 0, 0, 65535, {}});
     EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
-    EXPECT_FALSE(m.FindControl(DstSpeakers, -1, found, PeakMeter));
-    mixer.failDestinations = false;
-    mixer.failSources = true;
-    EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
-    mixer.failSources = false;
-    mixer.failControls = true;
-    EXPECT_FALSE(m.FindControl(DstSpeakers, SrcWaveOut, found, PeakMeter));
+    EXPECT_EQ(mixer.largestRequest, std::size_t(TMixer::MaxLineControls));
 }
 
-TEST(TMixerTest, AFailedOpenMakesEverySearchFail)
-{
-    SimMixer mixer;
-    mixer.setServerAvailable(false);
-    TMixer m(nullptr, mixer);
-    EXPECT_EQ(m.Handle(), 0u);
-    platform::MixerControl found;
-    EXPECT_FALSE(m.FindControl(DstSpeakers, -1, found, Volume));
-}
-
-TEST(TPeakMeterTest, BindsToThePlaybackAndTheRecordingLineAndReadsTheirLevels)
+TEST(TPeakMeterTest, BindsToThePlaybackAndTheRecordingLineAndReadsTheirAbsoluteLevelsOrKeepsTheLast)
 {
     SimMixer mixer;
     mixer.setPeak(MixerTable::PlaybackPeakId, 12000);
-    mixer.setPeak(MixerTable::MicrophonePeakId, 3000);
+    mixer.setPeak(MixerTable::MicrophonePeakId, -500, 700);
     TPeakMeter output(nullptr, mixer), input(nullptr, mixer);
+    input.LevelRight = 4321;
     ASSERT_TRUE(output.BindPlaybackMeter());
     ASSERT_TRUE(input.BindRecordingMeter());
     ASSERT_TRUE(output.Refresh());
     ASSERT_TRUE(input.Refresh());
     EXPECT_EQ(output.Level, 12000);
-    EXPECT_EQ(input.Level, 3000);
-}
-
-TEST(TPeakMeterTest, AOneChannelLineNeverWritesLevelRight)
-{
-    SimMixer mixer;
-    mixer.setPeak(MixerTable::MicrophonePeakId, -500, 700);
-    TPeakMeter meter(nullptr, mixer);
-    meter.LevelRight = 4321;
-    ASSERT_TRUE(meter.BindRecordingMeter());
-    ASSERT_TRUE(meter.Refresh());
-    EXPECT_EQ(meter.Level, 500);
-    EXPECT_EQ(meter.LevelRight, 4321);
-}
-
-TEST(TPeakMeterTest, ATwoChannelLineReadsBothChannelsAsAbsoluteLevels)
-{
-    SimMixer mixer({line(DstSpeakers, {}, {line(SrcWaveOut, {control(PeakMeter)}, {}, 2)})});
-    mixer.setPeak(1, -32768, -20);
-    TPeakMeter meter(nullptr, mixer);
-    ASSERT_TRUE(meter.BindPlaybackMeter());
-    ASSERT_TRUE(meter.Refresh());
-    EXPECT_EQ(meter.Level, 32768);
-    EXPECT_EQ(meter.LevelRight, 20);
-}
-
-TEST(TPeakMeterTest, AnUnboundMeterFailsItsRefreshAndKeepsItsLevel)
-{
-    SimMixer mixer({line(DstSpeakers, {control(Volume)})});
-    TPeakMeter meter(nullptr, mixer);
-    meter.Level = 77;
-    EXPECT_FALSE(meter.BindPlaybackMeter());
-    EXPECT_FALSE(meter.Refresh());
-    EXPECT_EQ(meter.Level, 77);
-}
-
-TEST(TPeakMeterTest, AFailedReadKeepsTheLastLevel)
-{
-    SimMixer mixer;
-    mixer.setPeak(MixerTable::PlaybackPeakId, 900);
-    TPeakMeter meter(nullptr, mixer);
-    meter.BindPlaybackMeter();
-    ASSERT_TRUE(meter.Refresh());
+    EXPECT_EQ(input.Level, 500);
+    EXPECT_EQ(input.LevelRight, 4321) << "a one-channel line never writes the right level";
+    // A failed read keeps the last level.
     mixer.setPeak(MixerTable::PlaybackPeakId, 100);
     mixer.failReads(platform::MixerFailed);
-    EXPECT_FALSE(meter.Refresh());
-    EXPECT_EQ(meter.Level, 900);
+    EXPECT_FALSE(output.Refresh());
+    EXPECT_EQ(output.Level, 12000);
+
+    SimMixer twoChannels({line(DstSpeakers, {}, {line(SrcWaveOut, {control(PeakMeter)}, {}, 2)})});
+    twoChannels.setPeak(1, -32768, -20);
+    TPeakMeter both(nullptr, twoChannels);
+    ASSERT_TRUE(both.BindPlaybackMeter());
+    ASSERT_TRUE(both.Refresh());
+    EXPECT_EQ(both.Level, 32768);
+    EXPECT_EQ(both.LevelRight, 20);
+
+    SimMixer noMeter({line(DstSpeakers, {control(Volume)})});
+    TPeakMeter unbound(nullptr, noMeter);
+    unbound.Level = 77;
+    EXPECT_FALSE(unbound.BindPlaybackMeter());
+    EXPECT_FALSE(unbound.Refresh());
+    EXPECT_EQ(unbound.Level, 77) << "an unbound meter keeps its level";
 }
 
 TEST(TFaderTest, SelectLineFindsEachKindsVolumeAndReadsIt)
@@ -264,15 +217,17 @@ TEST(TFaderTest, SelectLineFindsEachKindsVolumeAndReadsIt)
     }
 }
 
-TEST(TFaderTest, AnUnknownKindOrAMissingLineSelectsNothing)
+TEST(TFaderTest, AnUnknownKindAMissingLineOrNoMixerSelectsNothing)
 {
-    SimMixer mixer; // the standard lines have no wave playback volume
-    for (int kind : {0, 3, -1}) {
+    SimMixer mixer, closed; // the standard lines have no wave playback volume
+    closed.setServerAvailable(false);
+    for (auto [kind, sim] : {std::pair{0, &mixer}, {3, &mixer}, {-1, &mixer}, {1, &closed}}) {
         SCOPED_TRACE(kind);
-        TFader fader(nullptr, mixer);
-        const int readsBefore = mixer.reads();
+        Changes changes;
+        TFader fader(changes.event(), *sim);
+        const int readsBefore = sim->reads();
         fader.SelectLine(kind);
-        EXPECT_EQ(mixer.reads(), readsBefore);
+        EXPECT_EQ(sim->reads(), readsBefore);
         EXPECT_EQ(fader.Value, 0);
         EXPECT_FALSE(fader.Refresh());
         EXPECT_NE(fader.SetValue(100), platform::MixerNoError);
@@ -323,40 +278,21 @@ TEST(TFaderTest, AChangeMadeOutsideTheProgramReachesEveryFaderWithTheNewValue)
     EXPECT_EQ(master.Value, 65535);
 }
 
-TEST(TFaderTest, AValueOutOfRangeIsRefusedAndNobodyIsTold)
-{
-    SimMixer mixer;
-    Changes changes;
-    TFader fader(changes.event(), mixer);
-    fader.SelectLine(1);
-    EXPECT_EQ(fader.SetValue(70000), platform::MixerInvalidValue);
-    EXPECT_EQ(fader.SetValue(-1), platform::MixerInvalidValue);
-    deliver();
-    EXPECT_EQ(changes.calls, 0);
-    EXPECT_EQ(mixer.values(MixerTable::MasterVolumeId)[0], 65535);
-}
-
-TEST(TFaderTest, ADestroyedFaderHearsNothingMore)
+TEST(TFaderTest, AValueOutOfRangeIsRefusedAndADestroyedFaderHearsNothingMore)
 {
     SimMixer mixer;
     Changes changes;
     auto fader = std::make_unique<TFader>(changes.event(), mixer);
     fader->SelectLine(1);
+    EXPECT_EQ(fader->SetValue(70000), platform::MixerInvalidValue);
+    EXPECT_EQ(fader->SetValue(-1), platform::MixerInvalidValue);
+    deliver();
+    EXPECT_EQ(changes.calls, 0) << "nobody is told of a refused value";
+    EXPECT_EQ(mixer.values(MixerTable::MasterVolumeId)[0], 65535);
+
     mixer.changeControl(MixerTable::MasterVolumeId, 5);
     fader.reset();
     deliver();
     EXPECT_EQ(changes.calls, 0);
     EXPECT_EQ(mixer.openHandles(), 0);
-}
-
-TEST(TFaderTest, WithoutAMixerFadersNeverUpdate)
-{
-    SimMixer mixer;
-    mixer.setServerAvailable(false);
-    Changes changes;
-    TFader fader(changes.event(), mixer);
-    fader.SelectLine(1);
-    EXPECT_EQ(fader.Value, 0);
-    EXPECT_NE(fader.SetValue(1000), platform::MixerNoError);
-    EXPECT_FALSE(fader.Refresh());
 }

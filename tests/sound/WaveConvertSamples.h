@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -29,18 +30,30 @@ struct WaveSpec {
     std::optional<uint32_t> dataSize = {};   // size in the data header; default: the data's length
 };
 
+template <typename T> void appendLittleEndian(QByteArray &b, T v)
+{
+    v = qToLittleEndian(v);
+    b.append(reinterpret_cast<const char *>(&v), sizeof v);
+}
 inline void appendU16(QByteArray &b, uint16_t v)
 {
-    char bytes[2];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 2);
+    appendLittleEndian(b, v);
 }
-
 inline void appendU32(QByteArray &b, uint32_t v)
 {
-    char bytes[4];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 4);
+    appendLittleEndian(b, v);
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 inline QByteArray chunk(const char *id, const QByteArray &body)
@@ -109,14 +122,11 @@ inline Run run(const QString &program, const QStringList &arguments)
 {
     QProcess p;
     p.start(program, arguments);
-    Run r;
-    if (!p.waitForStarted(10000)) return r;
+    if (!p.waitForStarted(10000)) return {};
     p.closeWriteChannel();
     p.waitForFinished(60000);
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
 }
 
 inline std::vector<float> floats(const QByteArray &raw)

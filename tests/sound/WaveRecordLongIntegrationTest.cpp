@@ -33,20 +33,15 @@ std::vector<qint16> noise(int seconds)
     return samples;
 }
 
-bool matches(const std::vector<qint16> &recorded, std::size_t i, const std::vector<qint16> &fed,
-             std::size_t j)
-{
-    if (i + Window > recorded.size() || j + Window > fed.size()) return false;
-    return std::equal(recorded.begin() + qsizetype(i), recorded.begin() + qsizetype(i + Window),
-                      fed.begin() + qsizetype(j));
-}
-
 // Where the recorded window at `i` occurs in the fed sound, searching [from, to).
 std::optional<std::size_t> locate(const std::vector<qint16> &recorded, std::size_t i,
                                   const std::vector<qint16> &fed, std::size_t from, std::size_t to)
 {
-    for (std::size_t j = from; j < std::min(to, fed.size()); ++j)
-        if (matches(recorded, i, fed, j)) return j;
+    if (i + Window > recorded.size()) return std::nullopt;
+    for (std::size_t j = from; j < to && j + Window <= fed.size(); ++j)
+        if (std::equal(recorded.begin() + qsizetype(i), recorded.begin() + qsizetype(i + Window),
+                       fed.begin() + qsizetype(j)))
+            return j;
     return std::nullopt;
 }
 
@@ -85,14 +80,6 @@ Comparison compare(const std::vector<qint16> &recorded, const std::vector<qint16
     return c;
 }
 
-std::vector<qint16> leftChannel(const QByteArray &stereo16)
-{
-    std::vector<qint16> left(std::size_t(stereo16.size()) / 4);
-    for (std::size_t k = 0; k < left.size(); ++k)
-        left[k] = qFromLittleEndian<qint16>(stereo16.constData() + 4 * k);
-    return left;
-}
-
 } // namespace
 
 TEST(WaveRecordLongIntegrationTest, SixtySecondsRecordedMatchWhatWasFedSampleForSample)
@@ -125,7 +112,9 @@ TEST(WaveRecordLongIntegrationTest, SixtySecondsRecordedMatchWhatWasFedSampleFor
 
     platform::WaveImage take;
     ASSERT_EQ(platform::readWaveFile(recorder.FileName, take), platform::WaveNoError);
-    const std::vector<qint16> recorded = leftChannel(take.data);
+    std::vector<qint16> recorded(std::size_t(take.data.size()) / 4); // the left channel
+    for (std::size_t k = 0; k < recorded.size(); ++k)
+        recorded[k] = qFromLittleEndian<qint16>(take.data.constData() + 4 * k);
     ASSERT_GT(recorded.size(), std::size_t(59 * Rate));
     const Comparison c = compare(recorded, fed);
     std::cout << "recorded " << recorded.size() << " samples (" << double(recorded.size()) / Rate

@@ -1,7 +1,6 @@
-// The play, stop and pause stories of TWaveRecorder, told once for every wave device: the unit
-// tests tell them on the simulated device's virtual clock, the integration tests on the libpulse
-// device against the test sound server. A clock gives its device, writes a message of a given
-// length, moves the sound on (delivering what the device posted) and tells the time.
+// The play, stop and pause stories of TWaveRecorder, told on the simulated device's virtual clock and on
+// the libpulse device against the test sound server. A clock gives its device, writes a message of a
+// given length, moves the sound on (delivering what the device posted) and tells the time.
 #pragma once
 
 #include "sound/WaveRecord.h"
@@ -15,7 +14,7 @@
 
 // Counts the calls of one handler and notes when (by the clock) and on which thread the last came.
 struct StoryHandler {
-    std::function<qint64()> now;
+    std::function<qint64()> now = [] { return qint64(0); };
     int calls = 0;
     bool onUiThread = false;
     qint64 atMs = -1;

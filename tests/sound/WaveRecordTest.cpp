@@ -2,18 +2,18 @@
 // slot, and what reaches the owner when.
 #include "sound/WaveRecord.h"
 
+#include "WaveConvertSamples.h"
 #include "WaveRecordStories.h"
 #include "platform/audio/SimWaveDevice.h"
 #include "platform/audio/WaveFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using platform::SimWaveDevice;
 
@@ -24,21 +24,6 @@ void deliver()
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
 }
-
-// Counts the calls of one handler and remembers the sender and thread of the last.
-struct Handler {
-    int calls = 0;
-    TWaveRecorder *sender = nullptr;
-    QThread *thread = nullptr;
-    TWaveNotifyEvent event()
-    {
-        return [this](TWaveRecorder *s) {
-            ++calls;
-            sender = s;
-            thread = QThread::currentThread();
-        };
-    }
-};
 
 // The simulated device's virtual clock, moved on in steps of 10 ms.
 struct SimClock {
@@ -81,28 +66,41 @@ protected:
     // Half a second of 8000 Hz, 8-bit mono sound as the message file.
     void writeMessage()
     {
-        QFile f(recorder.FileName);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(platform::waveFileImage(platform::pcmFormat(1, 8000, 8), QByteArray(4000, '\x80')));
+        platform::writeWaveFile(recorder.FileName, platform::pcmFormat(1, 8000, 8), QByteArray(4000, '\x80'));
+    }
+    void setFormat(quint8 channels, quint32 rate, quint16 bits)
+    {
+        recorder.Channels = channels;
+        recorder.SamplesPerSec = rate;
+        recorder.BitsPerSample = bits;
     }
 
     QTemporaryDir dir;
     SimWaveDevice device;
     TWaveRecorder recorder{device};
-    Handler first, second, third;
+    StoryHandler first, second, third;
 };
 
 } // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, WaveRecordStories, SimClock);
 
-TEST_F(WaveRecordTest, PlayFileClosesOpensTheFileAndPlaysIt)
+TEST_F(WaveRecordTest, PlayFileClosesOpensTheFileAndPlaysItAndOnlyASuccessfulNotificationCallsTheHandler)
 {
     writeMessage();
     ASSERT_TRUE(recorder.PlayFile(first.event()));
     EXPECT_EQ(recorder.DeviceID, 1u);
     EXPECT_EQ(recorder.LastError, 0u);
     EXPECT_EQ(device.log(), (QStringList{"close 0", "open " + recorder.FileName, "play 1 notify"}));
+    recorder.Play(second.event()); // supersedes the first play's notification
+    device.advance(1000);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(second.calls, 1);
+
+    device.failCommand(SimWaveDevice::Command::Play, platform::WaveHardware);
+    EXPECT_TRUE(recorder.PlayFile(first.event())) << "PlayFile reports only the open";
+    EXPECT_EQ(recorder.LastError, platform::WaveHardware);
 }
 
 TEST_F(WaveRecordTest, TheHandlerCalledIsTheOneInstalledWhenTheNotificationIsProcessed)
@@ -110,14 +108,24 @@ TEST_F(WaveRecordTest, TheHandlerCalledIsTheOneInstalledWhenTheNotificationIsPro
     writeMessage();
     recorder.PlayFile(first.event());
     recorder.Stop(second.event());
-    // The next take installs its handler before the stop's notification is processed.
-    recorder.OnNotify = third.event();
+    recorder.OnNotify = third.event(); // the next take installs its handler before the stop is processed
     deliver();
     EXPECT_EQ(second.calls, 0);
     EXPECT_EQ(third.calls, 1);
+
+    // A handler may install the next one while it runs.
+    recorder.PlayFile([&](TWaveRecorder *r) {
+        ++first.calls;
+        r->OnNotify = second.event();
+    });
+    device.advance(1000);
+    deliver();
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 0);
 }
 
-TEST_F(WaveRecordTest, PlayFileOfAMissingFileFailsLeavesTheDeviceClosedAndTheHandlerReplaced)
+TEST_F(WaveRecordTest,
+       PlayFileOfAMissingFileFailsLeavesTheDeviceClosedAndTheHandlerReplacedAndStopThenFailsQuietly)
 {
     recorder.OnNotify = first.event();
     EXPECT_FALSE(recorder.PlayFile(second.event()));
@@ -128,69 +136,43 @@ TEST_F(WaveRecordTest, PlayFileOfAMissingFileFailsLeavesTheDeviceClosedAndTheHan
     recorder.OnNotify(&recorder);
     EXPECT_EQ(first.calls, 0);
     EXPECT_EQ(second.calls, 1);
+    // Close gives the device's result and leaves LastError alone.
+    EXPECT_EQ(recorder.Close(), platform::WaveInvalidDeviceId);
+    EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
+    // Stop with nothing open fails quietly and calls no handler.
+    EXPECT_FALSE(recorder.Stop(first.event()));
+    EXPECT_EQ(recorder.LastError, platform::WaveInvalidDeviceId);
+    deliver();
+    EXPECT_EQ(first.calls, 0);
 }
 
-TEST_F(WaveRecordTest, PlayFileReturnsTrueEvenWhenItsPlayFails)
+TEST_F(WaveRecordTest, RecordClosesOpensSetsTheFormatAndRecordsEachTakeOnAFreshElement)
 {
-    writeMessage();
-    device.failCommand(SimWaveDevice::Command::Play, platform::WaveHardware);
-    EXPECT_TRUE(recorder.PlayFile(first.event()));
-    EXPECT_EQ(recorder.LastError, platform::WaveHardware);
-}
-
-TEST_F(WaveRecordTest, RecordClosesOpensANewElementSetsTheFormatAndRecords)
-{
-    recorder.Channels = 2;
-    recorder.SamplesPerSec = 22050;
-    recorder.BitsPerSample = 16;
+    setFormat(2, 22050, 16);
     ASSERT_TRUE(recorder.Record());
     EXPECT_EQ(recorder.DeviceID, 1u);
     EXPECT_EQ(device.log(), (QStringList{"close 0", "open ", "set 1 1 2 22050 88200 4 16", "record 1"}));
-}
+    recorder.Record();
+    EXPECT_EQ(recorder.DeviceID, 2u);
+    EXPECT_EQ(device.openElements(), 1);
+    EXPECT_TRUE(device.log().contains("close 1"));
 
-TEST_F(WaveRecordTest, RecordWithoutAFormatStillRecordsInTheDevicesDefault)
-{
-    ASSERT_TRUE(recorder.Record());
-    EXPECT_EQ(recorder.LastError, 0u);
-    device.advance(1000);
-    recorder.Stop(nullptr);
-    ASSERT_TRUE(recorder.Save());
-    platform::WaveImage saved;
-    ASSERT_EQ(platform::readWaveFile(recorder.FileName, saved), platform::WaveNoError);
-    EXPECT_EQ(saved.format, platform::pcmFormat(1, 11025, 8));
-    EXPECT_EQ(saved.data.size(), 11025);
-}
-
-TEST_F(WaveRecordTest, RecordFailsWhenTheOpenFailsAndTriesNothingElse)
-{
+    device.clearLog();
     device.setServerAvailable(false);
     EXPECT_FALSE(recorder.Record(first.event()));
     EXPECT_EQ(recorder.LastError, platform::WaveDeviceNotReady);
     EXPECT_EQ(recorder.DeviceID, 0u);
-    EXPECT_EQ(device.log(), (QStringList{"close 0", "open "}));
-}
+    EXPECT_EQ(device.log(), (QStringList{"close 2", "open "})) << "nothing else is tried";
 
-TEST_F(WaveRecordTest, RecordReportsTheRecordCommandsResult)
-{
+    device.setServerAvailable(true);
     device.failCommand(SimWaveDevice::Command::Record, platform::WaveHardware);
     EXPECT_FALSE(recorder.Record());
     EXPECT_EQ(recorder.LastError, platform::WaveHardware);
 }
 
-TEST_F(WaveRecordTest, EachTakeClosesThePreviousDevice)
-{
-    recorder.Record();
-    recorder.Record();
-    EXPECT_EQ(recorder.DeviceID, 2u);
-    EXPECT_EQ(device.openElements(), 1);
-    EXPECT_TRUE(device.log().contains("close 1"));
-}
-
 TEST_F(WaveRecordTest, RecordAndResumeNeverNotifyAndResumeKeepsThePausesHandler)
 {
-    recorder.Channels = 1;
-    recorder.SamplesPerSec = 8000;
-    recorder.BitsPerSample = 8;
+    setFormat(1, 8000, 8);
     ASSERT_TRUE(recorder.Record(first.event()));
     device.advance(500);
     deliver();
@@ -206,71 +188,58 @@ TEST_F(WaveRecordTest, RecordAndResumeNeverNotifyAndResumeKeepsThePausesHandler)
     EXPECT_EQ(second.calls, 2) << "Resume replaced the handler";
 }
 
-TEST_F(WaveRecordTest, ARecordingPausedAndResumedIsSavedAsOneContinuousTake)
+TEST_F(WaveRecordTest, SaveWritesTheStoppedTakeWithoutItsPausesInItsFormatOrTheDevicesDefault)
 {
+    const struct {
+        quint8 channels;
+        quint32 rate;
+        quint16 bits;
+        bool pause;
+        platform::WaveFormat saved;
+        qsizetype bytes;
+    } takes[] = {
+        {1, 8000, 8, false, platform::pcmFormat(1, 8000, 8), 2 * 8000},
+        {1, 8000, 16, true, platform::pcmFormat(1, 8000, 16), 2 * 8000 * 2},
+        {0, 0, 0, false, platform::pcmFormat(1, 11025, 8), 2 * 11025}, // no format: the device's own
+    };
     device.setMicrophone([](double t) { return 0.5 * std::sin(2 * M_PI * 440 * t); });
-    recorder.Channels = 1;
-    recorder.SamplesPerSec = 8000;
-    recorder.BitsPerSample = 16;
-    recorder.Record();
-    device.advance(1000);
-    recorder.Pause(nullptr);
-    device.advance(1000);
-    recorder.Resume();
-    device.advance(1000);
-    recorder.Stop(nullptr);
-    ASSERT_TRUE(recorder.Save());
-    platform::WaveImage saved;
-    ASSERT_EQ(platform::readWaveFile(recorder.FileName, saved), platform::WaveNoError);
-    EXPECT_EQ(saved.data.size(), 2 * 8000 * 2);
-}
-
-TEST_F(WaveRecordTest, SaveWritesTheStoppedRecordingToFileName)
-{
-    recorder.Channels = 1;
-    recorder.SamplesPerSec = 8000;
-    recorder.BitsPerSample = 8;
-    recorder.Record();
-    device.advance(250);
-    recorder.Stop(nullptr);
-    ASSERT_TRUE(recorder.Save());
-    EXPECT_EQ(device.log().last(), "save 1 " + recorder.FileName);
-    EXPECT_EQ(QFileInfo(recorder.FileName).size(), 44 + 2000);
+    for (const auto &t : takes) {
+        SCOPED_TRACE(t.rate);
+        setFormat(t.channels, t.rate, t.bits);
+        ASSERT_TRUE(recorder.Record());
+        EXPECT_EQ(recorder.LastError, 0u);
+        device.advance(1000);
+        if (t.pause) {
+            recorder.Pause(nullptr);
+            device.advance(1000);
+            recorder.Resume();
+        }
+        device.advance(1000);
+        recorder.Stop(nullptr);
+        ASSERT_TRUE(recorder.Save());
+        EXPECT_EQ(device.log().last(),
+                  "save " + QString::number(recorder.DeviceID) + " " + recorder.FileName);
+        platform::WaveImage saved;
+        ASSERT_EQ(platform::readWaveFile(recorder.FileName, saved), platform::WaveNoError);
+        EXPECT_EQ(saved.format, t.saved);
+        EXPECT_EQ(saved.data.size(), t.bytes);
+        EXPECT_EQ(QFileInfo(recorder.FileName).size(), 44 + t.bytes);
+    }
 }
 
 TEST_F(WaveRecordTest, AFailedSaveReturnsFalseKeepsTheOldMessageAndExplainsItself)
 {
     writeMessage();
-    QFile old(recorder.FileName);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    const QByteArray previous = old.readAll();
-    old.close();
-
+    const QString old = recorder.FileName;
+    const QByteArray previous = samples::readFile(old);
     recorder.Record();
     device.advance(100);
     recorder.Stop(nullptr);
-    const QString target = recorder.FileName;
     recorder.FileName = dir.filePath("missing-folder/chirpel.wav");
     EXPECT_FALSE(recorder.Save());
     EXPECT_EQ(recorder.LastError, platform::WaveFileNotSaved);
     EXPECT_EQ(recorder.ErrorMessage(), platform::waveErrorText(platform::WaveFileNotSaved));
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), previous);
-}
-
-TEST_F(WaveRecordTest, CloseReturnsTheDevicesResultAndLeavesLastErrorAlone)
-{
-    EXPECT_FALSE(recorder.PlayFile(first.event()));
-    EXPECT_EQ(recorder.Close(), platform::WaveInvalidDeviceId);
-    EXPECT_EQ(recorder.LastError, platform::WaveFileNotFound);
-}
-
-TEST_F(WaveRecordTest, StopWithNothingOpenFailsQuietlyAndCallsNoHandler)
-{
-    EXPECT_FALSE(recorder.Stop(first.event()));
-    EXPECT_EQ(recorder.LastError, platform::WaveInvalidDeviceId);
-    deliver();
-    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(samples::readFile(old), previous);
 }
 
 TEST_F(WaveRecordTest, DestroyingTheRecorderClosesTheDeviceAndNoNotificationReachesTheOwner)
@@ -282,43 +251,17 @@ TEST_F(WaveRecordTest, DestroyingTheRecorderClosesTheDeviceAndNoNotificationReac
     owned->Stop(second.event());
     owned.reset();
     deliver();
-    EXPECT_EQ(first.calls, 0);
-    EXPECT_EQ(second.calls, 0);
+    EXPECT_EQ(first.calls + second.calls, 0);
     EXPECT_EQ(device.openElements(), 0);
     EXPECT_EQ(device.log().last(), "close 1");
 }
 
-TEST_F(WaveRecordTest, OnlyASuccessfulNotificationCallsTheHandler)
-{
-    writeMessage();
-    recorder.PlayFile(first.event());
-    recorder.Play(second.event()); // supersedes the first play's notification
-    device.advance(1000);
-    deliver();
-    EXPECT_EQ(first.calls, 0);
-    EXPECT_EQ(second.calls, 1);
-}
-
-TEST_F(WaveRecordTest, AHandlerMayInstallTheNextOneWhileItRuns)
-{
-    writeMessage();
-    recorder.PlayFile([&](TWaveRecorder *r) {
-        ++first.calls;
-        r->OnNotify = second.event();
-    });
-    device.advance(1000);
-    deliver();
-    EXPECT_EQ(first.calls, 1);
-    EXPECT_EQ(second.calls, 0);
-}
-
-TEST(WaveRecordFormatTest, SetFormatDerivesAlignmentAndRateTruncatingTheAlignmentTo16Bits)
+TEST_F(WaveRecordTest, SetFormatDerivesAlignmentAndRateTruncatingTheAlignmentTo16BitsAndReportsARefusal)
 {
     const struct {
         quint8 channels;
         quint32 rate;
-        quint16 bits;
-        quint16 align;
+        quint16 bits, align;
         quint32 average;
     } cases[] = {
         {1, 8000, 8, 1, 8000},          {2, 11025, 8, 2, 22050}, {1, 22050, 16, 2, 44100},
@@ -329,22 +272,13 @@ TEST(WaveRecordFormatTest, SetFormatDerivesAlignmentAndRateTruncatingTheAlignmen
         SCOPED_TRACE(testing::Message() << int(c.channels) << " " << c.rate << " " << c.bits);
         const platform::WaveFormat f = recorderFormat(c.channels, c.rate, c.bits);
         EXPECT_EQ(f.formatTag, 1);
-        EXPECT_EQ(f.channels, c.channels);
-        EXPECT_EQ(f.samplesPerSec, c.rate);
-        EXPECT_EQ(f.bitsPerSample, c.bits);
-        EXPECT_EQ(f.blockAlign, c.align);
-        EXPECT_EQ(f.avgBytesPerSec, c.average);
+        EXPECT_EQ(std::tuple(f.channels, f.samplesPerSec, f.bitsPerSample, f.blockAlign, f.avgBytesPerSec),
+                  std::tuple(c.channels, c.rate, c.bits, c.align, c.average));
     }
-}
-
-TEST_F(WaveRecordTest, SetFormatReportsARefusedFormat)
-{
     quint32 id = 0;
     device.open(QString(), id);
     recorder.DeviceID = id;
-    recorder.Channels = 3;
-    recorder.SamplesPerSec = 8000;
-    recorder.BitsPerSample = 8;
+    setFormat(3, 8000, 8);
     EXPECT_FALSE(recorder.SetFormat());
     EXPECT_EQ(recorder.LastError, platform::WaveOutOfRange);
 }

@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <utility>
 
 using platform::SimMixer;
 using platform::SimWaveDevice;
@@ -44,8 +45,8 @@ struct PanelState {
     friend bool operator==(const PanelState &, const PanelState &) = default;
     friend std::ostream &operator<<(std::ostream &os, const PanelState &s)
     {
-        return os << s.record << s.play << s.pause << s.stop << " down " << s.pauseDown << " timers "
-                  << s.playTimer << s.peakTimer << " \"" << s.status.toStdString() << '"';
+        return os << s.record << s.play << s.pause << s.stop << s.pauseDown << s.playTimer << s.peakTimer
+                  << " \"" << s.status.toStdString() << '"';
     }
 };
 const PanelState Idle{true, true, false, false, false, false, false, {}};
@@ -62,34 +63,22 @@ protected:
         ASSERT_TRUE(dir.isValid());
         settings.MsgFileName = dir.filePath("chirpel.wav");
         settings.BeepOnRecord = false;
-        settings.Mono = true;
-        settings.Bits16 = true;
         settings.Quality = 0;
-        settings.GSM610 = true;
+        settings.Mono = settings.Bits16 = settings.GSM610 = true;
         panel = std::make_unique<TRecorderForm>(services());
-        panel->OnPlayDone = [this](QObject *s) {
-            events << "play";
-            EXPECT_EQ(s, panel.get());
-        };
-        panel->OnStopDone = [this](QObject *s) {
-            events << "stop";
-            EXPECT_EQ(s, panel.get());
-        };
-        panel->OnPauseDone = [this](QObject *s) {
-            events << "pause";
-            EXPECT_EQ(s, panel.get());
-        };
+        for (auto [slot, name] : {std::pair{&TRecorderForm::OnPlayDone, "play"},
+                                  {&TRecorderForm::OnStopDone, "stop"},
+                                  {&TRecorderForm::OnPauseDone, "pause"}})
+            (*panel).*slot = [this, name](QObject *sender) {
+                events << name;
+                EXPECT_EQ(sender, panel.get());
+            };
         panel->show();
     }
 
     TRecorderServices services()
     {
-        return {&device, &mixer,
-                [this] {
-                    ++beeps;
-                    return true;
-                },
-                &settings, &system};
+        return {&device, &mixer, [this] { return ++beeps, true; }, &settings, &system};
     }
 
     template <typename W = QWidget> W *child(const char *name) { return panel->findChild<W *>(name); }
@@ -106,14 +95,13 @@ protected:
     }
     void seconds(int n)
     {
-        for (int i = 0; i < n; ++i)
+        while (n-- > 0)
             second();
     }
 
     PanelState state()
     {
         auto *pause = child<QToolButton>("btnPause");
-        auto *status = child<QLabel>("LStatus");
         return {child("btnRecord")->isEnabled(),
                 child("btnPlay")->isEnabled(),
                 pause->isEnabled(),
@@ -121,7 +109,7 @@ protected:
                 pause->isChecked(),
                 timer("PlayTimer")->isActive(),
                 timer("PeakTimer")->isActive(),
-                status->isVisible() ? status->text() : QString()};
+                visible("LStatus") ? text("LStatus") : QString()};
     }
     QString text(const char *label) { return child<QLabel>(label)->text(); }
     bool visible(const char *name) { return child(name)->isVisible(); }
@@ -146,26 +134,10 @@ protected:
 
 } // namespace
 
-TEST_F(RecorderPanelTest, ANewPanelIsIdleWithAnEmptyDisplay)
-{
-    EXPECT_EQ(state(), Idle);
-    EXPECT_EQ(text("LTime"), QString());
-    EXPECT_FALSE(visible("LMono"));
-    EXPECT_FALSE(visible("PeakGauge"));
-    EXPECT_EQ(panel->ActiveMeter(), nullptr);
-}
-
-TEST_F(RecorderPanelTest, CaptionsComeFromTheStringModules)
-{
-    const QString stop = SoundRecModule->Strings[SoundRecText::Stop];
-    SoundRecModule->Strings[SoundRecText::Stop] = QStringLiteral("Halt");
-    TRecorderForm other(services());
-    SoundRecModule->Strings[SoundRecText::Stop] = stop;
-    EXPECT_EQ(other.findChild<QToolButton *>("btnStop")->text(), "Halt");
-}
-
 TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdle)
 {
+    EXPECT_EQ(state(), Idle);
+    EXPECT_FALSE(visible("PeakGauge"));
     click("btnRecord");
     EXPECT_EQ(state(), Recording);
     EXPECT_TRUE(panel->IsRecording());
@@ -211,8 +183,14 @@ TEST_F(RecorderPanelTest, AStopQueuedBeforeAnAutomaticPlaybackReachesStopDone)
     EXPECT_EQ(state(), Idle);
 }
 
-TEST_F(RecorderPanelTest, StoppingAPlaybackRaisesOnlyOnStopDone)
+TEST_F(RecorderPanelTest, StoppingAPlaybackRaisesOnlyOnStopDoneAndWithNothingOpenNothingAtAll)
 {
+    panel->cmdStop();
+    deliver();
+    EXPECT_TRUE(system.calls.isEmpty());
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(state(), Idle);
+
     writeMessage(2000);
     panel->StartPlaying();
     second();
@@ -236,24 +214,32 @@ TEST_F(RecorderPanelTest, APlaybackThatEndsByItselfRaisesOnlyOnPlayDoneAndKeepsT
     EXPECT_EQ(device.openElements(), 0);
 }
 
-TEST_F(RecorderPanelTest, DurationSecCountsEverySecondOfATakeExceptAPlayOnlyPlayback)
+TEST_F(RecorderPanelTest,
+       DurationSecCountsEverySecondOfATakeExceptAPlayOnlyPlaybackAndTheChannelLabelShowsUntilPlay)
 {
     settings.DurationSec = 99;
     panel->StartRecording();
     EXPECT_EQ(settings.DurationSec, 0);
+    EXPECT_EQ(text("LMono"), "Mono");
     seconds(3);
     EXPECT_EQ(settings.DurationSec, 3);
     EXPECT_EQ(text("LTime"), "3 sec.");
     panel->cmdStop();
+    deliver();
+    EXPECT_TRUE(visible("LMono"));
 
     panel->StartPlaying();
+    EXPECT_FALSE(visible("LMono"));
     EXPECT_TRUE(panel->PlayOnly());
     seconds(2);
     EXPECT_EQ(settings.DurationSec, 3);
     EXPECT_EQ(panel->ElapsedSec(), 2);
     panel->cmdStop();
 
+    settings.Mono = false;
     panel->StartRecording();
+    EXPECT_EQ(text("LMono"), "Stereo");
+    EXPECT_TRUE(visible("LMono"));
     seconds(2);
     panel->cmdStop();
     deliver();
@@ -284,30 +270,28 @@ TEST_F(RecorderPanelTest, PausingARecordingKeepsTheElapsedSecondsAndTheRecordedS
     EXPECT_EQ(saved.data.size(), 4 * 8000 * 2);
 }
 
-TEST_F(RecorderPanelTest, TheChannelLabelShowsFromRecordingUntilTheNextPlay)
+TEST_F(RecorderPanelTest, ANewPanelTakesItsCaptionsAndLampFromTheirSourcesAndTheLampTogglesOnlyTheSetting)
 {
-    for (const bool mono : {true, false}) {
-        settings.Mono = mono;
-        panel->StartRecording();
-        EXPECT_EQ(text("LMono"), mono ? "Mono" : "Stereo");
-        EXPECT_TRUE(visible("LMono"));
-        panel->cmdStop();
-        deliver();
-        EXPECT_TRUE(visible("LMono"));
-        panel->StartPlaying();
-        EXPECT_FALSE(visible("LMono"));
-        panel->cmdStop();
-        deliver();
-    }
-}
+    settings.GSM610 = false;
+    const QString stop = std::exchange(SoundRecModule->Strings[SoundRecText::Stop], QStringLiteral("Halt"));
+    TRecorderForm fresh(services());
+    SoundRecModule->Strings[SoundRecText::Stop] = stop;
+    fresh.show();
+    EXPECT_EQ(fresh.findChild<QToolButton *>("btnStop")->text(), "Halt")
+        << "captions come from the string modules";
+    EXPECT_FALSE(fresh.findChild<QWidget *>("imgLightOn")->isVisible());
+    EXPECT_TRUE(fresh.findChild<QWidget *>("imgLightOff")->isVisible());
+    writeMessage(500);
+    EXPECT_TRUE(visible("imgLightOn")); // made while the setting was on
+    panel->StartPlaying();
+    EXPECT_FALSE(visible("imgLightOn")); // each start shows the setting as it is now
+    EXPECT_TRUE(visible("imgLightOff"));
+    panel->cmdStop();
+    deliver();
 
-TEST_F(RecorderPanelTest, TheGsmLampTogglesTheSettingAndTheLampsOnlyEvenWhileRecording)
-{
-    EXPECT_TRUE(visible("imgLightOn"));
-    EXPECT_FALSE(visible("imgLightOff"));
     panel->StartRecording();
     const QStringList commands = device.log();
-    for (const bool expected : {false, true}) {
+    for (const bool expected : {true, false}) {
         click("LGSMOnOff");
         EXPECT_EQ(settings.GSM610, expected);
         EXPECT_EQ(visible("imgLightOn"), expected);
@@ -317,43 +301,22 @@ TEST_F(RecorderPanelTest, TheGsmLampTogglesTheSettingAndTheLampsOnlyEvenWhileRec
     EXPECT_EQ(device.log(), commands);
 }
 
-TEST_F(RecorderPanelTest, TheLampFollowsTheSettingFromCreationAndAtEachStart)
+TEST(RecorderPanel, SettingsGiveTheRecordersFormatAndFormatSecondsFillsTheFirstField)
 {
-    settings.GSM610 = false;
-    TRecorderForm fresh(services());
-    fresh.show();
-    EXPECT_FALSE(fresh.findChild<QWidget *>("imgLightOn")->isVisible());
-    EXPECT_TRUE(fresh.findChild<QWidget *>("imgLightOff")->isVisible());
-
-    writeMessage(500);
-    EXPECT_TRUE(visible("imgLightOn")); // made while the setting was on
-    panel->StartPlaying();
-    EXPECT_FALSE(visible("imgLightOn"));
-    EXPECT_TRUE(visible("imgLightOff"));
+    const struct {
+        bool mono, bits16;
+        quint8 quality;
+        quint32 current;
+        TRecordFormat expected;
+    } cases[] = {{true, true, 0, 0, {1, 16, 8000}},      {false, true, 1, 0, {2, 16, 11025}},
+                 {true, false, 2, 0, {1, 8, 22050}},     {false, false, 3, 8000, {2, 8, 44100}},
+                 {true, true, 4, 22050, {1, 16, 22050}}, {true, true, 255, 0, {1, 16, 0}}};
+    for (const auto &c : cases)
+        EXPECT_EQ(RecordFormatFor(c.mono, c.bits16, c.quality, c.current), c.expected) << int(c.quality);
+    EXPECT_EQ(FormatSeconds("%d sec.", 12), "12 sec.");
+    EXPECT_EQ(FormatSeconds("sec. %d of %d", 3), "sec. 3 of %d");
+    EXPECT_EQ(FormatSeconds("sec.", 3), "sec.");
 }
-
-struct FormatCase {
-    bool mono, bits16;
-    quint8 quality;
-    quint32 current;
-    TRecordFormat expected;
-};
-
-class RecordFormatTable : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(RecordFormatTable, SettingsGiveTheRecordersFormat)
-{
-    const FormatCase &c = GetParam();
-    EXPECT_EQ(RecordFormatFor(c.mono, c.bits16, c.quality, c.current), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(RecorderPanel, RecordFormatTable,
-                         ::testing::Values(FormatCase{true, true, 0, 0, {1, 16, 8000}},
-                                           FormatCase{false, true, 1, 0, {2, 16, 11025}},
-                                           FormatCase{true, false, 2, 0, {1, 8, 22050}},
-                                           FormatCase{false, false, 3, 8000, {2, 8, 44100}},
-                                           FormatCase{true, true, 4, 22050, {1, 16, 22050}},
-                                           FormatCase{true, true, 255, 0, {1, 16, 0}}));
 
 TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBefore)
 {
@@ -387,16 +350,6 @@ TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(events, QStringList({"stop"}));
     EXPECT_EQ(device.openElements(), 0);
-}
-
-TEST_F(RecorderPanelTest, StopWithNothingOpenShowsNothingAndSavesNothing)
-{
-    panel->cmdStop();
-    deliver();
-    EXPECT_TRUE(system.calls.isEmpty());
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(state(), Idle);
-    EXPECT_FALSE(device.log().join('\n').contains("save"));
 }
 
 TEST_F(RecorderPanelTest, AStartThatFailsLeavesThePanelIdleWithItsStatusShown)
@@ -458,13 +411,6 @@ TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeter)
     panel->cmdPause();
     deliver();
     EXPECT_EQ(gauge->Level(), 0);
-}
-
-TEST_F(RecorderPanelTest, FormatSecondsPutsTheNumberInTheFirstField)
-{
-    EXPECT_EQ(FormatSeconds("%d sec.", 12), "12 sec.");
-    EXPECT_EQ(FormatSeconds("sec. %d of %d", 3), "sec. 3 of %d");
-    EXPECT_EQ(FormatSeconds("sec.", 3), "sec.");
 }
 
 TEST_F(RecorderPanelTest, DestroyingThePanelMidRecordingClosesTheDeviceAndReportsNothing)

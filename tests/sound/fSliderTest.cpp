@@ -33,7 +33,11 @@ void sendMouse(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButton button,
 
 class LevelWindow : public ::testing::Test {
 protected:
-    void SetUp() override { VolumeCaption = "Volume"; MicrophoneCaption = "Microphone"; }
+    void SetUp() override
+    {
+        VolumeCaption = "Volume";
+        MicrophoneCaption = "Microphone";
+    }
     void TearDown() override { SliderForm = nullptr; }
 
     static TSlider &slider(TSliderForm &form) { return *form.findChild<TSlider *>(QStringLiteral("Slider")); }
@@ -85,11 +89,18 @@ TEST_F(LevelWindow, OpensUnderThePointerAndTurnsToTheMicrophoneInPlace)
 TEST_F(LevelWindow, TheHandleAndBarFollowTheFader)
 {
     // systemValue -1: the handle is dragged to dragRow instead; kept: what the mixer holds after.
-    struct Case { bool volume; qint32 systemValue; int dragRow; qint32 kept; unsigned position; int litFrom; };
+    struct Case {
+        bool volume;
+        qint32 systemValue;
+        int dragRow;
+        qint32 kept;
+        unsigned position;
+        int litFrom;
+    };
     const Case cases[] = {
-        {true, 65535, 0, 65535, 0, 0},    {true, 0, 0, 0, 100, 68},      {false, 16384, 0, 16384, 75, 51},
+        {true, 65535, 0, 65535, 0, 0}, {true, 0, 0, 0, 100, 68},    {false, 16384, 0, 16384, 75, 51},
         {true, -1, 26, 32767, 51, 35}, // position 50 writes 32767, which reads back as 51
-        {true, -1, 13, 49151, 26, 18},    {false, -1, 60, 0, 100, 68},
+        {true, -1, 13, 49151, 26, 18}, {false, -1, 60, 0, 100, 68},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.volume << " " << c.systemValue << " " << c.dragRow);
