@@ -102,11 +102,14 @@ TEST(WinShapeMask, EachCombineCodeMergesTheNextPolygonItsOwnWay)
     EXPECT_TRUE(star.contains(onParent(211, 60)));
 }
 
-TEST(WinShapeMask, ActiveFalseRestoresTheRectangleAndWithoutPolygonsTheParentsOutlineIsLeftAlone)
+TEST(WinShapeMask, NewDataReplacesTheOutlineActiveFalseRestoresTheRectangleAndNoPolygonsLeaveTheParentAlone)
 {
     ShapedWindow w;
     w.shape->setActive(true);
-    ASSERT_FALSE(w.window.mask().isEmpty());
+    w.shape->LoadStoredData(windowShape({rectangle(0, 11, 11, 100, 100)}).SaveToBytes());
+    EXPECT_FALSE(w.window.mask().contains(onParent(300, 300)));
+    EXPECT_TRUE(w.window.mask().contains(onParent(50, 50)));
+    EXPECT_EQ(w.shape->Data().Regions[0].Points[0], QPoint(11, 11)); // the stored vertices stay
     w.shape->setActive(false);
     EXPECT_TRUE(w.window.mask().isEmpty());
     ShapedWindow bare(windowShape({}));
@@ -114,16 +117,6 @@ TEST(WinShapeMask, ActiveFalseRestoresTheRectangleAndWithoutPolygonsTheParentsOu
     bare.window.setMask(earlier);
     bare.shape->setActive(true);
     EXPECT_EQ(bare.window.mask(), earlier);
-}
-
-TEST(WinShapeMask, NewDataWhileActiveReplacesTheOutlineAndTheStoredVerticesStay)
-{
-    ShapedWindow w;
-    w.shape->setActive(true);
-    w.shape->LoadStoredData(windowShape({rectangle(0, 11, 11, 100, 100)}).SaveToBytes());
-    EXPECT_FALSE(w.window.mask().contains(onParent(300, 300)));
-    EXPECT_TRUE(w.window.mask().contains(onParent(50, 50)));
-    EXPECT_EQ(w.shape->Data().Regions[0].Points[0], QPoint(11, 11));
 }
 
 TEST(WinShapePlacement, AutoPosPutsTheOutlinesCornerAtTheParentsOriginAndGrowsOnlyASmallerParent)

@@ -5,23 +5,19 @@
 
 #include <QDateTime>
 
-TEST(MLSImage, LaysTheImageOutByteForByte)
+TEST(MLSImage, LaysTheImageOutByteForByteWithADescriptionOfThreeFixedWidthLines)
 {
     // Magic and version, language index 4, description, two entries, their lengths, texts, trailer.
     const QByteArray expected = QByteArray::fromHex("4d4c5301 0400 0200 6162 02000000 0100 0300 78 79807a 4d4c53");
     EXPECT_EQ(BuildMLSImage(4, "ab", {"x", "y\x80z"}), expected);
-}
-
-TEST(MLSImage, DescriptionHasThreeCrLfLinesOfFixedWidth)
-{
+    // The description: three CR LF lines of fixed width.
     const QDateTime built(QDate(2024, 5, 1), QTime(9, 30, 0), Qt::UTC);
     const QByteArray d =
         MLSImageDescription(QStringLiteral("SoundRec"), QStringLiteral("English (United States)"), built);
     EXPECT_EQ(d.size(), 118);
     const QList<QByteArray> lines = d.split('\n');
     ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], QByteArray("SoundRec\r"));
-    EXPECT_EQ(lines[1], QByteArray("English (United States)\r"));
+    EXPECT_EQ(lines.mid(0, 2), QList<QByteArray>({"SoundRec\r", "English (United States)\r"}));
     EXPECT_TRUE(lines[2].contains("mlsgen"));
     EXPECT_TRUE(lines[2].contains("2024-05-01 09:30:00"));
     EXPECT_TRUE(lines[3].isEmpty());
@@ -31,16 +27,13 @@ TEST(MLSImage, DescriptionHasThreeCrLfLinesOfFixedWidth)
               119);
 }
 
-TEST(MLSSource, ReadsNumberedLinesVerbatimSkippingCommentsAndBlankLines)
+TEST(MLSSource, ReadsNumberedLinesVerbatimSkippingCommentsAndBlankLinesAndRefusesGapsAndRepeats)
 {
     QString error;
     const auto entries = ParseMLSSource("# header\n0=OK\r\n\n1= %d KB\n# note\n2=a=b\\nc\n3=\n", &error);
     ASSERT_TRUE(entries) << error.toStdString();
     EXPECT_EQ(*entries, QStringList({"OK", " %d KB", "a=b\\nc", ""}));
-}
-
-TEST(MLSSource, RefusesGapsRepeatsAndLinesWithoutANumber)
-{
+    // Gaps, repeats and lines without a number are refused.
     const struct {
         const char *source;
         const char *error;
