@@ -118,7 +118,7 @@ TEST(ShapeDataFormat, TheDeflatedPictureIsOneZlibStreamOfTheBitmapFileAndTheJpeg
     EXPECT_TRUE(jpeg.endsWith(hex("ffd9")));
 }
 
-TEST(ShapeDataLegacyLayout, IsReadAsAPlainBitmapAndWrittenBackWithTheMarker)
+TEST(ShapeDataLegacyLayout, IsReadAsTheReadersKindAPlainBitmapByDefaultAndWrittenBackWithTheMarker)
 {
     const QByteArray legacy = hex("0b000000 0b000000 71020000 86010000" // bounds 11, 11, 625, 390
                                   "01000000"                            // one region, no kind
@@ -138,19 +138,17 @@ TEST(ShapeDataLegacyLayout, IsReadAsAPlainBitmapAndWrittenBackWithTheMarker)
     EXPECT_EQ(written.mid(16, 8), hex("feffffff 00000000"));
     EXPECT_EQ(written.left(16), legacy.left(16));
     EXPECT_EQ(written.mid(24), legacy.mid(16));
-}
 
-TEST(ShapeDataLegacyLayout, DecodesThePictureAsTheObjectsCurrentKind)
-{
+    // Without a kind in the data, the picture is decoded as the reading object's current kind.
     const QByteArray current = pictureOnly(ikDeflatedBitmap, twoPixels());
-    const QByteArray legacy = current.left(16) + int32(0) + current.mid(28);
+    const QByteArray kindless = current.left(16) + int32(0) + current.mid(28);
     TWinShapeData reader;
     reader.ImageKind = ikDeflatedBitmap;
-    reader.LoadFromBytes(legacy);
+    reader.LoadFromBytes(kindless);
     EXPECT_EQ(reader.ImageKind, ikDeflatedBitmap);
     EXPECT_EQ(reader.Bitmap.pixel(0, 0), qRgb(255, 0, 0));
     TWinShapeData fresh;
-    EXPECT_THROW(fresh.LoadFromBytes(legacy), EShapeDataError); // zlib data is no bitmap file
+    EXPECT_THROW(fresh.LoadFromBytes(kindless), EShapeDataError); // zlib data is no bitmap file
 }
 
 TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexAndClearDropsRegionsButKeepsPictureBoundsAndKind)
