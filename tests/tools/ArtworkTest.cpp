@@ -61,8 +61,8 @@ TEST(Artwork, EveryPictureIsCompiledInAtItsExactSizeInWholeFrames)
     }
 }
 
-// Button frames are drawn opaque, whatever the button's Transparent setting: their corners must
-// already hold the colour of the place the button sits on, or each button shows as a patch.
+// Button frames (and the bubble's OK picture) are drawn opaque, whatever the Transparent setting: their
+// corners must already hold the colour of the place they sit on, or each shows as a patch.
 TEST(Artwork, ButtonFramesAreOpaqueOnTheColourOfThePlaceTheySitOn)
 {
     const QImage page = picture("page_default"), recordingPage = picture("page_recording");
@@ -95,7 +95,7 @@ TEST(Artwork, ButtonFramesAreOpaqueOnTheColourOfThePlaceTheySitOn)
     }
 }
 
-TEST(Artwork, KeyColouredPicturesAreSeeThroughExactlyWhereMeant)
+TEST(Artwork, KeyColouredPicturesAreSeeThroughExactlyWhereMeantAndTheSliderTrackContinuesTheFace)
 {
     const QRgb lime = qRgb(0, 255, 0);
     const QImage handle = picture("slider_handle").convertToFormat(QImage::Format_RGB32);
@@ -120,13 +120,8 @@ TEST(Artwork, KeyColouredPicturesAreSeeThroughExactlyWhereMeant)
             }
         }
     EXPECT_GE(limeInside, 6 * 60) << "the cut-out shows a bar of a useful size";
-}
-
-TEST(Artwork, TheSliderTrackContinuesTheFaceBeneathIt)
-{
-    const QImage face = picture("level_face");
+    // The slider sits at (35, 30); its track's right column continues the face beneath it.
     const QImage track = picture("slider_track");
-    // The slider sits at (35, 30); its track's right column is plain face colour.
     for (int y = 0; y < track.height(); y += 4)
         EXPECT_TRUE(near(track.pixel(23, y), face.pixel(35 + 23, 30 + y), 4)) << "row " << y;
 }
