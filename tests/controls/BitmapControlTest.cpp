@@ -13,6 +13,11 @@ namespace {
 
 const QColor frameColours[] = {QColor(200, 0, 0), QColor(0, 200, 0), QColor(0, 0, 200)};
 
+QImage threeFrames()
+{
+    return controlstest::stripPicture(47, 48, {frameColours[0], frameColours[1], frameColours[2]});
+}
+
 // A window with a three-frame strip (each frame 47 x 48) and a button showing it.
 struct ButtonWindow {
     QWidget window;
@@ -20,37 +25,33 @@ struct ButtonWindow {
     TBitmapControl *button = new TBitmapControl(&window);
     QPoint pointer{-1000, -1000}; // where the pointer is, on screen
     QSignalSpy clicks{button, &TControl::clicked};
-
     ButtonWindow()
     {
         window.resize(300, 200);
         strip->setObjectName(QStringLiteral("imgStrip"));
-        strip->setBitmap(
-            controlstest::stripPicture(47, 48, {frameColours[0], frameColours[1], frameColours[2]}));
+        strip->setBitmap(threeFrames());
         strip->move(200, 0);
         button->setImage(QStringLiteral("imgStrip"));
         button->setNumImages(3);
         button->setGeometry(20, 30, 47, 48);
-        button->setImageUp(0);
         button->setImageActive(1);
         button->setImageDown(2);
         button->setCursorSource([this] { return pointer; });
-    }
-
-    void activate()
-    {
         window.show();
         window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
-
     // Moves the pointer to `pos` in button coordinates and lets the button see the movement.
     void pointAt(QPoint pos)
     {
         pointer = button->mapToGlobal(pos);
         QTest::mouseMove(button, pos);
     }
-
+    void click(Qt::MouseButton b, QPoint press, QPoint release)
+    {
+        QTest::mousePress(button, b, {}, press);
+        QTest::mouseRelease(button, b, {}, release);
+    }
     QColor shown() { return controlstest::rendered(*button).pixelColor(23, 24); }
 };
 
@@ -59,22 +60,15 @@ struct ButtonWindow {
 TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesAndAReleaseOutsideIsNoClick)
 {
     ButtonWindow w;
-    w.activate();
     EXPECT_EQ(w.shown(), frameColours[0]);
-
     w.pointAt(QPoint(10, 10));
-    EXPECT_EQ(w.button->CurrentFrame(), 1);
     EXPECT_EQ(w.shown(), frameColours[1]);
-
     QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(w.button->State(), TBitmapControl::bsDown);
     EXPECT_EQ(w.shown(), frameColours[2]);
-
     w.pointAt(QPoint(60, 10)); // dragged off while held
     EXPECT_EQ(w.shown(), frameColours[0]);
     w.pointAt(QPoint(5, 5)); // and back
     EXPECT_EQ(w.shown(), frameColours[2]);
-
     w.pointAt(QPoint(-3, 5));
     QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(-3, 5));
     EXPECT_EQ(w.clicks.count(), 0);
@@ -85,46 +79,41 @@ TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesAndAReleaseOuts
 TEST(BitmapControlFrames, AReleaseInsideClicksButOnTheRightOrBottomEdgeIsOutside)
 {
     ButtonWindow w;
-    w.activate();
     w.pointAt(QPoint(10, 10));
     QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
     w.pointAt(QPoint(80, 10)); // dragged off and back on
     w.pointAt(QPoint(46, 47)); // the last pixel inside
     QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(46, 47));
     EXPECT_EQ(w.clicks.count(), 1);
-    for (QPoint edge : {QPoint(47, 10), QPoint(10, 48)}) {
-        QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseRelease(w.button, Qt::LeftButton, {}, edge);
-    }
+    for (QPoint edge : {QPoint(47, 10), QPoint(10, 48)})
+        w.click(Qt::LeftButton, QPoint(10, 10), edge);
     EXPECT_EQ(w.clicks.count(), 1);
 }
 
-TEST(BitmapControlFrames, OnlyTheLeftButtonPressesButAnyReleaseEndsThePress)
+// A right release ends a left press with a click, but the tooltip waits for the left button.
+TEST(BitmapControlFrames, OnlyTheLeftButtonPressesAnyReleaseEndsThePressAndTheTooltipIsEmptyWhileAButtonIsHeld)
 {
     ButtonWindow w;
-    w.activate();
-    QTest::mousePress(w.button, Qt::RightButton, {}, QPoint(10, 10));
-    EXPECT_EQ(w.button->State(), TBitmapControl::bsUp);
-    QTest::mouseRelease(w.button, Qt::RightButton, {}, QPoint(10, 10));
+    w.button->setToolTip(QStringLiteral("Record a message"));
+    w.click(Qt::RightButton, QPoint(10, 10), QPoint(10, 10));
     EXPECT_EQ(w.clicks.count(), 0);
-
     QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mousePress(w.button, Qt::RightButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(w.button, Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(w.button->toolTip().isEmpty());
+    w.click(Qt::RightButton, QPoint(10, 10), QPoint(10, 10));
     EXPECT_EQ(w.clicks.count(), 1);
     EXPECT_EQ(w.button->State(), TBitmapControl::bsUp);
+    EXPECT_TRUE(w.button->toolTip().isEmpty());
     QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(w.button->toolTip(), QStringLiteral("Record a message"));
 }
 
 TEST(BitmapControlFrames, WhileTheWindowIsInactiveHoverAndDownFramesAreNeverChosen)
 {
     ButtonWindow w;
-    w.activate();
     QWidget other;
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-
     w.pointer = w.button->mapToGlobal(QPoint(10, 10));
     EXPECT_FALSE(w.button->MouseInControl());
     QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
@@ -132,39 +121,29 @@ TEST(BitmapControlFrames, WhileTheWindowIsInactiveHoverAndDownFramesAreNeverChos
     QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
 }
 
-TEST(BitmapControlFrames, ADisabledButtonShowsItsDisabledFrameAndIgnoresPresses)
+TEST(BitmapControlFrames, ADisabledButtonShowsItsDisabledFrameIgnoresPressesAndAFrameOutsideTheStripDrawsNothing)
 {
     ButtonWindow w;
     w.button->setImageDisabled(1);
-    w.activate();
     w.button->setEnabled(false);
     EXPECT_EQ(w.shown(), frameColours[1]);
-
     QTest::mouseClick(w.button, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(w.clicks.count(), 0);
     EXPECT_EQ(w.button->State(), TBitmapControl::bsUp);
-}
-
-TEST(BitmapControlFrames, AFrameIndexOutsideTheStripDrawsNoFrame)
-{
-    ButtonWindow w;
-    w.activate();
     w.button->setImageDisabled(3); // three frames only
-    w.button->setEnabled(false);
-    const QColor face = w.button->palette().color(QPalette::Button);
-    EXPECT_EQ(w.shown(), face);
-
+    EXPECT_EQ(w.shown(), w.button->palette().color(QPalette::Button));
     w.button->setTransparent(true);
-    EXPECT_EQ(w.shown(), QColor(1, 2, 3)); // nothing at all is drawn over what lies beneath
-    w.button->setImageDisabled(-1);
-    EXPECT_EQ(w.shown(), QColor(1, 2, 3));
+    for (int outside : {3, -1}) {
+        w.button->setImageDisabled(outside);
+        EXPECT_EQ(w.shown(), QColor(1, 2, 3)); // nothing at all is drawn over what lies beneath
+    }
 }
 
-TEST(BitmapControlStrip, AutoSizeTakesOneFrame)
+TEST(BitmapControlStrip, AutoSizeTakesOneFrameAndACountBelowOneIsIgnored)
 {
     QWidget window;
     auto *strip = new TImage(&window);
-    strip->setBitmap(controlstest::stripPicture(47, 48, {frameColours[0], frameColours[1], frameColours[2]}));
+    strip->setBitmap(threeFrames());
     auto *button = new TBitmapControl(&window);
     button->move(5, 6);
     button->setAutoSize(false);
@@ -173,15 +152,9 @@ TEST(BitmapControlStrip, AutoSizeTakesOneFrame)
     button->setNumImages(3);
     button->setAutoSize(true);
     EXPECT_EQ(button->geometry(), QRect(5, 6, 47, 48));
-}
-
-TEST(BitmapControlStrip, NumImagesBelowOneKeepsTheCount)
-{
-    TBitmapControl button;
-    button.setNumImages(4);
     for (int below : {0, -2}) {
-        button.setNumImages(below);
-        EXPECT_EQ(button.NumImages(), 4);
+        button->setNumImages(below);
+        EXPECT_EQ(button->NumImages(), 3);
     }
 }
 
@@ -197,10 +170,15 @@ TEST(BitmapControlStrip, FrameOneIsColumns47To93AndCentredFramesAreDrawnUnscaled
     EXPECT_TRUE(ButtonFrameRects(2, QSize(60, 51), QSize(141, 48), 3, false).Source.isEmpty());
 }
 
-TEST(BitmapControlStrip, APictureControlThatGoesAwayIsDropped)
+TEST(BitmapControlStrip, AStripNamedBeforeItExistsIsFoundLaterAndOneThatGoesAwayIsDropped)
 {
     ButtonWindow w;
-    w.activate();
+    auto *later = new TBitmapControl(&w.window);
+    later->setImage(QStringLiteral("imgLater"));
+    EXPECT_EQ(later->ImageControl(), nullptr);
+    auto *strip = new TImage(&w.window);
+    strip->setObjectName(QStringLiteral("imgLater"));
+    EXPECT_EQ(later->ImageControl(), strip);
     delete w.strip;
     EXPECT_EQ(w.button->ImageControl(), nullptr);
     const QImage img = controlstest::rendered(*w.button);
@@ -210,37 +188,20 @@ TEST(BitmapControlStrip, APictureControlThatGoesAwayIsDropped)
     EXPECT_EQ(w.button->size(), QSize(47, 48));
 }
 
-TEST(BitmapControlStrip, AStripNamedBeforeItsPictureControlExistsIsFoundLater)
-{
-    QWidget window;
-    auto *button = new TBitmapControl(&window);
-    button->setImage(QStringLiteral("imgLater"));
-    EXPECT_EQ(button->ImageControl(), nullptr);
-    auto *strip = new TImage(&window);
-    strip->setObjectName(QStringLiteral("imgLater"));
-    EXPECT_EQ(button->ImageControl(), strip);
-}
-
-TEST(BitmapControlCaption, CentredCaptionSitsOnePixelAboveTheMiddleAndMovesWhenPressed)
+TEST(BitmapControlCaption, CentredCaptionSitsOnePixelAboveTheMiddleMovesWhenPressedAndTheHookMayMoveIt)
 {
     EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(20, 13), -1, -1, false), QPoint(15, 17));
     EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(20, 13), -1, -1, true), QPoint(16, 18));
     EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(20, 13), 4, -1, false), QPoint(4, 17));
     EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(21, 14), -1, 9, false), QPoint(14, 9));
-}
-
-TEST(BitmapControlCaption, TheTextBoundsHookSeesTheCaptionsRectangleAndMayMoveIt)
-{
     ButtonWindow w;
     w.button->setCaption(QStringLiteral("&Go"));
-    w.activate();
     QRect seen;
     w.button->setOnTextBounds([&](QObject *, QRect &r) {
         seen = r;
         r.translate(100, 100); // drawn out of sight
     });
     const QImage img = controlstest::rendered(*w.button);
-
     const QSize text = QFontMetrics(w.button->font()).size(Qt::TextShowMnemonic, QStringLiteral("&Go"));
     EXPECT_EQ(seen, QRect(CaptionPosition(w.button->size(), text, -1, -1, false), text));
     EXPECT_EQ(img.pixelColor(23, 24), frameColours[0]); // the frame is untouched by the caption
@@ -255,12 +216,11 @@ TEST(BitmapControlCaption, ADisabledCaptionIsDrawnInTheButtonShadowColour)
     font.setStyleStrategy(QFont::NoAntialias);
     w.button->setFont(font);
     w.button->setCaption(QStringLiteral("W"));
+    const QColor shadow(10, 20, 30), text(250, 240, 230);
     QPalette pal = w.button->palette();
-    pal.setColor(QPalette::Active, QPalette::Dark, QColor(10, 20, 30));
-    pal.setColor(QPalette::Active, QPalette::WindowText, QColor(250, 240, 230));
+    pal.setColor(QPalette::Active, QPalette::Dark, shadow);
+    pal.setColor(QPalette::Active, QPalette::WindowText, text);
     w.button->setPalette(pal);
-    w.activate();
-
     auto count = [&](QColor c) {
         const QImage img = controlstest::rendered(*w.button);
         int n = 0;
@@ -269,53 +229,41 @@ TEST(BitmapControlCaption, ADisabledCaptionIsDrawnInTheButtonShadowColour)
                 n += img.pixelColor(x, y) == c;
         return n;
     };
-    EXPECT_GT(count(QColor(250, 240, 230)), 20);
-    EXPECT_EQ(count(QColor(10, 20, 30)), 0);
-    w.button->setEnabled(false);
-    EXPECT_GT(count(QColor(10, 20, 30)), 20);
-    EXPECT_EQ(count(QColor(250, 240, 230)), 0);
+    for (bool enabled : {true, false}) {
+        w.button->setEnabled(enabled);
+        EXPECT_GT(count(enabled ? text : shadow), 20) << enabled;
+        EXPECT_EQ(count(enabled ? shadow : text), 0) << enabled;
+    }
 }
 
-TEST(BitmapControlAccelerator, TheCaptionsCharacterClicksAnEnabledButtonOnly)
+TEST(BitmapControlAccelerator, TheCaptionsCharacterOrAltAndItClicksAnEnabledButtonOnly)
 {
     ButtonWindow w;
-    w.button->setCaption(QStringLiteral("&Record"));
     EXPECT_EQ(AcceleratorOf(QStringLiteral("Rock && &Roll")), QLatin1Char('R'));
     EXPECT_TRUE(AcceleratorOf(QStringLiteral("No && accelerator")).isNull());
-
-    EXPECT_TRUE(w.button->DialogChar(QLatin1Char('r')));
-    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('x')));
-    EXPECT_EQ(w.clicks.count(), 1);
-
-    w.button->setEnabled(false);
-    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('R')));
-    EXPECT_EQ(w.clicks.count(), 1);
-}
-
-TEST(BitmapControlAccelerator, AltAndTheCharacterClicksTheButton)
-{
-    ButtonWindow w;
     w.button->setCaption(QStringLiteral("&Play"));
-    w.activate();
     QTest::keyClick(&w.window, Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(w.clicks.count(), 1);
+    EXPECT_TRUE(w.button->DialogChar(QLatin1Char('p')));
+    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('x')));
+    EXPECT_EQ(w.clicks.count(), 2);
+    w.button->setEnabled(false);
+    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('P')));
+    EXPECT_EQ(w.clicks.count(), 2);
 }
 
 TEST(BitmapControlHover, EnteringAndLeavingFireTheirSignalsAndRedrawOnlyWithHover)
 {
     ButtonWindow w;
-    w.activate();
     QSignalSpy enters(w.button, &TBitmapControl::mouseEnter);
     QTest::qWait(50);
     ASSERT_EQ(w.button->LastImage(), 0);
-
     w.pointer = w.button->mapToGlobal(QPoint(5, 5));
     QEnterEvent enter(QPointF(5, 5), QPointF(25, 35), QPointF(w.pointer));
     QCoreApplication::sendEvent(w.button, &enter);
     QTest::qWait(20);
     EXPECT_EQ(enters.count(), 1);
     EXPECT_EQ(w.button->LastImage(), 0); // Hover is off: no redraw
-
     w.button->setHover(true);
     QCoreApplication::sendEvent(w.button, &enter);
     QTRY_COMPARE_WITH_TIMEOUT(w.button->LastImage(), 1, 1000);
@@ -325,25 +273,10 @@ TEST(BitmapControlHover, EnteringAndLeavingFireTheirSignalsAndRedrawOnlyWithHove
 TEST(BitmapControlHover, TheFiftyMillisecondTimerNoticesAPointerThatLeftUnreported)
 {
     ButtonWindow w;
-    w.activate();
     QSignalSpy leaves(w.button, &TBitmapControl::mouseLeave);
     w.pointAt(QPoint(10, 10));
     w.pointer = QPoint(-1000, -1000); // gone, without a leave notification
     EXPECT_TRUE(leaves.wait(1000));
-    EXPECT_EQ(leaves.count(), 1);
     QTest::qWait(120); // the timer stopped with the leave
     EXPECT_EQ(leaves.count(), 1);
-}
-
-TEST(BitmapControlHint, TheTooltipIsEmptyWhileAButtonIsHeld)
-{
-    ButtonWindow w;
-    w.button->setToolTip(QStringLiteral("Record a message"));
-    QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_TRUE(w.button->toolTip().isEmpty());
-    QTest::mousePress(w.button, Qt::RightButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(w.button, Qt::RightButton, {}, QPoint(10, 10));
-    EXPECT_TRUE(w.button->toolTip().isEmpty()); // the left button is still held
-    QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(w.button->toolTip(), QStringLiteral("Record a message"));
 }

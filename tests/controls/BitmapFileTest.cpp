@@ -46,45 +46,35 @@ TEST(BitmapFile, PicturesWrittenByAnotherWriterReadBackExactly)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(original.save(&buffer, "BMP"));
-
     const QImage read = ReadBitmapFileImage(buffer.data());
     ASSERT_EQ(read.size(), original.size());
     EXPECT_EQ(controlstest::maxChannelDifference(read, original), 0);
 }
 
-TEST(BitmapFile, EightBitsWithAColourTable)
+// Paletted eight bits, plain and run-length encoded, and 5-6-5 bit fields with top-down rows; rows are
+// stored bottom first unless the height is negative, each padded to four bytes.
+TEST(BitmapFile, OtherLayoutsReadTheirPixels)
 {
-    const QByteArray table = bgr0(255, 0, 0) + bgr0(0, 255, 0) + bgr0(0, 0, 255);
-    // Two rows of three pixels, bottom row first, each padded to four bytes.
-    const QByteArray pixels = QByteArray::fromHex("000102 00 020100 00");
-    const QImage img = ReadBitmapFileImage(bitmapFile(3, 2, 8, 0, 3, table, pixels));
-    ASSERT_EQ(img.size(), QSize(3, 2));
-    EXPECT_EQ(img.pixel(0, 1), qRgb(255, 0, 0));
-    EXPECT_EQ(img.pixel(2, 1), qRgb(0, 0, 255));
-    EXPECT_EQ(img.pixel(0, 0), qRgb(0, 0, 255));
-}
-
-TEST(BitmapFile, RunLengthEncodedEightBits)
-{
-    const QByteArray table = bgr0(0, 0, 0) + bgr0(200, 100, 50);
-    // Bottom row: 4 pixels of colour 1; next row: an absolute run 1,0,1 (padded); end of bitmap.
-    const QByteArray pixels = QByteArray::fromHex("0401 0000 0003 010001 00 0000 0001");
-    const QImage img = ReadBitmapFileImage(bitmapFile(4, 2, 8, 1, 2, table, pixels));
-    EXPECT_EQ(img.pixel(3, 1), qRgb(200, 100, 50));
-    EXPECT_EQ(img.pixel(0, 0), qRgb(200, 100, 50));
-    EXPECT_EQ(img.pixel(1, 0), qRgb(0, 0, 0));
-}
-
-TEST(BitmapFile, SixteenBitsWithBitFieldsAndTopDownRows)
-{
-    // 5-6-5 masks; the first row in the data is the top row.
+    const QByteArray rgb = bgr0(255, 0, 0) + bgr0(0, 255, 0) + bgr0(0, 0, 255);
     const QByteArray masks = le32(0xf800) + le32(0x07e0) + le32(0x001f);
-    const QByteArray pixels = le16(0xf800) + le16(0x001f) + le16(0x07e0) + le16(0xffff);
-    const QImage img = ReadBitmapFileImage(bitmapFile(2, -2, 16, 3, 0, masks, pixels));
-    EXPECT_EQ(img.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(img.pixel(1, 0), qRgb(0, 0, 255));
-    EXPECT_EQ(img.pixel(0, 1), qRgb(0, 255, 0));
-    EXPECT_EQ(img.pixel(1, 1), qRgb(255, 255, 255));
+    const struct {
+        QByteArray file;
+        std::vector<std::tuple<int, int, QRgb>> pixels;
+    } cases[] = {
+        {bitmapFile(3, 2, 8, 0, 3, rgb, QByteArray::fromHex("000102 00 020100 00")),
+         {{0, 1, qRgb(255, 0, 0)}, {2, 1, qRgb(0, 0, 255)}, {0, 0, qRgb(0, 0, 255)}}},
+        // Bottom row: 4 pixels of colour 1; next row: an absolute run 1,0,1 (padded); end of bitmap.
+        {bitmapFile(4, 2, 8, 1, 2, bgr0(0, 0, 0) + bgr0(200, 100, 50),
+                    QByteArray::fromHex("0401 0000 0003 010001 00 0000 0001")),
+         {{3, 1, qRgb(200, 100, 50)}, {0, 0, qRgb(200, 100, 50)}, {1, 0, qRgb(0, 0, 0)}}},
+        {bitmapFile(2, -2, 16, 3, 0, masks, le16(0xf800) + le16(0x001f) + le16(0x07e0) + le16(0xffff)),
+         {{0, 0, qRgb(255, 0, 0)}, {1, 0, qRgb(0, 0, 255)}, {0, 1, qRgb(0, 255, 0)}, {1, 1, qRgb(255, 255, 255)}}},
+    };
+    for (const auto &c : cases) {
+        const QImage img = ReadBitmapFileImage(c.file);
+        for (const auto &[x, y, colour] : c.pixels)
+            EXPECT_EQ(img.pixel(x, y), colour) << img.depth() << " at " << x << "," << y;
+    }
 }
 
 TEST(BitmapFile, Refusals)

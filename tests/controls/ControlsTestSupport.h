@@ -1,7 +1,6 @@
 // Helpers shared by the custom-control tests: pictures with known pixels and rendering.
 #pragma once
 
-#include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
@@ -10,8 +9,7 @@
 
 namespace controlstest {
 
-// A picture whose pixels all differ from their neighbours in a predictable way, with a smooth
-// part that survives JPEG well.
+// Every pixel differs from its neighbours predictably, and smoothly enough to survive JPEG.
 inline QImage gradientPicture(int w, int h)
 {
     QImage img(w, h, QImage::Format_RGB32);
@@ -21,7 +19,7 @@ inline QImage gradientPicture(int w, int h)
     return img;
 }
 
-// A strip of `frames` solid frames, frame i in colours[i].
+// A strip of solid frames, frame i in colours[i].
 inline QImage stripPicture(int frameWidth, int height, const std::vector<QColor> &colours)
 {
     QImage img(frameWidth * int(colours.size()), height, QImage::Format_RGB32);

@@ -3,46 +3,25 @@
 
 #include <gtest/gtest.h>
 
-TEST(ShapeOutline, PolygonsVerticesCommentsAndComputedBounds)
+TEST(ShapeOutline, PolygonsVerticesCommentsComputedOrGivenBoundsAndThePictureAndEncoding)
 {
-    const TWinShapeData data = ParseShapeOutline(QStringLiteral("# voice-mail window\n"
-                                                                "\n"
-                                                                "polygon 0\n"
-                                                                "  11 20\n"
-                                                                "625 11\n"
-                                                                "600 390\n"
-                                                                "polygon 4 9\n"
-                                                                "100 100\n"
-                                                                "  # the hole\n"
-                                                                "120 100\r\n"
-                                                                "110 130\n"));
+    const TWinShapeData data = ParseShapeOutline(QStringLiteral(
+        "# voice-mail window\n\npolygon 0\n  11 20\n625 11\n600 390\npolygon 4 9\n100 100\n  # the hole\n"
+        "120 100\r\n110 130\n"));
     ASSERT_EQ(data.Regions.size(), 2u);
-    EXPECT_EQ(data.Regions[0].CombineMode, 0);
-    EXPECT_EQ(data.Regions[0].Reserved, 0);
-    EXPECT_EQ(data.Regions[0].Points, (std::vector<QPoint>{{11, 20}, {625, 11}, {600, 390}}));
-    EXPECT_EQ(data.Regions[1].CombineMode, 4);
-    EXPECT_EQ(data.Regions[1].Reserved, 9);
-    EXPECT_EQ(data.Regions[1].Points.size(), 3u);
+    EXPECT_EQ(data.Regions[0], (TWinShapeRegion{0, 0, {{11, 20}, {625, 11}, {600, 390}}}));
+    EXPECT_EQ(data.Regions[1], (TWinShapeRegion{9, 4, {{100, 100}, {120, 100}, {110, 130}}}));
     EXPECT_EQ(data.Bounds, (TShapeBounds{11, 11, 625, 390}));
-}
-
-TEST(ShapeOutline, ABoundsLineOverridesTheComputedBounds)
-{
-    const TWinShapeData data =
-        ParseShapeOutline(QStringLiteral("bounds 2 2 263 220\npolygon -1\n5 5\n9 9\n7 3\n"));
-    EXPECT_EQ(data.Bounds, (TShapeBounds{2, 2, 263, 220}));
-    EXPECT_EQ(data.Regions[0].CombineMode, -1);
-}
-
-TEST(ShapeOutline, BuildingShapeDataTakesThePictureAndEncoding)
-{
+    const TWinShapeData given = ParseShapeOutline(QStringLiteral("bounds 2 2 263 220\npolygon -1\n5 5\n9 9\n"));
+    EXPECT_EQ(given.Bounds, (TShapeBounds{2, 2, 263, 220}));
+    EXPECT_EQ(given.Regions[0].CombineMode, -1);
     QImage picture(8, 6, QImage::Format_ARGB32);
     picture.fill(qRgb(10, 20, 30));
-    const TWinShapeData data = BuildShapeData(picture, QStringLiteral("polygon 0\n1 1\n7 1\n7 5\n"), ikJpeg);
-    EXPECT_EQ(data.ImageKind, ikJpeg);
-    EXPECT_EQ(data.Bitmap.size(), QSize(8, 6));
-    EXPECT_EQ(data.Bitmap.format(), QImage::Format_RGB32);
-    EXPECT_EQ(data.Bounds, (TShapeBounds{1, 1, 7, 5}));
+    const TWinShapeData built = BuildShapeData(picture, QStringLiteral("polygon 0\n1 1\n7 1\n7 5\n"), ikJpeg);
+    EXPECT_EQ(built.ImageKind, ikJpeg);
+    EXPECT_EQ(built.Bitmap.size(), QSize(8, 6));
+    EXPECT_EQ(built.Bitmap.format(), QImage::Format_RGB32);
+    EXPECT_EQ(built.Bounds, (TShapeBounds{1, 1, 7, 5}));
 }
 
 namespace {

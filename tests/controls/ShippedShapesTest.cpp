@@ -1,5 +1,5 @@
-// The shape data built from the artwork, as the program carries it: each window's outline
-// with the bounds and picture encoding its window relies on.
+// The shape data built from the artwork, as the program carries it: each window's outline with
+// the bounds, picture and encoding its window relies on, and the hole cut into the body.
 #include "controls/WinShape.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +7,10 @@
 namespace {
 
 struct ShippedShape {
-    const char *resource;
+    const char *name;
     TShapeImageKind kind;
     TShapeBounds bounds;
-    int hole; // the polygon cut out of the window, or -1
+    std::vector<int> combineModes; // a 4 is the hole cut out of the window
 };
 
 class ShippedShapeData : public ::testing::TestWithParam<ShippedShape> {};
@@ -21,46 +21,40 @@ TEST_P(ShippedShapeData, LoadsWithItsBoundsAndEncodingAndShapesItsWindowWithItsH
 {
     QWidget window;
     auto *shape = new TWinShape(&window);
-    shape->setStoredData(QString::fromLatin1(GetParam().resource));
+    shape->setStoredData(QStringLiteral(":/chirpel/shapes/%1.bin").arg(QLatin1String(GetParam().name)));
     shape->setActive(true);
-
     const TWinShapeData &data = shape->Data();
     const TShapeBounds &b = GetParam().bounds;
     EXPECT_EQ(data.ImageKind, GetParam().kind);
     EXPECT_EQ(data.Bounds, b);
-    EXPECT_GE(data.Bitmap.width(), b.Right);
-    EXPECT_GE(data.Bitmap.height(), b.Bottom);
+    EXPECT_EQ(data.OutlineBounds(), b) << "the bounds are the vertices' extent";
+    EXPECT_EQ(data.Bitmap.size(), QSize(b.Right, b.Bottom)); // the outline stays inside the picture
+    ASSERT_EQ(data.Regions.size(), GetParam().combineModes.size());
+    for (std::size_t i = 0; i < data.Regions.size(); ++i) {
+        EXPECT_EQ(data.Regions[i].CombineMode, GetParam().combineModes[i]);
+        EXPECT_GE(data.Regions[i].PointCount(), i == 0 ? 24 : 8) << "curves need enough vertices";
+    }
     EXPECT_EQ(shape->geometry(), QRect(-b.Left, -b.Top, b.Right, b.Bottom));
     EXPECT_GE(window.width(), b.Right - b.Left);
     const QRegion mask = window.mask();
     EXPECT_FALSE(mask.isEmpty());
     EXPECT_TRUE(QRect(0, 0, b.Right - b.Left + 1, b.Bottom - b.Top + 1).contains(mask.boundingRect()));
-    if (GetParam().hole < 0) return;
+    if (data.Regions.size() < 2) return;
 
     // Every pixel of the hole lies outside the mask: the desktop shows through.
-    const TWinShapeRegion &region = data.Regions.at(std::size_t(GetParam().hole));
-    EXPECT_EQ(region.CombineMode, 4);
     QPolygon hole;
-    for (const QPoint &p : region.Points)
+    for (const QPoint &p : data.Regions[1].Points)
         hole << p - QPoint(b.Left, b.Top);
     int holePixels = 0;
     for (const QRect &r : QRegion(hole, Qt::OddEvenFill))
         for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) {
-                ++holePixels;
+            for (int x = r.left(); x <= r.right(); ++x, ++holePixels)
                 ASSERT_FALSE(mask.contains(QPoint(x, y))) << x << "," << y;
-            }
     EXPECT_GT(holePixels, 500);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, ShippedShapeData,
-    ::testing::Values(ShippedShape{":/chirpel/shapes/body.bin", ikJpeg, {11, 11, 625, 390}, 1},
-                      ShippedShape{
-                          ":/chirpel/shapes/dashboard.bin", ikDeflatedBitmap, {18, 13, 463, 190}, -1},
-                      ShippedShape{":/chirpel/shapes/bubble.bin", ikBitmap, {2, 2, 263, 220}, -1}),
-    [](const auto &info) {
-        const std::string path = info.param.resource;
-        const auto slash = path.rfind('/');
-        return path.substr(slash + 1, path.size() - slash - 5);
-    });
+INSTANTIATE_TEST_SUITE_P(Windows, ShippedShapeData,
+                         ::testing::Values(ShippedShape{"body", ikJpeg, {11, 11, 625, 390}, {2, 4}},
+                                           ShippedShape{"dashboard", ikDeflatedBitmap, {18, 13, 463, 190}, {2}},
+                                           ShippedShape{"bubble", ikBitmap, {2, 2, 263, 220}, {2}}),
+                         [](const auto &info) { return std::string(info.param.name); });

@@ -35,7 +35,7 @@ TWinShapeData sampleShape(TShapeImageKind kind)
     return data;
 }
 
-// The stored bytes of a shape with no regions holding `picture` in the given encoding.
+// A shape with no regions holding `picture` in the given encoding, as bytes.
 QByteArray pictureOnly(TShapeImageKind kind, const QImage &picture)
 {
     TWinShapeData data;
@@ -44,8 +44,7 @@ QByteArray pictureOnly(TShapeImageKind kind, const QImage &picture)
     return data.SaveToBytes();
 }
 
-// A 2 x 1 picture: red, then blue.
-QImage twoPixels()
+QImage twoPixels() // red, then blue
 {
     return controlstest::stripPicture(1, 1, {Qt::red, Qt::blue});
 }
@@ -61,38 +60,27 @@ struct EncodingCase {
 };
 
 class ShapeDataRoundTrip : public ::testing::TestWithParam<EncodingCase> {};
+const char *const kindNames[] = {"Bitmap", "Deflated", "Jpeg"};
 
 } // namespace
 
-TEST_P(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixels)
+TEST_P(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixelsAndAnEmptyPictureStaysEmpty)
 {
-    const TWinShapeData original = sampleShape(GetParam().kind);
+    TWinShapeData original = sampleShape(GetParam().kind);
     const QByteArray bytes = original.SaveToBytes();
-
     TWinShapeData copy;
     copy.LoadFromBytes(bytes);
-
     EXPECT_TRUE(copy.Loaded);
     EXPECT_EQ(copy.Bounds, original.Bounds);
     EXPECT_EQ(copy.ImageKind, original.ImageKind);
     EXPECT_EQ(copy.Regions, original.Regions);
     ASSERT_EQ(copy.Bitmap.size(), original.Bitmap.size());
     EXPECT_LE(maxChannelDifference(copy.Bitmap, original.Bitmap), GetParam().tolerance);
-    // A lossless picture written again gives the same bytes.
-    if (GetParam().tolerance == 0) {
+    if (GetParam().tolerance == 0) { // a lossless picture written again gives the same bytes
         EXPECT_EQ(copy.SaveToBytes(), bytes);
     }
-}
-
-TEST_P(ShapeDataRoundTrip, AnEmptyPictureStaysEmpty)
-{
-    TWinShapeData original = sampleShape(GetParam().kind);
     original.Bitmap = QImage();
-
-    TWinShapeData copy;
-    copy.Bitmap = gradientPicture(3, 3);
     copy.LoadFromBytes(original.SaveToBytes());
-
     EXPECT_EQ(copy.Bitmap.width(), 0);
     EXPECT_EQ(copy.Regions, original.Regions);
 }
@@ -100,11 +88,7 @@ TEST_P(ShapeDataRoundTrip, AnEmptyPictureStaysEmpty)
 INSTANTIATE_TEST_SUITE_P(Encodings, ShapeDataRoundTrip,
                          ::testing::Values(EncodingCase{ikBitmap, 0}, EncodingCase{ikDeflatedBitmap, 0},
                                            EncodingCase{ikJpeg, 12}),
-                         [](const auto &info) {
-                             return std::string(info.param.kind == ikBitmap           ? "Bitmap"
-                                                : info.param.kind == ikDeflatedBitmap ? "Deflated"
-                                                                                      : "Jpeg");
-                         });
+                         [](const auto &info) { return std::string(kindNames[info.param.kind]); });
 
 TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByte)
 {
@@ -112,7 +96,6 @@ TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByte)
     data.Bounds = {1, 2, 30, 40};
     data.Regions = {TWinShapeRegion{7, 2, {{1, 2}, {30, 2}, {-4, 40}}}};
     data.Bitmap = twoPixels();
-
     const QByteArray expected = hex("01000000 02000000 1e000000 28000000" // bounds
                                     "feffffff 00000000 01000000"          // marker, kind, one region
                                     "07000000 02000000 03000000"          // reserved, combine, 3 vertices
@@ -121,26 +104,21 @@ TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByte)
     EXPECT_EQ(data.SaveToBytes().toHex(' '), expected.toHex(' '));
 }
 
-TEST(ShapeDataFormat, TheDeflatedPictureIsOneZlibStreamOfTheBitmapFileImage)
+TEST(ShapeDataFormat, TheDeflatedPictureIsOneZlibStreamOfTheBitmapFileAndTheJpegABaselineJfif)
 {
-    const QByteArray picture = pictureOnly(ikDeflatedBitmap, twoPixels()).mid(28);
-    EXPECT_EQ(quint8(picture[0]), 0x78); // zlib header: deflate, 32 KiB window
-    EXPECT_EQ(quint8(picture[1]), 0x9c); // default compression level
+    const QByteArray deflated = pictureOnly(ikDeflatedBitmap, twoPixels()).mid(28);
+    EXPECT_EQ(deflated.left(2), hex("789c")); // deflate, 32 KiB window, default level
     // qUncompress takes the expected size (big-endian) in front of a plain zlib stream.
-    EXPECT_EQ(qUncompress(QByteArray::fromHex("0000003e") + picture), hex(twoPixelsBitmapFile));
+    EXPECT_EQ(qUncompress(QByteArray::fromHex("0000003e") + deflated), hex(twoPixelsBitmapFile));
+    const QByteArray jpeg = pictureOnly(ikJpeg, gradientPicture(16, 16)).mid(28);
+    EXPECT_TRUE(jpeg.startsWith(hex("ffd8 ffe0")));
+    EXPECT_EQ(jpeg.mid(6, 5), QByteArray("JFIF\0", 5));
+    EXPECT_TRUE(jpeg.contains(hex("ffc0"))); // baseline frame, not progressive
+    EXPECT_FALSE(jpeg.contains(hex("ffc2")));
+    EXPECT_TRUE(jpeg.endsWith(hex("ffd9")));
 }
 
-TEST(ShapeDataFormat, TheJpegPictureIsABaselineJfifImage)
-{
-    const QByteArray picture = pictureOnly(ikJpeg, gradientPicture(16, 16)).mid(28);
-    EXPECT_TRUE(picture.startsWith(hex("ffd8 ffe0")));
-    EXPECT_TRUE(picture.mid(6, 5) == QByteArray("JFIF\0", 5));
-    EXPECT_TRUE(picture.contains(hex("ffc0"))); // baseline frame
-    EXPECT_FALSE(picture.contains(hex("ffc2")));
-    EXPECT_TRUE(picture.endsWith(hex("ffd9")));
-}
-
-TEST(ShapeDataLegacyLayout, IsReadAsAPlainBitmapAndWrittenBackWithTheMarker)
+TEST(ShapeDataLegacyLayout, IsReadAsTheReadersKindAPlainBitmapByDefaultAndWrittenBackWithTheMarker)
 {
     const QByteArray legacy = hex("0b000000 0b000000 71020000 86010000" // bounds 11, 11, 625, 390
                                   "01000000"                            // one region, no kind
@@ -149,7 +127,6 @@ TEST(ShapeDataLegacyLayout, IsReadAsAPlainBitmapAndWrittenBackWithTheMarker)
                               hex(twoPixelsBitmapFile);
     TWinShapeData data;
     data.LoadFromBytes(legacy);
-
     EXPECT_TRUE(data.Loaded);
     EXPECT_EQ(data.ImageKind, ikBitmap);
     EXPECT_EQ(data.Bounds, (TShapeBounds{11, 11, 625, 390}));
@@ -157,34 +134,32 @@ TEST(ShapeDataLegacyLayout, IsReadAsAPlainBitmapAndWrittenBackWithTheMarker)
     EXPECT_EQ(data.Regions[0].CombineMode, -1);
     EXPECT_EQ(data.Regions[0].Points, (std::vector<QPoint>{{11, 11}, {625, 11}, {11, 390}}));
     EXPECT_EQ(data.Bitmap.pixel(1, 0), qRgb(0, 0, 255));
-
     const QByteArray written = data.SaveToBytes();
     EXPECT_EQ(written.mid(16, 8), hex("feffffff 00000000"));
     EXPECT_EQ(written.left(16), legacy.left(16));
     EXPECT_EQ(written.mid(24), legacy.mid(16));
-}
 
-TEST(ShapeDataLegacyLayout, DecodesThePictureAsTheObjectsCurrentKind)
-{
+    // Without a kind in the data, the picture is decoded as the reading object's current kind.
     const QByteArray current = pictureOnly(ikDeflatedBitmap, twoPixels());
-    const QByteArray legacy = current.left(16) + int32(0) + current.mid(28);
-
+    const QByteArray kindless = current.left(16) + int32(0) + current.mid(28);
     TWinShapeData reader;
     reader.ImageKind = ikDeflatedBitmap;
-    reader.LoadFromBytes(legacy);
+    reader.LoadFromBytes(kindless);
     EXPECT_EQ(reader.ImageKind, ikDeflatedBitmap);
     EXPECT_EQ(reader.Bitmap.pixel(0, 0), qRgb(255, 0, 0));
-
     TWinShapeData fresh;
-    EXPECT_THROW(fresh.LoadFromBytes(legacy), EShapeDataError); // zlib data is no bitmap file
+    EXPECT_THROW(fresh.LoadFromBytes(kindless), EShapeDataError); // zlib data is no bitmap file
 }
 
-TEST(ShapeDataOperations, ClearDropsRegionsButKeepsPictureBoundsAndKind)
+TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexAndClearDropsRegionsButKeepsPictureBoundsAndKind)
 {
     TWinShapeData data = sampleShape(ikJpeg);
+    data.OffsetPoints(-2, 5);
+    EXPECT_EQ(data.Regions[0].Points.front(), QPoint(0, 8));
+    EXPECT_EQ(data.Regions[1].Points.back(), QPoint(13, 20));
+    EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27})); // bounds are stored, never recomputed
     data.Loaded = true;
     data.Clear();
-
     EXPECT_TRUE(data.Regions.empty());
     EXPECT_FALSE(data.Loaded);
     EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27}));
@@ -192,26 +167,13 @@ TEST(ShapeDataOperations, ClearDropsRegionsButKeepsPictureBoundsAndKind)
     EXPECT_EQ(data.Bitmap.width(), 40);
 }
 
-TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexOfEveryRegion)
-{
-    TWinShapeData data = sampleShape(ikBitmap);
-    data.OffsetPoints(-2, 5);
-
-    EXPECT_EQ(data.Regions[0].Points.front(), QPoint(0, 8));
-    EXPECT_EQ(data.Regions[1].Points.back(), QPoint(13, 20));
-    EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27})); // bounds are stored, never recomputed
-}
-
 TEST(ShapeDataOperations, AnUnknownPictureKindLeavesThePictureAsItWas)
 {
-    TWinShapeData source = sampleShape(ikBitmap);
-    QByteArray bytes = source.SaveToBytes();
+    QByteArray bytes = sampleShape(ikBitmap).SaveToBytes();
     bytes.replace(20, 4, int32(9));
-
     TWinShapeData data;
     data.Bitmap = twoPixels();
     data.LoadFromBytes(bytes);
-
     EXPECT_TRUE(data.Loaded);
     EXPECT_EQ(int(data.ImageKind), 9);
     EXPECT_EQ(data.Bitmap.size(), QSize(2, 1));
@@ -243,7 +205,6 @@ std::vector<CorruptCase> corruptCases()
     QByteArray corruptZlib = deflatedBytes;
     corruptZlib[40] = char(corruptZlib[40] ^ 0x55);
     corruptZlib[41] = char(corruptZlib[41] ^ 0x55);
-
     return {
         {"NoBytes", QByteArray()},
         {"EndsInsideTheBounds", QByteArray(10, '\0')},
@@ -280,7 +241,7 @@ TEST_P(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
 INSTANTIATE_TEST_SUITE_P(Cases, CorruptShapeData, ::testing::ValuesIn(corruptCases()),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegions)
+TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegionsAndAStreamIsReadFromItsPosition)
 {
     const QByteArray bmp = hex(twoPixelsBitmapFile);
     for (const QByteArray &bytes : {header(0, -1) + bmp, QByteArray(16, '\0') + int32(-7) + bmp}) {
@@ -290,14 +251,8 @@ TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegions)
         EXPECT_TRUE(data.Regions.empty());
         EXPECT_EQ(data.Bitmap.width(), 2);
     }
-}
-
-TEST(ShapeDataReader, ReadsFromTheStreamsPositionToItsEnd)
-{
-    const QByteArray shape = sampleShape(ikDeflatedBitmap).SaveToBytes();
-    const QByteArray stream = QByteArray("prefix") + shape;
+    const QByteArray stream = QByteArray("prefix") + sampleShape(ikDeflatedBitmap).SaveToBytes();
     TByteReader reader(stream, 6);
-
     TWinShapeData data;
     data.LoadFromStream(reader);
     EXPECT_EQ(data.Regions.size(), 2u);

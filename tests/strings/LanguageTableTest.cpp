@@ -25,27 +25,20 @@ TEST(LanguageTable, HoldsTheTwentyCodesInTheirFixedOrderWithTheirLocales)
     EXPECT_EQ(table[7].Name, "French (France)");
 }
 
+// Abbreviations match ignoring case, the first match wins; languages the system lacks are unknown with
+// locale 0, and a module made for a missing locale falls back to the first entry.
 TEST(LanguageTable, MatchesAbbreviationsIgnoringCaseAndTakesTheFirstMatch)
 {
-    const QList<TSystemLocale> locales = {
+    const TMLSLanguageTable table = BuildLanguageTable({
         {QStringLiteral("DEU"), QStringLiteral("German (Germany)"), 1031},
         {QStringLiteral("Enu"), QStringLiteral("English (first)"), 1033},
         {QStringLiteral("enu"), QStringLiteral("English (second)"), 9999},
-    };
-    const TMLSLanguageTable table = BuildLanguageTable(locales);
+    });
     EXPECT_EQ(table[3].LocaleId, 1031u);
     EXPECT_EQ(table[4].Name, "English (first)");
     EXPECT_EQ(table[4].LocaleId, 1033u);
     EXPECT_EQ(LanguageIndexOf(table, 9999), 0);
-}
-
-TEST(LanguageTable, LanguagesTheSystemLacksAreUnknownWithLocaleZero)
-{
-    const TMLSLanguageTable table =
-        BuildLanguageTable({{QStringLiteral("FRA"), QStringLiteral("French"), 1036}});
-    EXPECT_EQ(table[4].Name, "(Unknown)");
-    EXPECT_EQ(table[4].LocaleId, 0u);
-    EXPECT_EQ(table[7].LocaleId, 1036u);
-    // Without English, a module made for 1033 falls back to the first entry.
-    EXPECT_EQ(LanguageIndexOf(table, 1033), 0);
+    EXPECT_EQ(table[7].Name, "(Unknown)");
+    EXPECT_EQ(table[7].LocaleId, 0u);
+    EXPECT_EQ(LanguageIndexOf(table, 1036), 0);
 }

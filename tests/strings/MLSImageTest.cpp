@@ -5,31 +5,19 @@
 
 #include <QDateTime>
 
-TEST(MLSImage, LaysTheImageOutByteForByte)
+TEST(MLSImage, LaysTheImageOutByteForByteWithADescriptionOfThreeFixedWidthLines)
 {
-    const QByteArray expected("MLS\x01"  // magic, version
-                              "\x04\x00" // language index 4
-                              "\x02\x00"
-                              "ab"               // description
-                              "\x02\x00\x00\x00" // two entries
-                              "\x01\x00\x03\x00" // their lengths
-                              "x"
-                              "y\x80z" // their texts
-                              "MLS",
-                              3 + 1 + 2 + 4 + 4 + 4 + 4 + 3);
+    // Magic and version, language index 4, description, two entries, their lengths, texts, trailer.
+    const QByteArray expected = QByteArray::fromHex("4d4c5301 0400 0200 6162 02000000 0100 0300 78 79807a 4d4c53");
     EXPECT_EQ(BuildMLSImage(4, "ab", {"x", "y\x80z"}), expected);
-}
-
-TEST(MLSImage, DescriptionHasThreeCrLfLinesOfFixedWidth)
-{
+    // The description: three CR LF lines of fixed width.
     const QDateTime built(QDate(2024, 5, 1), QTime(9, 30, 0), Qt::UTC);
     const QByteArray d =
         MLSImageDescription(QStringLiteral("SoundRec"), QStringLiteral("English (United States)"), built);
     EXPECT_EQ(d.size(), 118);
     const QList<QByteArray> lines = d.split('\n');
     ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], QByteArray("SoundRec\r"));
-    EXPECT_EQ(lines[1], QByteArray("English (United States)\r"));
+    EXPECT_EQ(lines.mid(0, 2), QList<QByteArray>({"SoundRec\r", "English (United States)\r"}));
     EXPECT_TRUE(lines[2].contains("mlsgen"));
     EXPECT_TRUE(lines[2].contains("2024-05-01 09:30:00"));
     EXPECT_TRUE(lines[3].isEmpty());
@@ -39,16 +27,13 @@ TEST(MLSImage, DescriptionHasThreeCrLfLinesOfFixedWidth)
               119);
 }
 
-TEST(MLSSource, ReadsNumberedLinesVerbatimSkippingCommentsAndBlankLines)
+TEST(MLSSource, ReadsNumberedLinesVerbatimSkippingCommentsAndBlankLinesAndRefusesGapsAndRepeats)
 {
     QString error;
     const auto entries = ParseMLSSource("# header\n0=OK\r\n\n1= %d KB\n# note\n2=a=b\\nc\n3=\n", &error);
     ASSERT_TRUE(entries) << error.toStdString();
     EXPECT_EQ(*entries, QStringList({"OK", " %d KB", "a=b\\nc", ""}));
-}
-
-TEST(MLSSource, RefusesGapsRepeatsAndLinesWithoutANumber)
-{
+    // Gaps, repeats and lines without a number are refused.
     const struct {
         const char *source;
         const char *error;
@@ -68,17 +53,12 @@ TEST(MLSSource, RefusesGapsRepeatsAndLinesWithoutANumber)
     }
 }
 
-TEST(MLSSource, CompilesUtf8SourcesToWindows1252Images)
+TEST(MLSSource, CompilesUtf8SourcesToWindows1252ImagesAndRefusesWrongCountsAndOtherCharacters)
 {
     QString error;
     const auto image = CompileMLSSource("0=Copyright \xc2\xa9\n1=caf\xc3\xa9\n", 2, 4, "d", &error);
     ASSERT_TRUE(image) << error.toStdString();
     EXPECT_EQ(*image, BuildMLSImage(4, "d", {"Copyright \xa9", "caf\xe9"}));
-}
-
-TEST(MLSSource, RefusesWrongCountsAndCharactersOutsideTheCodePage)
-{
-    QString error;
     EXPECT_FALSE(CompileMLSSource("0=a\n1=b\n", 3, 4, {}, &error));
     EXPECT_EQ(error, "2 entries where 3 are needed");
     EXPECT_FALSE(CompileMLSSource("0=a\n1=\xd0\x96\n", 2, 4, {}, &error));

@@ -28,20 +28,22 @@ protected:
 
 QString loadImage(TMLSModule &module, const QByteArray &image)
 {
-    QBuffer stream;
-    stream.setData(image);
-    stream.open(QIODevice::ReadOnly);
-    return mlsErrorOf([&] { module.LoadStrings(module.LanguageIndex, stream); });
+    return readImage(image, [&](QIODevice &stream) { module.LoadStrings(module.LanguageIndex, stream); });
 }
 
 } // namespace
 
-TEST_F(MLSModule, ModulesRegisterInCreationOrderAndLeaveWhenFreed)
+TEST_F(MLSModule, ModulesRegisterInCreationOrderLeaveWhenFreedAndTakeTheLanguageIndexOfTheirLocale)
 {
     auto a = std::make_unique<TSoundRecMLSModule>(manager);
-    auto b = std::make_unique<TVoiceMailMLSModule>(manager);
-    auto c = std::make_unique<TvqSharedMLSModule>(manager);
+    auto b = std::make_unique<TVoiceMailMLSModule>(manager, 1036);
+    auto c = std::make_unique<TvqSharedMLSModule>(manager, 12345);
     EXPECT_EQ(manager.Modules(), (QList<TMLSModule *>{a.get(), b.get(), c.get()}));
+    for (auto [module, name, index] : {std::tuple<TMLSModule *, const char *, int>{a.get(), "SoundRec", 4},
+                                       {b.get(), "VoiceMail", 7}, {c.get(), "vqShared", 0}}) {
+        EXPECT_EQ(module->ModuleName, QLatin1String(name));
+        EXPECT_EQ(module->LanguageIndex, index) << name;
+    }
     b.reset();
     EXPECT_EQ(manager.Modules(), (QList<TMLSModule *>{a.get(), c.get()}));
     a.reset();
@@ -49,34 +51,15 @@ TEST_F(MLSModule, ModulesRegisterInCreationOrderAndLeaveWhenFreed)
     EXPECT_TRUE(manager.Modules().isEmpty());
 }
 
-TEST_F(MLSModule, TakesItsNameAndTheLanguageIndexOfItsLocale)
-{
-    const TSoundRecMLSModule english(manager);
-    const TVoiceMailMLSModule french(manager, 1036);
-    const TvqSharedMLSModule unknown(manager, 12345);
-    EXPECT_EQ(english.ModuleName, "SoundRec");
-    EXPECT_EQ(english.LanguageIndex, 4);
-    EXPECT_EQ(french.ModuleName, "VoiceMail");
-    EXPECT_EQ(french.LanguageIndex, 7);
-    EXPECT_EQ(unknown.ModuleName, "vqShared");
-    EXPECT_EQ(unknown.LanguageIndex, 0);
-}
-
-TEST_F(MLSModule, LoadStringsFillsTheEntriesOnlyFromAnImageOfItsSize)
+TEST_F(MLSModule, LoadStringsFillsTheEntriesOnlyFromAnImageOfItsSizeAndAMissingResourceIsAnEmptyImage)
 {
     TVoiceMailMLSModule mail(manager);
     EXPECT_EQ(loadImage(mail, BuildMLSImage(4, "VoiceMail\r\n", numberedEntries(48, "mail "))), QString());
     EXPECT_EQ(mail.Strings[0], "mail 0");
     EXPECT_EQ(mail.Strings[47], "mail 47");
-
     TSoundRecMLSModule sound(manager);
     EXPECT_EQ(errorCode(loadImage(sound, BuildMLSImage(4, {}, numberedEntries(48, "mail ")))), "MLS253");
     EXPECT_TRUE(sound.Strings[0].isEmpty());
-}
-
-TEST_F(MLSModule, AMissingResourceReadsAsAnEmptyImage)
-{
-    TSoundRecMLSModule module(manager);
-    EXPECT_EQ(errorCode(mlsErrorOf([&] { module.LoadFromResource(QStringLiteral("MLS_NOSUCHMODULE")); })),
+    EXPECT_EQ(errorCode(mlsErrorOf([&] { sound.LoadFromResource(QStringLiteral("MLS_NOSUCHMODULE")); })),
               QStringLiteral("MLS250"));
 }

@@ -31,20 +31,24 @@ template <class Call> QString mlsErrorOf(Call &&call)
     return {};
 }
 
-// Reads the image into entries; the error text, or an empty string when it read.
-inline QString readInto(const QByteArray &image, quint16 languageIndex, std::span<QString> entries)
+// Reads the image from a stream with `read`; the error text, or an empty string when it read.
+template <class Read> QString readImage(const QByteArray &image, Read &&read)
 {
     QBuffer stream;
     stream.setData(image);
     stream.open(QIODevice::ReadOnly);
-    return mlsErrorOf([&] { TMLSFile().ReadModule(languageIndex, stream, entries); });
+    return mlsErrorOf([&] { read(stream); });
+}
+
+inline QString readInto(const QByteArray &image, quint16 languageIndex, std::span<QString> entries)
+{
+    return readImage(image, [&](QIODevice &stream) { TMLSFile().ReadModule(languageIndex, stream, entries); });
 }
 
 // "MLS25x" from an error text, or the whole text when it carries no code.
 inline QString errorCode(const QString &text)
 {
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("\\(Error Code (MLS\\d+)\\)$")).match(text);
+    const auto m = QRegularExpression(QStringLiteral("\\(Error Code (MLS\\d+)\\)$")).match(text);
     return m.hasMatch() ? m.captured(1) : text;
 }
 
