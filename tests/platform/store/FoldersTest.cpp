@@ -8,7 +8,7 @@
 
 using namespace platform;
 
-TEST(HostFolders, TheTemporaryFolderComesFromTmpdirAndEndsWithASeparator)
+TEST(HostFolders, NameTheTemporaryFolderFromTmpdirWithASeparatorTheProgramsAndTheSystemsOwn)
 {
     const QByteArray old = qgetenv("TMPDIR");
     HostFolders folders;
@@ -19,11 +19,7 @@ TEST(HostFolders, TheTemporaryFolderComesFromTmpdirAndEndsWithASeparator)
     qunsetenv("TMPDIR");
     EXPECT_EQ(folders.tempFolder(), QStringLiteral("/tmp/"));
     if (!old.isEmpty()) qputenv("TMPDIR", old);
-}
 
-TEST(HostFolders, NameTheProgramsFolderAndTheSystemsOwn)
-{
-    HostFolders folders;
     EXPECT_EQ(folders.programFolder(), QCoreApplication::applicationDirPath());
     EXPECT_FALSE(folders.programFolder().endsWith(QLatin1Char('/')));
     EXPECT_TRUE(folders.folderExists(folders.windowsFolder()));
