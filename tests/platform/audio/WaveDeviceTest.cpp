@@ -10,18 +10,14 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace platform;
 
 namespace {
 
-struct Note {
-    quint32 id;
-    WaveNotifyCode code;
-    bool operator==(const Note &) const = default;
-};
-using Notes = std::vector<Note>;
+using Notes = std::vector<std::pair<quint32, WaveNotifyCode>>;
 
 // A call-back object that keeps every notification it receives.
 class Collector : public QObject {
@@ -201,5 +197,5 @@ TEST(WaveNotifyQueueTest, EventsFromAnotherThreadArriveInOrderAndThoseForADestro
     deliver();
     ASSERT_EQ(target.notes.size(), 500u);
     for (quint32 i = 0; i < 500; ++i)
-        ASSERT_EQ(target.notes[i].id, i + 1);
+        ASSERT_EQ(target.notes[i].first, i + 1);
 }
