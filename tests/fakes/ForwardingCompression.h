@@ -5,6 +5,10 @@
 #include "platform/codecs/AudioCompression.h"
 
 class ForwardingCompression : public platform::AudioCompression {
+    using Format = platform::WaveFormatEx;
+    using Stream = platform::AcmStream;
+    using Header = platform::AcmStreamHeader;
+
 public:
     explicit ForwardingCompression(platform::AudioCompression &real = platform::defaultAudioCompression())
         : FReal(real)
@@ -12,36 +16,26 @@ public:
     }
 
     uint32_t metricsMaxFormatSize(uint32_t &size) override { return FReal.metricsMaxFormatSize(size); }
-    uint32_t formatSuggest(const platform::WaveFormatEx &source, platform::WaveFormatEx &destination,
-                           uint32_t room, uint32_t flags) override
+    uint32_t formatSuggest(const Format &from, Format &to, uint32_t room, uint32_t flags) override
     {
-        return FReal.formatSuggest(source, destination, room, flags);
+        return FReal.formatSuggest(from, to, room, flags);
     }
-    uint32_t streamOpen(platform::AcmStream &stream, const platform::WaveFormatEx &source,
-                        const platform::WaveFormatEx &destination, uint32_t flags) override
+    uint32_t streamOpen(Stream &s, const Format &from, const Format &to, uint32_t flags) override
     {
-        return FReal.streamOpen(stream, source, destination, flags);
+        return FReal.streamOpen(s, from, to, flags);
     }
-    uint32_t streamClose(platform::AcmStream stream) override { return FReal.streamClose(stream); }
-    uint32_t streamSize(platform::AcmStream stream, uint32_t length, uint32_t &otherLength,
-                        uint32_t flags) override
+    uint32_t streamClose(Stream s) override { return FReal.streamClose(s); }
+    uint32_t streamSize(Stream s, uint32_t length, uint32_t &other, uint32_t flags) override
     {
-        return FReal.streamSize(stream, length, otherLength, flags);
+        return FReal.streamSize(s, length, other, flags);
     }
-    uint32_t streamPrepareHeader(platform::AcmStream stream, platform::AcmStreamHeader &header) override
+    uint32_t streamPrepareHeader(Stream s, Header &h) override { return FReal.streamPrepareHeader(s, h); }
+    uint32_t streamUnprepareHeader(Stream s, Header &h) override { return FReal.streamUnprepareHeader(s, h); }
+    uint32_t streamConvert(Stream s, Header &h, uint32_t flags) override
     {
-        return FReal.streamPrepareHeader(stream, header);
+        return FReal.streamConvert(s, h, flags);
     }
-    uint32_t streamUnprepareHeader(platform::AcmStream stream, platform::AcmStreamHeader &header) override
-    {
-        return FReal.streamUnprepareHeader(stream, header);
-    }
-    uint32_t streamConvert(platform::AcmStream stream, platform::AcmStreamHeader &header,
-                           uint32_t flags) override
-    {
-        return FReal.streamConvert(stream, header, flags);
-    }
-    uint32_t streamReset(platform::AcmStream stream) override { return FReal.streamReset(stream); }
+    uint32_t streamReset(Stream s) override { return FReal.streamReset(s); }
     void warmUp() override { FReal.warmUp(); }
 
 protected:

@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 
 namespace soundserver {
@@ -34,31 +33,17 @@ bool writeTone(const QString &fileName, double frequency, double seconds, int ra
                               QString::number(frequency), "vol", QString::number(amplitude)}) == 0;
 }
 
-Player::Player(const QString &fileName, const QString &device) : FProcess(std::make_unique<QProcess>())
+Player::Player(const QString &fileName, const QString &device)
 {
-    FProcess->start("paplay", {"-d", device, fileName});
-    FProcess->waitForStarted(5000);
+    FProcess.start("paplay", {"-d", device, fileName});
+    FProcess.waitForStarted(5000);
 }
 
 Player::~Player()
 {
-    if (FProcess->state() != QProcess::NotRunning) {
-        FProcess->terminate();
-        if (!FProcess->waitForFinished(3000)) {
-            FProcess->kill();
-            FProcess->waitForFinished(3000);
-        }
-    }
-}
-
-bool Player::started() const
-{
-    return FProcess->state() == QProcess::Running;
-}
-
-bool Player::waitForEnd(int timeoutMs)
-{
-    return FProcess->state() == QProcess::NotRunning || FProcess->waitForFinished(timeoutMs);
+    if (FProcess.state() == QProcess::NotRunning) return;
+    FProcess.terminate();
+    if (!FProcess.waitForFinished(3000)) FProcess.kill(), FProcess.waitForFinished(3000);
 }
 
 bool processEventsUntil(const std::function<bool()> &done, int timeoutMs)

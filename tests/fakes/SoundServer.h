@@ -1,22 +1,18 @@
 // Helpers for tests that talk to the private test sound server (tests/soundserver.sh).
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <memory>
-
-class QProcess;
 
 namespace soundserver {
 
 // True when PULSE_SERVER names a sound server that answers.
 bool running();
-
 // Runs pactl against the test server; its standard output. `exitCode` receives pactl's code.
 QString pactl(const QStringList &arguments, int *exitCode = nullptr);
-
 // Writes a sine tone as a 16-bit PCM wave file with sox.
 bool writeTone(const QString &fileName, double frequency, double seconds, int rate = 44100, int channels = 1,
                double amplitude = 0.5);
@@ -27,15 +23,15 @@ class Player {
 public:
     explicit Player(const QString &fileName, const QString &device = QStringLiteral("micfeed"));
     ~Player();
-    Player(const Player &) = delete;
-    Player &operator=(const Player &) = delete;
-
-    bool started() const;
+    bool started() const { return FProcess.state() == QProcess::Running; }
     // Waits for paplay to finish; false if it did not within `timeoutMs`.
-    bool waitForEnd(int timeoutMs);
+    bool waitForEnd(int timeoutMs)
+    {
+        return FProcess.state() == QProcess::NotRunning || FProcess.waitForFinished(timeoutMs);
+    }
 
 private:
-    std::unique_ptr<QProcess> FProcess;
+    QProcess FProcess;
 };
 
 // Runs the event loop until `done` is true or `timeoutMs` passed; returns `done()`.

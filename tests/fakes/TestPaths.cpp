@@ -1,8 +1,7 @@
-// Where tests find their data, the source tree and the build's outputs.
+// Where tests find the source tree and the build's outputs.
 #include "TestPaths.h"
 
 namespace testpaths {
-QString dataDir() { return QStringLiteral(CHIRPEL_TEST_DATA_DIR); }
 QString sourceDir() { return QStringLiteral(CHIRPEL_SOURCE_DIR); }
 QString binaryDir() { return QStringLiteral(CHIRPEL_BINARY_DIR); }
 } // namespace testpaths

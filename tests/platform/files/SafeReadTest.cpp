@@ -10,8 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
 TEST(SafeRead, RefusesWhatIsNotARegularFileOrTooLargeWithoutBlocking)
 {
     QTemporaryDir dir;
@@ -27,20 +25,15 @@ TEST(SafeRead, RefusesWhatIsNotARegularFileOrTooLargeWithoutBlocking)
         int error;
         std::string data;
     } cases[] = {
-        {plain, 5, 0, "hello"},
-        {plain, 4, EFBIG, ""},
-        {fifo, 1024, EINVAL, ""},  // no writer: a blocking open would hang here
-        {link, 1024, EINVAL, ""},  // a character device: a plain read would never end
-        {base, 1024, EISDIR, ""},
-        {base + "/missing", 1024, ENOENT, ""},
+        {plain, 5, 0, "hello"},   {plain, 4, EFBIG, ""},
+        {fifo, 1024, EINVAL, ""}, // no writer: a blocking open would hang here
+        {link, 1024, EINVAL, ""}, // a character device: a plain read would never end
+        {base, 1024, EISDIR, ""}, {base + "/missing", 1024, ENOENT, ""},
     };
     for (const auto &c : cases) {
         std::string data = "stale";
         const auto result = platform::ReadRegularFile(c.path, c.cap, data);
-        EXPECT_EQ(result.error, c.error) << c.path;
-        EXPECT_EQ(data, c.data) << c.path;
-        EXPECT_EQ(result.what.empty(), c.error == 0) << c.path;
+        EXPECT_TRUE(result.error == c.error && data == c.data && result.what.empty() == (c.error == 0))
+            << c.path << ": error " << result.error << ", read \"" << data << "\"";
     }
 }
-
-} // namespace

@@ -8,10 +8,10 @@
 
 using namespace platform;
 
-TEST(HostFolders, TheTemporaryFolderComesFromTmpdirAndEndsWithASeparator)
+TEST(HostFolders, TheTemporaryFolderComesFromTmpdirWithASeparatorAndOnlyFoldersExistAsFolders)
 {
-    const QByteArray old = qgetenv("TMPDIR");
     HostFolders folders;
+    const QByteArray old = qgetenv("TMPDIR");
     qputenv("TMPDIR", "/var/tmp");
     EXPECT_EQ(folders.tempFolder(), QStringLiteral("/var/tmp/"));
     qputenv("TMPDIR", "/scratch/");
@@ -19,22 +19,10 @@ TEST(HostFolders, TheTemporaryFolderComesFromTmpdirAndEndsWithASeparator)
     qunsetenv("TMPDIR");
     EXPECT_EQ(folders.tempFolder(), QStringLiteral("/tmp/"));
     if (!old.isEmpty()) qputenv("TMPDIR", old);
-}
+    EXPECT_EQ(folders.programFolder(), QCoreApplication::applicationDirPath()) << "without a separator";
 
-TEST(HostFolders, NameTheProgramsFolderAndTheSystemsOwn)
-{
-    HostFolders folders;
-    EXPECT_EQ(folders.programFolder(), QCoreApplication::applicationDirPath());
-    EXPECT_FALSE(folders.programFolder().endsWith(QLatin1Char('/')));
-    EXPECT_TRUE(folders.folderExists(folders.windowsFolder()));
-    EXPECT_TRUE(folders.folderExists(folders.systemFolder()));
-}
-
-TEST(HostFolders, OnlyFoldersExistAsFolders)
-{
     QTemporaryDir dir;
     QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
-    HostFolders folders;
     EXPECT_TRUE(folders.folderExists(dir.path()));
     EXPECT_FALSE(folders.folderExists(dir.filePath(QStringLiteral("file"))));
     EXPECT_FALSE(folders.folderExists(dir.filePath(QStringLiteral("missing"))));

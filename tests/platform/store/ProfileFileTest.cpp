@@ -2,9 +2,8 @@
 // written again at the end, everything else kept byte for byte; nothing that would not read back.
 #include "platform/store/ProfileFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "settings/SettingsFakes.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -12,19 +11,6 @@
 using platform::TProfileFile;
 
 namespace {
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 class ProfileFile : public ::testing::Test {
 protected:
@@ -39,33 +25,39 @@ TEST_F(ProfileFile, AMissingFileIsCreatedOnTheFirstUpdateWithValuesAsGiven)
     EXPECT_TRUE(file.WriteString("flags", "Other", " as given = \"quoted\" Zo\u00eb"));
     EXPECT_FALSE(QFile::exists(path)) << "nothing reaches the disk before the update";
     ASSERT_TRUE(file.UpdateFile()) << file.Error().toStdString();
-    EXPECT_EQ(Read(path), QByteArray("[Flags]\nForceNoUI=1\nOther= as given = \"quoted\" Zo\xc3\xab\n"));
+    EXPECT_EQ(TempRegistry::read(path),
+              QByteArray("[Flags]\nForceNoUI=1\nOther= as given = \"quoted\" Zo\xc3\xab\n"));
 }
 
 TEST_F(ProfileFile, KeysAreUpdatedInPlaceWithoutRegardToCaseAndForeignLinesStayByteForByte)
 {
-    const QByteArray foreign = "; written by hand\r\n[Mine]\r\n  Spaced Key = x \r\nweird line without equals\r\n\r\n";
-    Write(path, foreign + "[HEADER]\r\nTONAME=Old\r\nToAddr=a@b\r\n\r\n[Tail]\r\nz=1");
+    const QByteArray foreign =
+        "; written by hand\r\n[Mine]\r\n  Spaced Key = x \r\nweird line without equals\r\n\r\n";
+    TempRegistry::write(path, foreign + "[HEADER]\r\nTONAME=Old\r\nToAddr=a@b\r\n\r\n[Tail]\r\nz=1");
     TProfileFile file(path);
     EXPECT_EQ(file.ReadString("mine", "spaced key"), "x");
     EXPECT_TRUE(file.WriteString("Header", "ToName", "Grandma"));
     EXPECT_TRUE(file.WriteString("header", "Subject", "Hi"));
     EXPECT_TRUE(file.WriteString("Tail", "y", "2"));
     ASSERT_TRUE(file.UpdateFile());
-    EXPECT_EQ(Read(path), foreign + "[HEADER]\r\nToName=Grandma\r\nToAddr=a@b\r\nSubject=Hi\r\n\r\n[Tail]\r\nz=1\r\ny=2\r\n")
+    EXPECT_EQ(TempRegistry::read(path),
+              foreign +
+                  "[HEADER]\r\nToName=Grandma\r\nToAddr=a@b\r\nSubject=Hi\r\n\r\n[Tail]\r\nz=1\r\ny=2\r\n")
         << "new lines follow the file's CR LF";
 }
 
 TEST_F(ProfileFile, AnErasedSectionGoesWithAllItsCopiesAndComesBackAtTheEnd)
 {
-    Write(path, "[Files]\n/old/a.wav=1\n[Header]\nToName=x\n[files]\n/old/b.wav=1\n[After]\nk=v\n");
+    TempRegistry::write(path,
+                        "[Files]\n/old/a.wav=1\n[Header]\nToName=x\n[files]\n/old/b.wav=1\n[After]\nk=v\n");
     TProfileFile file(path);
     EXPECT_EQ(file.SectionEntries("FILES"), QStringList({"/old/a.wav=1", "/old/b.wav=1"}));
     file.EraseSection("Files");
     EXPECT_TRUE(file.WriteString("Files", "/tmp/my msg=1.wav", "1"));
     EXPECT_TRUE(file.WriteString("Files", "/tmp/my msg=1.WAV", "1")) << "a key with \"=\" is found again";
     ASSERT_TRUE(file.UpdateFile());
-    EXPECT_EQ(Read(path), QByteArray("[Header]\nToName=x\n[After]\nk=v\n\n[Files]\n/tmp/my msg=1.WAV=1\n"));
+    EXPECT_EQ(TempRegistry::read(path),
+              QByteArray("[Header]\nToName=x\n[After]\nk=v\n\n[Files]\n/tmp/my msg=1.WAV=1\n"));
     EXPECT_EQ(file.Sections(), QStringList({"Header", "After", "Files"}));
 }
 

@@ -1,12 +1,10 @@
 // The registry over its files: opening, reading and writing keys; atomic saves; damaged files.
 #include "platform/store/Registry.h"
 
+#include "fakes/FileSizeLimit.h"
 #include "settings/SettingsFakes.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace platform;
 
@@ -25,31 +23,9 @@ const QByteArray kStored = "REGEDIT4\n\n"
                            "[HKEY_CURRENT_USER\\Software\\Other]\n"
                            "\"Keep\"=\"me\"\n";
 
-// Files larger than the limit cannot be written, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
-
 } // namespace
 
-TEST(Registry, ReadsEachKindByTheRegistryRules)
+TEST(Registry, ReadsEachKindByTheRegistryRulesAndAFailedOpenKeepsTheKey)
 {
     TempRegistry reg;
     reg.writeUser(kStored);
@@ -62,22 +38,13 @@ TEST(Registry, ReadsEachKindByTheRegistryRules)
     EXPECT_EQ(r.readString(QStringLiteral("EmptyBlob")), QString()) << "no data is no error";
     EXPECT_EQ(r.readString(QStringLiteral("Blob")), std::nullopt);
     EXPECT_EQ(r.readString(QStringLiteral("Number")), std::nullopt);
-
     EXPECT_EQ(r.readInteger(QStringLiteral("Number")), -2);
     EXPECT_EQ(r.readInteger(QStringLiteral("Missing")), std::nullopt);
     EXPECT_EQ(r.readInteger(QStringLiteral("Text")), std::nullopt);
-}
 
-TEST(Registry, OpeningForReadingNeverCreatesAKey)
-{
-    TempRegistry reg;
-    Registry r(RootKey::CurrentUser, reg.store);
-    EXPECT_FALSE(r.openKeyReadOnly(kKey));
-    EXPECT_FALSE(r.hasCurrentKey());
-    EXPECT_FALSE(r.openKey(kKey, false));
-    EXPECT_FALSE(r.writeString(QStringLiteral("A"), QStringLiteral("1"))) << "no key is open";
-    r.closeKey();
-    EXPECT_FALSE(QFile::exists(reg.userFile));
+    EXPECT_FALSE(r.openKeyReadOnly(QStringLiteral("Software"))) << "relative to the open key";
+    EXPECT_EQ(r.currentPath(), kKey) << "a failed open keeps the key";
+    EXPECT_EQ(r.readString(QStringLiteral("Text")), QStringLiteral("hello"));
 }
 
 TEST(Registry, WritesReachTheFileWhenTheKeyClosesAndOtherKeysStay)
@@ -102,29 +69,18 @@ TEST(Registry, WritesReachTheFileWhenTheKeyClosesAndOtherKeysStay)
     EXPECT_EQ(check.readString(QStringLiteral("Keep")), QStringLiteral("me"));
 }
 
-TEST(Registry, CreatingAKeyMakesTheFileAndItsFolder)
+TEST(Registry, OnlyOpeningToCreateMakesAKeyWithTheFileAndItsFolder)
 {
     TempRegistry reg;
-    {
-        Registry r(RootKey::CurrentUser, reg.store);
-        ASSERT_TRUE(r.openKey(kKey, true));
-    }
-    EXPECT_EQ(reg.readUser(), QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n\n"));
-}
-
-TEST(Registry, RelativePathsFollowTheOpenKey)
-{
-    TempRegistry reg;
-    reg.writeUser(kStored);
     Registry r(RootKey::CurrentUser, reg.store);
-    ASSERT_TRUE(r.openKeyReadOnly(QStringLiteral("Software")));
-    ASSERT_TRUE(r.openKeyReadOnly(QStringLiteral("Brimblet\\Chirpel")));
-    EXPECT_EQ(r.currentPath(), QStringLiteral("Software\\Brimblet\\Chirpel"));
-    EXPECT_FALSE(r.openKeyReadOnly(QStringLiteral("Software"))) << "relative to the open key";
-    EXPECT_EQ(r.currentPath(), QStringLiteral("Software\\Brimblet\\Chirpel"))
-        << "a failed open keeps the key";
-    ASSERT_TRUE(r.openKeyReadOnly(QStringLiteral("\\Software\\Other")));
-    EXPECT_EQ(r.currentPath(), QStringLiteral("Software\\Other"));
+    EXPECT_FALSE(r.openKeyReadOnly(kKey));
+    EXPECT_FALSE(r.openKey(kKey, false));
+    EXPECT_FALSE(r.writeString(QStringLiteral("A"), QStringLiteral("1"))) << "no key is open";
+    r.closeKey();
+    EXPECT_FALSE(QFile::exists(reg.userFile));
+    ASSERT_TRUE(r.openKey(kKey, true));
+    r.closeKey();
+    EXPECT_EQ(reg.readUser(), QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n\n"));
 }
 
 TEST(Registry, TheMachineHiveIsReadOnly)
@@ -149,7 +105,7 @@ TEST(RegistryFiles, AFailedWriteKeepsThePreviousFileAndSaysSoOnStandardError)
         Registry r(RootKey::CurrentUser, reg.store);
         ASSERT_TRUE(r.openKey(kKey, true));
         r.writeString(QStringLiteral("Big"), QString(8000, QLatin1Char('x')));
-        FileSizeLimit limit(4096);
+        FileSizeLimit full(4096);
         closed = r.closeKey();
     }
     const std::string said = testing::internal::GetCapturedStderr();
@@ -186,8 +142,7 @@ TEST(RegistryFiles, ADamagedFileReadsEmptyAndIsKeptAsBadWhenSettingsAreSaved)
 
 TEST(RegistryFiles, TheUserFileLivesUnderTheConfigurationFolder)
 {
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME"), oldHome = qgetenv("HOME");
     qputenv("XDG_CONFIG_HOME", "/somewhere/conf");
     EXPECT_EQ(defaultUserRegPath(), QStringLiteral("/somewhere/conf/chirpel/user.reg"));
     qputenv("XDG_CONFIG_HOME", "relative/conf");
@@ -199,9 +154,8 @@ TEST(RegistryFiles, TheUserFileLivesUnderTheConfigurationFolder)
     if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
-TEST(RegistryFiles, TheBuildPutsTheMachineFoldersBesideTheProgram)
+TEST(RegistryFiles, TheBuildPutsTheMachineFoldersBesideTheProgramAndItsTests)
 {
-    // Test programs run from the same folder as chirpel.
     RegFileStore store(QString(), defaultMachineRegPath());
     Registry r(RootKey::LocalMachine, store);
     ASSERT_TRUE(r.openKeyReadOnly(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion")))
