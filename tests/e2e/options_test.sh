@@ -50,12 +50,7 @@ open_options_from_menu() {
   DIALOG=$(desktop_wait_window '^Chirpel Options$' 10) || { fail "\"Options...\" opened no options dialog"; return 1; }
   dialog_position "$DIALOG"
 }
-end_normally() {
-  e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"
-  local status=0
-  desktop_wait_exit "$CHIRPEL_PID" 30 || status=$?
-  [ "$status" -eq 0 ] || fail "$1: chirpel ended with status $status"
-}
+end_normally() { e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"; e2e_expect_exit "at the end of $1"; }
 # The settings file's values, sorted, without the tips panel's own.
 settings_of() { grep '^"' "$1" | grep -v '^"LorvaneNextTip"=' | sort; }
 
@@ -127,9 +122,7 @@ if e2e_wait 10 e2e_popup_menu; then
     fail "\"Configure the program\" on the shield opened no options dialog"
   fi
   e2e_click_screen "$close_link_x" "$close_link_y" ctrl
-  status=0
-  desktop_wait_exit "$CHIRPEL_PID" 30 || status=$?
-  [ "$status" -eq 0 ] || fail "chirpel ended with status $status after Ctrl+press on \"Close Chirpel\""
+  e2e_expect_exit "after Ctrl+press on \"Close Chirpel\""
 else
   fail "the Parents' Menu did not open a second time"
 fi

@@ -95,9 +95,7 @@ e2e_click_screen "$close_link_x" "$close_link_y"
 sleep 1
 e2e_running || fail "a press on \"Close Chirpel\" without Ctrl ended the program"
 e2e_click_screen "$close_link_x" "$close_link_y" ctrl
-status=0
-desktop_wait_exit "$CHIRPEL_PID" 30 || status=$?
-[ "$status" -eq 0 ] || fail "chirpel ended with status $status after a Ctrl+press on \"Close Chirpel\""
+e2e_expect_exit "after a Ctrl+press on \"Close Chirpel\""
 [ "$(e2e_reg_value ShowShield)" = '"ShowShield"="1"' ] || fail "the settings do not remember the shown shield"
 
 # The next start: the shield first, the window over it.
@@ -108,9 +106,7 @@ if e2e_start_chirpel; then
   [ "$first" = "$shield" ] || fail "the next start showed the window before the shield"
   e2e_wait 5 e2e_below "$shield" "$CHIRPEL_WID" || fail "after the next start the shield is not beneath the window"
   e2e_click_screen "$close_link_x" "$close_link_y" ctrl
-  status=0
-  desktop_wait_exit "$CHIRPEL_PID" 30 || status=$?
-  [ "$status" -eq 0 ] || fail "chirpel ended with status $status after the second Ctrl+press on \"Close Chirpel\""
+  e2e_expect_exit "after the second Ctrl+press on \"Close Chirpel\""
   [ "$(e2e_reg_value ShowShield)" = '"ShowShield"="1"' ] || fail "the shield was forgotten after the second run"
 else
   fail "the voice-mail window did not show on the next start"
