@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# A child's message from start to end on a private desktop and sound server: a new user starts
-# chirpel, records a tone from the microphone, stops, hears it played back by itself, sees the
-# window return to its buttons, and closes the window; the message file holds the tone as 8000 Hz
-# mono 16-bit PCM and the settings file keeps how long it lasted.
+# A child's message from start to end: a new user records a tone, stops, hears it played back by
+# itself, sees the buttons again and closes the window; the message holds the tone as 8000 Hz mono
+# 16-bit PCM and the settings keep how long it lasted.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/desktop.sh"

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The parents' side on a private desktop: a plain click on the menu button shows the hint bubble,
-# a Ctrl+click opens the Parents' Menu; "Show Security Shield" puts the shield beneath the window
-# at once (seen through the window's heart-shaped hole) and is remembered for the next start;
-# with the shield up, closing the window leaves the program running and the program icon brings
-# the window back; only a Ctrl+left press on "Close Chirpel" ends the program.
+# The parents' side: a plain click on the menu button shows the hint, a Ctrl+click the Parents'
+# Menu; the shield comes up beneath the window (seen through its heart-shaped hole) and is
+# remembered; closing the window leaves the program running, the program icon brings the window
+# back, and only a Ctrl+left press on "Close Chirpel" ends the program.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/desktop.sh"
@@ -14,8 +13,7 @@ e2e_new_user parents
 desktop_start
 read -r screen_w _ < <(xdotool getdisplaygeometry)
 
-# The shield's program icon (Image1, 96 x 96 at (61, 49)) and its "Close Chirpel" link, which
-# stays at the right edge: left = screen width - 139 - 40, top 116.
+# The shield's program icon and its "Close Chirpel" link at the right edge.
 icon_x=$((61 + 48)) icon_y=$((49 + 48))
 close_link_x=$((screen_w - 139 - 40 + 8)) close_link_y=$((116 + 8))
 # Inside the window's heart-shaped hole, and on its body beside the guide, in window coordinates.
