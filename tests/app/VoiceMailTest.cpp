@@ -154,8 +154,9 @@ protected:
     std::vector<HintCall> hints;
 };
 
-TEST_F(VoiceMailWindow, APictureButtonStartsItsActionOnlyAfterTheClickIsHandled)
+TEST_F(VoiceMailWindow, RecordingStartsAfterTheClickIsHandledThenStopPlaysItBackAndReturnsToTheStartPage)
 {
+    VMProperties->AutoPlay = true;
     QTest::mouseClick(button("btnRecord"), Qt::LeftButton);
     EXPECT_EQ(window->Mode(), TVoiceMailForm::TMode::Idle) << "the action waits for the posted message";
     deliver();
@@ -164,12 +165,7 @@ TEST_F(VoiceMailWindow, APictureButtonStartsItsActionOnlyAfterTheClickIsHandled)
     EXPECT_EQ(window->StatusText(), "Recording...");
     EXPECT_TRUE(window->Timer()->isActive());
     EXPECT_EQ(window->TimeText(), "0 Sec.");
-}
-
-TEST_F(VoiceMailWindow, RecordingThenStopPlaysTheMessageBackAndReturnsToTheStartPage)
-{
-    VMProperties->AutoPlay = true;
-    record(4);
+    seconds(4);
     EXPECT_EQ(window->TimeText(), "4 Sec.");
     press("btnStop");
     EXPECT_TRUE(QFile::exists(VMProperties->MsgFileName));
