@@ -17,12 +17,6 @@ namespace {
 // Inside the bubble's body, on the text.
 const QPoint kOnText(100, 100);
 
-struct Press {
-    const char *name;
-    Qt::MouseButton button;
-    Qt::KeyboardModifiers keys;
-};
-
 // Every press but a parent's Ctrl+left.
 const Press kChildPresses[] = {
     {"plain left", Qt::LeftButton, Qt::NoModifier},

@@ -26,12 +26,6 @@ protected:
     int beeps() const { return int(beeper.calls.count(QStringLiteral("beep"))); }
 };
 
-struct Press {
-    const char *name;
-    Qt::MouseButton button;
-    Qt::KeyboardModifiers keys;
-};
-
 } // namespace
 
 // Its place beneath the other windows without taking the focus is shown by e2e/parents_test.sh.

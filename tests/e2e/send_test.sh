@@ -51,6 +51,12 @@ click_bubble() { # [MODIFIER]: a click on the bubble's text
   e2e_click_screen $((X + 120)) $((Y + 110)) "${1:-}"
 }
 send() { e2e_click_window "$E2E_SEND_X" "$E2E_SEND_Y"; }
+# ctrl_click_bubble WHAT: the ready bubble shows and a parent's Ctrl+click puts it away.
+ctrl_click_bubble() {
+  e2e_wait 10 bubble || { fail "no ready bubble with $1"; return; }
+  click_bubble ctrl
+  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble with $1"
+}
 close_chirpel() { e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"; e2e_expect_exit "after its close button"; }
 # The start page as drawn, once two looks half a second apart agree.
 idle_settled() { e2e_grab_dashboard "$E2E_WORK/idle.png" && sleep 0.5 && e2e_dashboard_is "$E2E_WORK/idle.png"; }
@@ -118,8 +124,7 @@ if e2e_wait 10 bubble; then
   sleep 1
   bubble >/dev/null || fail "a plain click closed the modal ready bubble"
   ! test -e "$E2E_WORK/composer.args" || fail "the sender started before the parent's Ctrl+click"
-  click_bubble ctrl
-  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble"
+  ctrl_click_bubble "SendWait on"
 else
   fail "no ready bubble with SendWait on"
 fi
@@ -147,12 +152,7 @@ cp -p "$handoff" "$E2E_WORK/handoff.before"
 rm -f "$E2E_WORK/composer.args"
 e2e_start_chirpel || { fail "the voice-mail window did not show a third time"; e2e_finish send; }
 send
-if e2e_wait 10 bubble; then
-  click_bubble ctrl
-  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble"
-else
-  fail "no ready bubble with WebMail on"
-fi
+ctrl_click_bubble "WebMail on"
 sleep 2
 [ "$handoff" -nt "$E2E_WORK/handoff.before" ] && fail "the hand-off was written with WebMail on"
 cmp -s "$handoff" "$E2E_WORK/handoff.before" || fail "the hand-off changed with WebMail on"
