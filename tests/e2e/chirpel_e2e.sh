@@ -69,7 +69,6 @@ e2e_window_position() {
   WIN_Y=$Y
 }
 
-# e2e_visible_window NAME_REGEX: prints the id of a visible window so named, or fails.
 e2e_visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
 e2e_no_visible_window() { ! e2e_visible_window "$1" >/dev/null; }
 
@@ -108,8 +107,7 @@ e2e_grab() {
 
 # e2e_same_picture A B: the two pictures agree (a few stray pixels aside).
 e2e_same_picture() {
-  local differing
-  # The count of differing pixels; large counts may come as 1.2e+06.
+  local differing # large counts may come as 1.2e+06
   differing=$(compare -metric AE -fuzz 4% "$1" "$2" null: 2>&1) || true
   awk -v n="$differing" 'BEGIN {exit !(n ~ /^[0-9.e+]+$/ && n + 0 < 30)}'
 }
@@ -126,8 +124,8 @@ e2e_dashboard_is_not() {
   e2e_grab_dashboard "$E2E_WORK/dash-now.png" && ! e2e_same_picture "$E2E_WORK/dash-now.png" "$1"
 }
 
-# e2e_popup_menu: prints "id x y w h" of a shown popup menu of the program, or fails. Qt marks
-# its menus only as override-redirect windows of the program's class (tooltips carry a type).
+# e2e_popup_menu: prints "id x y w h" of a shown popup menu of the program (an override-redirect
+# window of its class that is no tooltip), or fails.
 e2e_popup_menu() {
   local id info
   for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ && /\("chirpel" "chirpel"\)/ {print $1}'); do

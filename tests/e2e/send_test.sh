@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Sending on a private desktop, sound server and loopback SMTP sink, msmtp as the mail agent:
-#  1. SendWait off: the confirmation bubble; the sink gets the packed message and its MP3 copy;
-#     while the sink is out of service the mail waits in the outbox.
-#  2. SendWait on: the modal bubble refuses a plain click, takes a Ctrl+click; the sender
-#     delivers the kept mail first and opens the (stand-in) mail composer.
-#  3. WebMail on: after the bubble nothing is handed off.
+# Sending through a loopback SMTP sink with msmtp: 1. SendWait off: the sink gets the packed message
+# and its MP3 copy; with the sink out of service the mail waits in the outbox. 2. SendWait on: only
+# a Ctrl+click passes the bubble; the kept mail goes first, then the (stand-in) composer opens.
+# 3. WebMail on: nothing is handed off.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/desktop.sh"
