@@ -41,31 +41,24 @@ protected:
 
 TEST_F(ProgressWindow, WithoutACancelHandlerItShowsNoButtonsAndIs92PixelsHighWithTheProgramWideTexts)
 {
-    ShowProgressNow(nullptr, false);
-    ASSERT_TRUE(ProgressShowing());
-    EXPECT_TRUE(ProgressForm->isVisible());
-    EXPECT_EQ(ProgressForm->width(), 324);
-    EXPECT_EQ(ProgressForm->height(), 92);
-    EXPECT_FALSE(button("btnOK")->isVisibleTo(ProgressForm));
-    EXPECT_FALSE(button("btnCancel")->isVisibleTo(ProgressForm));
-    EXPECT_EQ(ProgressForm->windowTitle(), QStringLiteral("Processing In Progress"));
-    EXPECT_EQ(label("LPrompt")->text(), QStringLiteral("Processing. Please wait... "));
-
-    HideProgressWindow();
     ProgressCaption = QStringLiteral("Packing");
     ProgressPrompt = QStringLiteral("Making the message smaller...");
     ShowProgressNow(nullptr, false);
+    ASSERT_TRUE(ProgressShowing());
+    EXPECT_TRUE(ProgressForm->isVisible());
+    EXPECT_EQ(ProgressForm->height(), 92);
+    EXPECT_FALSE(button("btnOK")->isVisibleTo(ProgressForm));
+    EXPECT_FALSE(button("btnCancel")->isVisibleTo(ProgressForm));
     EXPECT_EQ(ProgressForm->windowTitle(), QStringLiteral("Packing"));
     EXPECT_EQ(label("LPrompt")->text(), QStringLiteral("Making the message smaller..."));
 }
 
-TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndEnabledAgainAfterwards)
+TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndTheWindowManagersCloseLeavesItOnScreen)
 {
     QWidget owner;
     owner.resize(400, 300);
     owner.move(100, 100);
     owner.show();
-    // On a real desktop the window manager frames and places the owner first.
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
 
     ShowProgressNow(&owner, false);
@@ -74,12 +67,14 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndEnabledAgainAfterwards)
     ASSERT_NE(ProgressForm->windowHandle(), nullptr);
     EXPECT_EQ(ProgressForm->windowHandle()->transientParent(), owner.windowHandle());
     EXPECT_EQ(ProgressForm->OwnerForm(), &owner);
-    // Centred over the owner's frame. The progress window is placed before the window manager has
-    // framed it, so once framed its centre moves by up to half of what the frame adds (nothing
-    // offscreen).
+    // Centred over the owner's frame; placed before it is framed, so its centre moves by up to half
+    // of what the frame adds.
     const QPoint offCentre = ProgressForm->frameGeometry().center() - owner.frameGeometry().center();
     const QSize frame = ProgressForm->frameGeometry().size() - ProgressForm->size();
     EXPECT_LE(offCentre.manhattanLength(), 8 + (frame.width() + frame.height() + 1) / 2);
+    EXPECT_FALSE(windowManagerClose(ProgressForm));
+    EXPECT_TRUE(ProgressForm->isVisible());
+    EXPECT_FALSE(owner.isEnabled());
 
     HideProgressWindow();
     EXPECT_TRUE(owner.isEnabled());
@@ -170,14 +165,4 @@ TEST_F(ProgressWindow, TheCancelButtonCallsItsHandlerWhichMayFreeTheWindow)
     EXPECT_FALSE(ProgressShowing());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
-}
-
-TEST_F(ProgressWindow, TheWindowManagersCloseLeavesItOnScreen)
-{
-    QWidget owner;
-    owner.show();
-    ShowProgressNow(&owner, false);
-    EXPECT_FALSE(windowManagerClose(ProgressForm));
-    EXPECT_TRUE(ProgressForm->isVisible());
-    EXPECT_FALSE(owner.isEnabled());
 }

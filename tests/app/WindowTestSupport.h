@@ -7,6 +7,13 @@
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 
+// A mouse press as a case of a table.
+struct Press {
+    const char *name;
+    Qt::MouseButton button;
+    Qt::KeyboardModifiers keys;
+};
+
 // The child of `form` with the given object name, or null.
 template <typename T = QWidget> T *named(const QObject *form, const char *name)
 {

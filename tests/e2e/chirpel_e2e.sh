@@ -1,15 +1,6 @@
-# Helpers the end-to-end tests share on top of desktop.sh: a fresh user for the program, the
-# private sound server check, the program's windows and buttons, screen regions and wave checks.
-# Source it after desktop.sh:
-#
-#   . "$here/desktop.sh"; . "$here/chirpel_e2e.sh"
-#   e2e_new_user childflow          # empty settings and temporary folders under $E2E_WORK
-#   e2e_require_private_sound       # refuses to run against a user's own sound server
-#   desktop_start; e2e_start_chirpel
-#   e2e_click_window 91 89          # window coordinates of the voice-mail window
-#
-# Every wait is bounded; every process is started through desktop_launch so that the desktop's
-# tear-down stops it by its id.
+# Helpers the end-to-end tests share on top of desktop.sh: a fresh user, the private sound server
+# check, the program's windows and buttons, screen regions and wave checks. Every wait is bounded;
+# every process starts through desktop_launch so that the desktop's tear-down stops it by its id.
 
 E2E_FAILURES=0
 E2E_BIN=${CHIRPEL_BIN_DIR:?CHIRPEL_BIN_DIR names the folder holding chirpel}
@@ -21,14 +12,11 @@ CHIRPEL_WID=""
 WIN_X=0
 WIN_Y=0
 
-# Places on the voice-mail window (form coordinates = window coordinates): the dashboard notebook
-# lies at Panel1 (0, 0) + Book (-3, -6), its picture buttons at (34, 35) with 120 x 120.
+# Places on the voice-mail window (window coordinates).
 E2E_RECORD_X=91 E2E_RECORD_Y=89
 E2E_MENU_X=113 E2E_MENU_Y=223
 E2E_CLOSE_X=548 E2E_CLOSE_Y=148
-# The dashboard as drawn: the part of the notebook that shows inside the outline.
 E2E_DASH_X=10 E2E_DASH_Y=10 E2E_DASH_W=430 E2E_DASH_H=170
-# The window's visible outline.
 E2E_OUTLINE_W=614 E2E_OUTLINE_H=379
 
 fail() {
@@ -81,13 +69,11 @@ e2e_window_position() {
   WIN_Y=$Y
 }
 
-# e2e_visible_window NAME_REGEX: prints the id of a visible window so named, or fails.
 e2e_visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
 e2e_no_visible_window() { ! e2e_visible_window "$1" >/dev/null; }
 
 # e2e_click_window X Y [MODIFIER]: a left click at a point of the voice-mail window, with a key
-# held through press and release when one is named; the pointer then leaves the window so that
-# no button keeps its hover picture.
+# held through press and release when one is named.
 e2e_click_window() {
   e2e_click_screen $((WIN_X + $1)) $((WIN_Y + $2)) "${3:-}"
 }
@@ -106,7 +92,6 @@ e2e_click_screen() {
 
 e2e_pointer_away() { xdotool mousemove 1 1 && sleep 0.1; }
 
-# e2e_wait SECONDS COMMAND...: like desktop_poll, named for the tests' reading.
 e2e_wait() { desktop_poll "$@"; }
 
 # e2e_shot NAME: the whole screen into the output folder, when there is one.
@@ -122,8 +107,7 @@ e2e_grab() {
 
 # e2e_same_picture A B: the two pictures agree (a few stray pixels aside).
 e2e_same_picture() {
-  local differing
-  # The count of differing pixels; large counts may come as 1.2e+06.
+  local differing # large counts may come as 1.2e+06
   differing=$(compare -metric AE -fuzz 4% "$1" "$2" null: 2>&1) || true
   awk -v n="$differing" 'BEGIN {exit !(n ~ /^[0-9.e+]+$/ && n + 0 < 30)}'
 }
@@ -140,8 +124,8 @@ e2e_dashboard_is_not() {
   e2e_grab_dashboard "$E2E_WORK/dash-now.png" && ! e2e_same_picture "$E2E_WORK/dash-now.png" "$1"
 }
 
-# e2e_popup_menu: prints "id x y w h" of a shown popup menu of the program, or fails. Qt marks
-# its menus only as override-redirect windows of the program's class (tooltips carry a type).
+# e2e_popup_menu: prints "id x y w h" of a shown popup menu of the program (an override-redirect
+# window of its class that is no tooltip), or fails.
 e2e_popup_menu() {
   local id info
   for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ && /\("chirpel" "chirpel"\)/ {print $1}'); do
@@ -177,6 +161,13 @@ e2e_below() {
 
 e2e_running() { kill -0 "$CHIRPEL_PID" 2>/dev/null; }
 
+# e2e_expect_exit WHAT: the program ends by itself within 30 s, with status 0.
+e2e_expect_exit() {
+  local status=0
+  desktop_wait_exit "$CHIRPEL_PID" 30 || status=$?
+  [ "$status" -eq 0 ] || fail "chirpel ended with status $status $1"
+}
+
 # e2e_reg_value NAME: the value's line in the settings file.
 e2e_reg_value() { grep -F "\"$1\"=" "$E2E_USERREG" 2>/dev/null; }
 
@@ -185,55 +176,42 @@ e2e_reg_value() { grep -F "\"$1\"=" "$E2E_USERREG" 2>/dev/null; }
 e2e_wave_facts() {
   python3 - "$1" <<'EOF'
 import struct, sys, wave
-
-path = sys.argv[1]
-with open(path, "rb") as f:
-    head = f.read(4096)
+head = open(sys.argv[1], "rb").read(4096)
 if head[:4] != b"RIFF" or head[8:12] != b"WAVE":
     sys.exit("not a RIFF WAVE file")
 pos = 12
-fmt = None
-while pos + 8 <= len(head):
-    cid, size = head[pos:pos + 4], struct.unpack("<I", head[pos + 4:pos + 8])[0]
-    if cid == b"fmt ":
-        fmt = struct.unpack("<HHIIHH", head[pos + 8:pos + 24])
-        break
+while head[pos:pos + 4] != b"fmt ":
+    if pos + 8 > len(head):
+        sys.exit("no fmt chunk")
+    size = struct.unpack("<I", head[pos + 4:pos + 8])[0]
     pos += 8 + size + (size & 1)
-if fmt is None:
-    sys.exit("no fmt chunk")
-tag, channels, rate, _, _, bits = fmt
+tag, channels, rate, _, _, bits = struct.unpack("<HHIIHH", head[pos + 8:pos + 24])
 if tag != 1 or bits != 16:
-    print(tag, channels, rate, bits, 0, 0, 0, 0)
-    sys.exit(0)
-with wave.open(path, "rb") as w:
+    sys.exit(print(tag, channels, rate, bits, 0, 0, 0, 0))
+with wave.open(sys.argv[1], "rb") as w:
     frames = w.readframes(w.getnframes())
 samples = struct.unpack("<%dh" % (len(frames) // 2), frames)[::channels]
-seconds = len(samples) / rate
 peak = max((abs(s) for s in samples), default=0)
 block = max(1, rate // 50)
 loud = [i for i in range(0, len(samples), block)
         if peak > 300 and max(abs(s) for s in samples[i:i + block]) > peak / 10]
 span = samples[loud[0]:loud[-1] + block] if loud else []
-# Upward crossings with a hysteresis of a twentieth of the peak, so that noise around zero
-# does not count.
-ups, rms_sum, threshold = 0, 0.0, peak / 20
-state = bool(span) and span[0] > 0
+# Upward crossings with a hysteresis of a twentieth of the peak: noise around zero does not count.
+ups, threshold, state = 0, peak / 20, bool(span) and span[0] > 0
 for s in span:
     if state and s < -threshold:
         state = False
     elif not state and s > threshold:
-        state = True
-        ups += 1
-    rms_sum += s * s
-loud_seconds = len(span) / rate
-freq = ups / loud_seconds if loud_seconds else 0
-rms = (rms_sum / len(span)) ** 0.5 / 32768 if span else 0
-print(tag, channels, rate, bits, "%.3f" % seconds, "%.3f" % loud_seconds, "%.1f" % freq, "%.4f" % rms)
+        state, ups = True, ups + 1
+loud_s = len(span) / rate
+rms = (sum(s * s for s in span) / len(span)) ** 0.5 / 32768 if span else 0
+print(tag, channels, rate, bits, "%.3f" % (len(samples) / rate), "%.3f" % loud_s,
+      "%.1f" % (ups / loud_s if loud_s else 0), "%.4f" % rms)
 EOF
 }
 
-# e2e_near VALUE LOW HIGH: LOW <= VALUE <= HIGH for decimal numbers.
-e2e_near() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN {exit !(v >= lo && v <= hi)}'; }
+# e2e_near VALUE LOW HIGH: LOW <= VALUE <= HIGH for decimal numbers; LOW and HIGH may be sums.
+e2e_near() { awk -v v="$1" "BEGIN {exit !(v >= ($2) && v <= ($3))}"; }
 
 # Ends the test: the desktop down, the work folder gone, the verdict.
 e2e_finish() {

@@ -1,13 +1,6 @@
-# Shared pieces of the end-to-end tests: a private X desktop (Xvfb + openbox) and helpers to run
-# the program on it, find and close its windows and take screenshots. Source it from a test:
-#
-#   . "$(dirname "$0")/desktop.sh"
-#   desktop_start                         # exports DISPLAY; torn down when the script exits
-#   desktop_launch "$CHIRPEL_BIN_DIR/chirpel"; pid=$DESKTOP_LAUNCHED_PID
-#   wid=$(desktop_wait_window '^VoiceMailForm$')
-#   desktop_close_window "$wid"; desktop_wait_exit "$pid" || fail "..."
-#
-# Everything waits for a bounded time and everything started is stopped by its process id.
+# A private X desktop (Xvfb + openbox) for the end-to-end tests, and helpers to run the program on
+# it, find and close its windows and take screenshots. Every wait is bounded; everything started
+# is stopped by its process id.
 
 DESKTOP_XVFB_PID=""
 DESKTOP_WM_PID=""

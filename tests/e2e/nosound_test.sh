@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Without a sound server: a press on Record goes back to the start page (with the refusal beep)
-# and leaves a line in the log, and nothing is written; once the server can be reached, the next
-# press records. A double-click on Record keeps recording (the second click does not land on
-# Stop), and a take that ends before any sound does not replace the message before it.
+# Without a sound server a press on Record returns to the start page, logs a line and writes
+# nothing; once the server is there the next press records. A double-click on Record keeps
+# recording (the second click does not land on Stop).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/desktop.sh"

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Sending on a private desktop, sound server and loopback SMTP sink, msmtp as the mail agent:
-#  1. SendWait off: the confirmation bubble; the sink gets the packed message and its MP3 copy;
-#     while the sink is out of service the mail waits in the outbox.
-#  2. SendWait on: the modal bubble refuses a plain click, takes a Ctrl+click; the sender
-#     delivers the kept mail first and opens the (stand-in) mail composer.
-#  3. WebMail on: after the bubble nothing is handed off.
+# Sending through a loopback SMTP sink with msmtp: 1. SendWait off: the sink gets the packed message
+# and its MP3 copy; with the sink out of service the mail waits in the outbox. 2. SendWait on: only
+# a Ctrl+click passes the bubble; the kept mail goes first, then the (stand-in) composer opens.
+# 3. WebMail on: nothing is handed off.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/desktop.sh"
@@ -51,10 +49,13 @@ click_bubble() { # [MODIFIER]: a click on the bubble's text
   e2e_click_screen $((X + 120)) $((Y + 110)) "${1:-}"
 }
 send() { e2e_click_window "$E2E_SEND_X" "$E2E_SEND_Y"; }
-close_chirpel() {
-  e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"
-  desktop_wait_exit "$CHIRPEL_PID" 30 || fail "chirpel did not end after its close button"
+# ctrl_click_bubble WHAT: the ready bubble shows and a parent's Ctrl+click puts it away.
+ctrl_click_bubble() {
+  e2e_wait 10 bubble || { fail "no ready bubble with $1"; return; }
+  click_bubble ctrl
+  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble with $1"
 }
+close_chirpel() { e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"; e2e_expect_exit "after its close button"; }
 # The start page as drawn, once two looks half a second apart agree.
 idle_settled() { e2e_grab_dashboard "$E2E_WORK/idle.png" && sleep 0.5 && e2e_dashboard_is "$E2E_WORK/idle.png"; }
 set_value() { sed -i "s/^\"$1\"=.*/\"$1\"=$2/" "$E2E_USERREG"; }
@@ -121,8 +122,7 @@ if e2e_wait 10 bubble; then
   sleep 1
   bubble >/dev/null || fail "a plain click closed the modal ready bubble"
   ! test -e "$E2E_WORK/composer.args" || fail "the sender started before the parent's Ctrl+click"
-  click_bubble ctrl
-  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble"
+  ctrl_click_bubble "SendWait on"
 else
   fail "no ready bubble with SendWait on"
 fi
@@ -150,12 +150,7 @@ cp -p "$handoff" "$E2E_WORK/handoff.before"
 rm -f "$E2E_WORK/composer.args"
 e2e_start_chirpel || { fail "the voice-mail window did not show a third time"; e2e_finish send; }
 send
-if e2e_wait 10 bubble; then
-  click_bubble ctrl
-  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble"
-else
-  fail "no ready bubble with WebMail on"
-fi
+ctrl_click_bubble "WebMail on"
 sleep 2
 [ "$handoff" -nt "$E2E_WORK/handoff.before" ] && fail "the hand-off was written with WebMail on"
 cmp -s "$handoff" "$E2E_WORK/handoff.before" || fail "the hand-off changed with WebMail on"

@@ -86,7 +86,7 @@ QStringList snapshot(const TTolvyProperties &k, const TVMProperties &v)
 
 } // namespace
 
-TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionAndOkStoresThePositionsLength)
+TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionOkStoresThePositionsLengthAndNoLimitDisablesTheBar)
 {
     struct Case {
         int stored, position, taken;
@@ -106,19 +106,16 @@ TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionAndOkStoresThePositionsLength)
         dialog.SaveControls();
         EXPECT_EQ(vm.MaxTimeSec, c.taken) << c.stored;
     }
-    // The info line follows the track bar as it moves.
-    form.LoadControls();
-    find<QSlider>("tbMaxTimeSec")->setValue(0);
-    EXPECT_EQ(find<QLabel>("LMsgSizeInfo")->text(), cases[0].info);
-}
-
-TEST_F(OptionsDialog, WithoutALimitTheTrackBarAndItsLabelsAreDisabledButKeepTheirValue)
-{
+    // The info line follows the track bar as it moves; without a limit the bar and its labels are
+    // disabled but keep their value.
     const char *limited[] = {"tbMaxTimeSec", "LMsgSizePrompt", "LMsgSizeFast", "LMsgSizeLarge",
                              "LMsgSizeInfo"};
     vm.LimitSize = false;
     vm.MaxTimeSec = 60;
     form.LoadControls();
+    find<QSlider>("tbMaxTimeSec")->setValue(1);
+    EXPECT_EQ(find<QLabel>("LMsgSizeInfo")->text(), cases[1].info);
+    find<QSlider>("tbMaxTimeSec")->setValue(0);
     for (const char *name : limited)
         EXPECT_FALSE(find<QWidget>(name)->isEnabled()) << name;
     form.SaveControls();

@@ -89,16 +89,8 @@ TEST_F(TipsPanel, AStepOutOfOrderOrOneThatCannotBeDoneRaises)
         {2, [this] { tips->SetProperty(TLorvaneV2AX::diTipsInfoRegKey, QString()); }},
         {3, [this] { tips->SetProperty(TLorvaneV2AX::diHostWindow, quint64(host.winId()) + 1); }},
         {4, [this] { tips->SetProperty(TLorvaneV2AX::diLanguage, QStringLiteral("english")); }},
-        {5,
-         [this] {
-             QFile::remove(tipsFile);
-             tips->Start();
-         }},
-        {5,
-         [this] {
-             TempRegistry::write(tipsFile, "# nothing\n");
-             tips->Start();
-         }},
+        {5, [this] { QFile::remove(tipsFile), tips->Start(); }},
+        {5, [this] { TempRegistry::write(tipsFile, "# nothing\n"), tips->Start(); }},
         {6, [this] { tips->ShowTip(4); }},
         {0, [this] { tips->SetProperty(99, 0); }}};
     for (const auto &[at, step] : bad) {

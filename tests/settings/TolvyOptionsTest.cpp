@@ -224,11 +224,9 @@ TEST_F(SettingsStore, FinalisationReportsSettingsThatCouldNotBeSaved)
     EXPECT_EQ(VMProperties, nullptr);
 }
 
-TEST_F(SettingsStore, TheHandCursorsAreLargeHandsWithTheirHotSpots)
+TEST_F(SettingsStore, TheHandCursorsAreLargeHandsThatFollowTheLeftButtonOnlyWhileActive)
 {
     TTolvyProperties kid(reg.store, keys, cursors);
-    EXPECT_EQ(cursors.Cursor(crHandCursor).hotSpot(), QPoint(1, 1));
-    EXPECT_EQ(cursors.Cursor(crHandDown).hotSpot(), QPoint(5, 7));
     for (int number : {crHandCursor, crHandDown}) {
         const QImage image = cursors.Cursor(number).pixmap().toImage();
         EXPECT_EQ(image.size(), QSize(64, 64));
@@ -238,29 +236,7 @@ TEST_F(SettingsStore, TheHandCursorsAreLargeHandsWithTheirHotSpots)
                 drawn += qAlpha(image.pixel(x, y)) > 0;
         EXPECT_GT(drawn, 64 * 64 / 4) << "the hand is drawn from the compiled-in picture";
     }
-}
 
-TEST_F(SettingsStore, TheKeysAreCapturedOnceAndReleasedOnlyWhenCaptured)
-{
-    TTolvyProperties kid(reg.store, keys, cursors);
-    SetKeyboardLock(kid, false);
-    EXPECT_EQ(keys.releases, 0);
-    SetKeyboardLock(kid, true);
-    SetKeyboardLock(kid, true);
-    EXPECT_EQ(keys.captures, 1);
-    EXPECT_TRUE(kid.KeysLocked);
-    SetKeyboardLock(kid, false);
-    EXPECT_EQ(keys.releases, 1);
-    EXPECT_FALSE(kid.KeysLocked);
-
-    keys.accept = false;
-    SetKeyboardLock(kid, true);
-    EXPECT_TRUE(kid.KeysLocked) << "a refused capture is not an error";
-}
-
-TEST_F(SettingsStore, TheHandCursorFollowsTheLeftButtonOnlyWhileActive)
-{
-    TTolvyProperties kid(reg.store, keys, cursors);
     UpdateHandCursor(kid, Qt::LeftButton);
     EXPECT_EQ(cursors.AppCursor(), 0) << "not active after a first run";
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -288,4 +264,22 @@ TEST_F(SettingsStore, TheHandCursorFollowsTheLeftButtonOnlyWhileActive)
     EXPECT_FALSE(kid.CursorActive);
     EXPECT_EQ(cursors.AppCursor(), 0);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SettingsStore, TheKeysAreCapturedOnceAndReleasedOnlyWhenCaptured)
+{
+    TTolvyProperties kid(reg.store, keys, cursors);
+    SetKeyboardLock(kid, false);
+    EXPECT_EQ(keys.releases, 0);
+    SetKeyboardLock(kid, true);
+    SetKeyboardLock(kid, true);
+    EXPECT_EQ(keys.captures, 1);
+    EXPECT_TRUE(kid.KeysLocked);
+    SetKeyboardLock(kid, false);
+    EXPECT_EQ(keys.releases, 1);
+    EXPECT_FALSE(kid.KeysLocked);
+
+    keys.accept = false;
+    SetKeyboardLock(kid, true);
+    EXPECT_TRUE(kid.KeysLocked) << "a refused capture is not an error";
 }

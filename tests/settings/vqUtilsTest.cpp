@@ -187,12 +187,10 @@ TEST(TextRoutines, ReplaceExpandStripAndQuote)
 TEST(GetTempFolder, AlwaysEndsWithASeparatorAndFallsBackToTmp)
 {
     FakeFolders folders;
-    folders.temp = QStringLiteral("/var/tmp");
-    EXPECT_EQ(GetTempFolder(folders), "/var/tmp/");
-    folders.temp = QStringLiteral("/scratch/");
-    EXPECT_EQ(GetTempFolder(folders), "/scratch/");
-    folders.temp.clear();
-    EXPECT_EQ(GetTempFolder(folders), "/tmp/");
+    for (const auto &[temp, expected] : {std::pair{"/var/tmp", "/var/tmp/"}, {"/scratch/", "/scratch/"}, {"", "/tmp/"}}) {
+        folders.temp = QString::fromLatin1(temp);
+        EXPECT_EQ(GetTempFolder(folders), expected) << temp;
+    }
 }
 
 TEST(Centring, KeepsTheWindowOnTheScreen)
