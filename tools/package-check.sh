@@ -85,10 +85,11 @@ e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"
 desktop_poll 30 bash -c "! pgrep -u $user -x chirpel" || fail "the program did not end"
 
 # Removed, nothing of the package is left.
+echo "sent: $(ls "$work"/sink/*.eml 2>/dev/null | wc -l) mail(s) received; hand-off at $handoff"
 apt-get purge -y -qq chirpel >>"$work/apt.log" 2>&1 || fail "apt-get purge"
 left=$(while read -r f; do [ -f "$f" ] && echo "$f"; done <"$work/files")
 [ -z "$left" ] || fail "files left after removal: $left"
-stray=$(find /usr /etc /var/lib /opt -iname '*chirpel*' -not -path '/var/lib/dpkg/*' 2>/dev/null | head)
+stray=$(find /usr /etc /var/lib /opt -iname '*chirpel*' -not -path '/var/lib/dpkg/*' 2>/dev/null | head || true)
 [ -z "$stray" ] || fail "left behind: $stray"
 
 echo "$(wc -l <"$work/files") paths installed; $(ls "$work"/sink/*.eml 2>/dev/null | wc -l) mail(s) received"
