@@ -30,7 +30,7 @@ export CHIRPEL_BIN_DIR=/usr/bin
 . "$top/tests/e2e/desktop.sh"
 . "$top/tests/e2e/chirpel_e2e.sh"
 desktop_start
-trap 'desktop_stop; "$top/tests/soundserver.sh" stop || true' EXIT
+trap 'status=$?; desktop_stop; "$top/tests/soundserver.sh" stop || true; exit $status' EXIT
 
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 mkdir -p "$work/sink"
@@ -87,7 +87,7 @@ desktop_poll 30 bash -c "! pgrep -u $user -x chirpel" || fail "the program did n
 # Removed, nothing of the package is left.
 echo "sent: $(ls "$work"/sink/*.eml 2>/dev/null | wc -l) mail(s) received; hand-off at $handoff"
 apt-get purge -y -qq chirpel >>"$work/apt.log" 2>&1 || fail "apt-get purge"
-left=$(while read -r f; do [ -f "$f" ] && echo "$f"; done <"$work/files")
+left=$(while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done <"$work/files")
 [ -z "$left" ] || fail "files left after removal: $left"
 stray=$(find /usr /etc /var/lib /opt -iname '*chirpel*' -not -path '/var/lib/dpkg/*' 2>/dev/null | head || true)
 [ -z "$stray" ] || fail "left behind: $stray"
