@@ -21,7 +21,8 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && FThen) QTimer::singleShot(0, this, std::exchange(FThen, nullptr));
+        if (event->type() == QEvent::Paint && FThen)
+            QTimer::singleShot(0, this, std::exchange(FThen, nullptr));
         return QObject::eventFilter(watched, event);
     }
 

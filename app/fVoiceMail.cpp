@@ -449,10 +449,12 @@ void TVoiceMailForm::SendVoiceMessage()
     }
     try {
         if (vm.GSM610) PackMessage();
-        if (vm.WebMail || vm.SendWait) FShowCallOut(MonkeySpotPoint(), ReadyToSendText, QString(), true, false);
+        if (vm.WebMail || vm.SendWait)
+            FShowCallOut(MonkeySpotPoint(), ReadyToSendText, QString(), true, false);
         if (vm.WebMail) return;
-        const TSMapiMessage message = MakeVoiceMessage(vm.MsgFileName, vm.SendWait, vm.ReciptName, vm.ReciptAddr,
-                                                       TolvyProperties ? TolvyProperties->KidName : QString());
+        const TSMapiMessage message =
+            MakeVoiceMessage(vm.MsgFileName, vm.SendWait, vm.ReciptName, vm.ReciptAddr,
+                             TolvyProperties ? TolvyProperties->KidName : QString());
         if (!HandOffMessage(message, FSend)) {
             SystemBeep(System());
             return;

@@ -85,10 +85,11 @@ int main(int argc, char **argv)
     // plug-in at once is not safe.
     QStringList pictures;
     if (TolvyProperties->ShowShield) pictures << QString::fromLatin1(kBackdropPicture);
-    for (const char *name : {"page_default", "btn_record", "btn_play", "btn_send", "btn_close", "btn_menu", "monkey"})
+    for (const char *name :
+         {"page_default", "btn_record", "btn_play", "btn_send", "btn_close", "btn_menu", "monkey"})
         pictures << QStringLiteral(":/chirpel/art/%1.png").arg(QLatin1String(name));
-    preload::Start(pictures, {QStringLiteral(":/chirpel/shapes/body.bin"), QStringLiteral(":/chirpel/shapes/dashboard.bin")});
-
+    preload::Start(pictures, {QStringLiteral(":/chirpel/shapes/body.bin"),
+                              QStringLiteral(":/chirpel/shapes/dashboard.bin")});
 
     InstallFontSubstitutes();
     // The program ends when its main window, the shield, closes; not when its last window hides.

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray wave = split < 0 ? QByteArray() : bytes.mid(split + 4);
     QList<TAttachment> attachments{{QFileInfo(handOff.Files.value(0)).fileName(), "audio/wav", wave}};
     QByteArray mp3;
-    if (Mp3Copy(wave, mp3, error)) attachments.append({Mp3Name(attachments.front().FileName), "audio/mpeg", mp3});
+    if (Mp3Copy(wave, mp3, error))
+        attachments.append({Mp3Name(attachments.front().FileName), "audio/mpeg", mp3});
 
     QByteArray mail;
     if (!BuildMessage(handOff, attachments, mail, error)) return 0;
@@ -35,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QByteArray &line : mail.left(end).split('\n')) {
         if (line.startsWith(' ') || line.startsWith('\t')) continue; // a folded line goes on the header above
         const QByteArray name = line.left(line.indexOf(':')).toLower();
-        static const QList<QByteArray> known{"from", "to", "subject", "date", "message-id", "mime-version",
-                                             "content-type"};
+        static const QList<QByteArray> known{"from",       "to",           "subject",     "date",
+                                             "message-id", "mime-version", "content-type"};
         if (!known.contains(name)) std::abort();
         to += name == "to";
     }

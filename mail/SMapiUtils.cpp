@@ -18,9 +18,10 @@ QString DownloadAddress()
 }
 
 const QString MailBodyText =
-    QStringLiteral("\\nThis e-mail contains a voice message. Double click the\\nattached file's icon to play it "
-                   "back.\\n\\nTo create your own voice messages, download your FREE\\nBrimblet VoiceMail or "
-                   "Chirpel \\nfrom ") +
+    QStringLiteral(
+        "\\nThis e-mail contains a voice message. Double click the\\nattached file's icon to play it "
+        "back.\\n\\nTo create your own voice messages, download your FREE\\nBrimblet VoiceMail or "
+        "Chirpel \\nfrom ") +
     DownloadAddress();
 
 namespace {
@@ -46,7 +47,8 @@ bool TSMapiMessage::SaveToFile(const QString &FileName) const
     ok = file.WriteString(header, QStringLiteral("SenderAddr"), SenderAddr) && ok;
     ok = file.WriteString(header, QStringLiteral("SenderName"), SenderName) && ok;
     ok = file.WriteString(header, QStringLiteral("Subject"), Subject) && ok;
-    ok = file.WriteString(header, QStringLiteral("Text"), ReplaceAll(Text, QStringLiteral("\r\n"), QStringLiteral("\\n"))) &&
+    ok = file.WriteString(header, QStringLiteral("Text"),
+                          ReplaceAll(Text, QStringLiteral("\r\n"), QStringLiteral("\\n"))) &&
          ok;
     ok = WriteList(file, QStringLiteral("Files"), Files) && ok;
     ok = WriteList(file, QStringLiteral("FileNames"), FileNames) && ok;

@@ -47,7 +47,8 @@ TSendServices DefaultSendServices()
 
 QString VoiceMessageSubject(const QString &KidName)
 {
-    return KidName.isEmpty() ? QStringLiteral("Voice message") : QStringLiteral("Voice message from %1").arg(KidName);
+    return KidName.isEmpty() ? QStringLiteral("Voice message")
+                             : QStringLiteral("Voice message from %1").arg(KidName);
 }
 
 TSMapiMessage MakeVoiceMessage(const QString &MsgFileName, bool SendWait, const QString &ReciptName,
@@ -77,8 +78,8 @@ QString HandOffFileName(const platform::SystemFolders &folders)
     const QFileInfo programFolder(program);
     // The folder the program is installed in belongs to the system, even where the user may
     // write there (root): a file left in it would outlive the package.
-    const bool installed =
-        programFolder.canonicalFilePath() == QFileInfo(QStringLiteral(CHIRPEL_INSTALLED_BIN_DIR)).canonicalFilePath();
+    const bool installed = programFolder.canonicalFilePath() ==
+                           QFileInfo(QStringLiteral(CHIRPEL_INSTALLED_BIN_DIR)).canonicalFilePath();
     if (!program.isEmpty() && programFolder.isDir() && programFolder.isWritable() && !installed)
         return program + QStringLiteral("/eMail.dat");
     // An installed program's folder belongs to the system: the user's state folder takes the file.

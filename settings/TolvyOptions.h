@@ -1,8 +1,8 @@
 // The settings store: message settings, kid profile, and the keyboard and cursor routines.
 #pragma once
 
-#include "platform/store/Folders.h"
 #include "platform/desktop/KeyCapture.h"
+#include "platform/store/Folders.h"
 #include "platform/store/Registry.h"
 #include "settings/CursorTable.h"
 

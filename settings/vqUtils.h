@@ -2,10 +2,10 @@
 // Folders are separated by "/": it stands wherever a folder backslash would on Windows.
 #pragma once
 
-#include "platform/store/Folders.h"
 #include "platform/desktop/ProcessLauncher.h"
-#include "platform/store/Registry.h"
 #include "platform/desktop/SystemServices.h"
+#include "platform/store/Folders.h"
+#include "platform/store/Registry.h"
 
 #include <QPoint>
 #include <QRect>

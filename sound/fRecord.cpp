@@ -286,7 +286,8 @@ void TRecorderForm::cmdStop()
         // A take stopped before any sound arrived (a double press, a silent device) is no
         // message: it must not replace the one the child recorded before.
         if (FRecorder->Length() == 0 && QFileInfo::exists(FRecorder->FileName)) {
-            qCWarning(lcSound, "the take held no sound; %s is kept as it was", qPrintable(FRecorder->FileName));
+            qCWarning(lcSound, "the take held no sound; %s is kept as it was",
+                      qPrintable(FRecorder->FileName));
         } else if (!FRecorder->Save()) {
             qCWarning(lcSound, "cannot save %s: %s", qPrintable(FRecorder->FileName),
                       qPrintable(FRecorder->ErrorMessage()));

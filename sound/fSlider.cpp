@@ -115,7 +115,8 @@ void TSliderForm::FormCreate()
     setFixedSize(Face);
     FVolumeFader = std::make_unique<TFader>([this](TMixerLineControl *S) { VolumeChange(S); }, FMixer);
     FVolumeFader->SelectLine(1);
-    FMicrophoneFader = std::make_unique<TFader>([this](TMixerLineControl *S) { MicrophoneChange(S); }, FMixer);
+    FMicrophoneFader =
+        std::make_unique<TFader>([this](TMixerLineControl *S) { MicrophoneChange(S); }, FMixer);
     FMicrophoneFader->SelectLine(2);
     FCurrentFader = FVolumeFader.get();
 }
@@ -247,7 +248,8 @@ QImage TSliderForm::LevelPicture() const
     Bar.fill(LevelGrey);
     QPainter Canvas(&Bar);
     const int Top = LevelBarTop(ui->Slider->height(), ui->Slider->Position());
-    if (Top < Box.height()) Canvas.fillRect(QRect(0, Top, Box.width(), Box.height() - Top), QColor(LevelLime));
+    if (Top < Box.height())
+        Canvas.fillRect(QRect(0, Top, Box.width(), Box.height() - Top), QColor(LevelLime));
     // The face lies over the bar: grey and green show only through its lime cut-out.
     const QImage &Face = ui->ImgBkg->Bitmap();
     if (!Face.isNull()) {

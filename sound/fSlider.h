@@ -28,11 +28,11 @@ extern QString MicrophoneCaption;
 
 // A font as the window system describes one for drawing at an angle.
 struct TLogFont {
-    qint32 Height = 0;      // negative: the characters' height in pixels
+    qint32 Height = 0; // negative: the characters' height in pixels
     qint32 Width = 0;
-    qint32 Escapement = 0;  // tenths of a degree, counter-clockwise
+    qint32 Escapement = 0; // tenths of a degree, counter-clockwise
     qint32 Orientation = 0;
-    qint32 Weight = 0;      // 400 normal, 700 bold
+    qint32 Weight = 0; // 400 normal, 700 bold
     bool Italic = false;
     bool Underline = false;
     bool StrikeOut = false;

@@ -75,7 +75,8 @@ bool ReadHandOff(const QString &path, THandOff &handOff, QString &error)
     const platform::SafeReadResult read =
         platform::ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxHandOffBytes, data);
     if (!read) {
-        error = QStringLiteral("cannot read the hand-off file %1: %2").arg(path, QString::fromStdString(read.what));
+        error = QStringLiteral("cannot read the hand-off file %1: %2")
+                    .arg(path, QString::fromStdString(read.what));
         return false;
     }
     return ParseHandOff(QByteArray::fromStdString(data), handOff, error);

@@ -15,8 +15,10 @@ bool SplitShellWords(const QString &command, QStringList &words)
         const QChar c = command[i];
         switch (state) {
         case Single:
-            if (c == QLatin1Char('\'')) state = Plain;
-            else word += c;
+            if (c == QLatin1Char('\''))
+                state = Plain;
+            else
+                word += c;
             break;
         case Double:
             if (c == QLatin1Char('"')) {
@@ -72,7 +74,8 @@ bool RunMailAgent(const QStringList &command, const QByteArray &message, QString
     agent.setProcessChannelMode(QProcess::SeparateChannels);
     agent.start();
     if (!agent.waitForStarted(10000)) {
-        error = QStringLiteral("the mail agent %1 did not start: %2").arg(command.front(), agent.errorString());
+        error =
+            QStringLiteral("the mail agent %1 did not start: %2").arg(command.front(), agent.errorString());
         return false;
     }
     agent.write(message);
@@ -84,7 +87,8 @@ bool RunMailAgent(const QStringList &command, const QByteArray &message, QString
         return false;
     }
     if (agent.exitStatus() != QProcess::NormalExit || agent.exitCode() != 0) {
-        const QString said = QString::fromLocal8Bit(agent.readAllStandardError()).trimmed().section(QLatin1Char('\n'), 0, 0);
+        const QString said =
+            QString::fromLocal8Bit(agent.readAllStandardError()).trimmed().section(QLatin1Char('\n'), 0, 0);
         error = QStringLiteral("the mail agent %1 failed (status %2)%3")
                     .arg(command.front())
                     .arg(agent.exitStatus() == QProcess::NormalExit ? agent.exitCode() : -1)
@@ -94,10 +98,11 @@ bool RunMailAgent(const QStringList &command, const QByteArray &message, QString
     return true;
 }
 
-bool OpenComposer(const QString &subject, const QString &body, const QStringList &files, const QString &address,
-                  QString &error)
+bool OpenComposer(const QString &subject, const QString &body, const QStringList &files,
+                  const QString &address, QString &error)
 {
-    QStringList arguments{QStringLiteral("--utf8"), QStringLiteral("--subject"), subject, QStringLiteral("--body"), body};
+    QStringList arguments{QStringLiteral("--utf8"), QStringLiteral("--subject"), subject,
+                          QStringLiteral("--body"), body};
     for (const QString &file : files)
         arguments << QStringLiteral("--attach") << file;
     if (!address.isEmpty()) arguments << address;
@@ -110,7 +115,8 @@ bool OpenComposer(const QString &subject, const QString &body, const QStringList
     composer.closeWriteChannel();
     if (!composer.waitForFinished(60000) || composer.exitStatus() != QProcess::NormalExit ||
         composer.exitCode() != 0) {
-        error = QStringLiteral("xdg-email could not open a mail composer (status %1)").arg(composer.exitCode());
+        error =
+            QStringLiteral("xdg-email could not open a mail composer (status %1)").arg(composer.exitCode());
         return false;
     }
     return true;

@@ -17,11 +17,12 @@ QStringList MailAgentCommand(const QProcessEnvironment &environment);
 
 // Gives the whole message on standard input to the agent and waits for it (at most
 // timeoutMs). True when it exited with status 0; else false with a one-line reason.
-bool RunMailAgent(const QStringList &command, const QByteArray &message, QString &error, int timeoutMs = 120000);
+bool RunMailAgent(const QStringList &command, const QByteArray &message, QString &error,
+                  int timeoutMs = 120000);
 
 // Opens the desktop's mail composer: xdg-email --utf8 --subject S --body B --attach FILE
 // [ADDRESS], without a shell. True when xdg-email exited with status 0.
-bool OpenComposer(const QString &subject, const QString &body, const QStringList &files, const QString &address,
-                  QString &error);
+bool OpenComposer(const QString &subject, const QString &body, const QStringList &files,
+                  const QString &address, QString &error);
 
 } // namespace sender

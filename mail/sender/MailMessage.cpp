@@ -46,9 +46,10 @@ GMimePart *MakeAttachmentPart(const TAttachment &attachment)
     const qsizetype slash = attachment.MimeType.indexOf('/');
     GMimePart *part = g_mime_part_new_with_type(attachment.MimeType.left(slash).constData(),
                                                 attachment.MimeType.mid(slash + 1).constData());
-    TRef<GMimeStream> stream(
-        g_mime_stream_mem_new_with_buffer(attachment.Data.constData(), static_cast<size_t>(attachment.Data.size())));
-    TRef<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
+    TRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(attachment.Data.constData(),
+                                                               static_cast<size_t>(attachment.Data.size())));
+    TRef<GMimeDataWrapper> content(
+        g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
     g_mime_part_set_content(part, content.get());
     g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
     g_mime_part_set_filename(part, Utf8(attachment.FileName).constData());
@@ -68,9 +69,9 @@ bool SingleAddress(const QString &field, QString &address, QString &error)
     InternetAddress *first = list && internet_address_list_length(list.get()) == 1
                                  ? internet_address_list_get_address(list.get(), 0)
                                  : nullptr;
-    const char *addr =
-        first && INTERNET_ADDRESS_IS_MAILBOX(first) ? internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(first))
-                                                    : nullptr;
+    const char *addr = first && INTERNET_ADDRESS_IS_MAILBOX(first)
+                           ? internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(first))
+                           : nullptr;
     address = addr ? QString::fromUtf8(addr) : QString();
     const qsizetype at = address.indexOf(QLatin1Char('@'));
     if (at <= 0 || at == address.size() - 1 || address.startsWith(QLatin1Char('-')) ||
@@ -111,12 +112,14 @@ bool ReadAttachments(const QStringList &files, QList<TAttachment> &attachments, 
                                                        : QString::fromStdString(read.what));
             return false;
         }
-        attachments.append({QFileInfo(path).fileName(), QByteArrayLiteral("audio/wav"), QByteArray::fromStdString(data)});
+        attachments.append(
+            {QFileInfo(path).fileName(), QByteArrayLiteral("audio/wav"), QByteArray::fromStdString(data)});
     }
     return true;
 }
 
-bool BuildMessage(const THandOff &handOff, const QList<TAttachment> &attachments, QByteArray &message, QString &error)
+bool BuildMessage(const THandOff &handOff, const QList<TAttachment> &attachments, QByteArray &message,
+                  QString &error)
 {
     if (!CheckHeaderFields(handOff, error)) return false;
     InitGMime();
@@ -124,7 +127,8 @@ bool BuildMessage(const THandOff &handOff, const QList<TAttachment> &attachments
     SingleAddress(handOff.ToAddr, to, error);
 
     TRef<GMimeMessage> mail(g_mime_message_new(TRUE));
-    InternetAddress *recipient = internet_address_mailbox_new(Utf8(handOff.ToName).constData(), Utf8(to).constData());
+    InternetAddress *recipient =
+        internet_address_mailbox_new(Utf8(handOff.ToName).constData(), Utf8(to).constData());
     internet_address_set_charset(recipient, "utf-8");
     internet_address_list_add(g_mime_message_get_to(mail.get()), recipient);
     g_object_unref(recipient);

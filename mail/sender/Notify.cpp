@@ -13,10 +13,9 @@ bool NotifyDesktop(const QString &summary, const QString &body)
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
-                                                       QStringLiteral("/org/freedesktop/Notifications"),
-                                                       QStringLiteral("org.freedesktop.Notifications"),
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     call << QStringLiteral("Chirpel") << 0u << QStringLiteral("mail-send") << summary << body << QStringList()
          << QVariantMap() << -1;
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);

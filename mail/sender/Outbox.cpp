@@ -16,8 +16,8 @@ namespace sender {
 QString OutboxFolder(const QProcessEnvironment &environment)
 {
     QString data = environment.value(QStringLiteral("XDG_DATA_HOME"));
-    if (!QDir::isAbsolutePath(data)) data = environment.value(QStringLiteral("HOME"), QDir::homePath()) +
-                                             QStringLiteral("/.local/share");
+    if (!QDir::isAbsolutePath(data))
+        data = environment.value(QStringLiteral("HOME"), QDir::homePath()) + QStringLiteral("/.local/share");
     return data + QStringLiteral("/chirpel/outbox");
 }
 
@@ -39,7 +39,8 @@ QString KeepInOutbox(const QString &folder, const QByteArray &message, QString &
             QFile::encodeName(path).toStdString(), message.constData(), static_cast<size_t>(message.size()),
             platform::NewFileMode::Private);
         if (!written) {
-            error = QStringLiteral("cannot keep the mail in %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(written.error)));
+            error = QStringLiteral("cannot keep the mail in %1: %2")
+                        .arg(folder, QString::fromLocal8Bit(std::strerror(written.error)));
             return {};
         }
         return path;

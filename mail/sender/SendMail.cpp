@@ -34,17 +34,20 @@ void Tell(const TSenderContext &context, const QString &summary, const QString &
 
 // The attachments as read, written to a folder of their own, so that the composer attaches what
 // was handed over even when a new recording replaces the message meanwhile.
-QStringList KeepForComposer(const TSenderContext &context, const QList<TAttachment> &attachments, QString &error)
+QStringList KeepForComposer(const TSenderContext &context, const QList<TAttachment> &attachments,
+                            QString &error)
 {
     QString cache = context.Environment.value(QStringLiteral("XDG_CACHE_HOME"));
     if (!QDir::isAbsolutePath(cache))
-        cache = context.Environment.value(QStringLiteral("HOME"), QDir::homePath()) + QStringLiteral("/.cache");
+        cache =
+            context.Environment.value(QStringLiteral("HOME"), QDir::homePath()) + QStringLiteral("/.cache");
     const QString compose = cache + QStringLiteral("/chirpel/compose");
     // Copies from earlier runs go once a parent has had a week to send them.
     for (const QFileInfo &old : QDir(compose).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
-        if (old.lastModified().daysTo(QDateTime::currentDateTime()) > 7) QDir(old.filePath()).removeRecursively();
-    const QString folder =
-        compose + QLatin1Char('/') + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz"));
+        if (old.lastModified().daysTo(QDateTime::currentDateTime()) > 7)
+            QDir(old.filePath()).removeRecursively();
+    const QString folder = compose + QLatin1Char('/') +
+                           QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz"));
     QStringList paths;
     if (!QDir().mkpath(folder)) {
         error = QStringLiteral("cannot make the folder %1").arg(folder);
@@ -52,7 +55,8 @@ QStringList KeepForComposer(const TSenderContext &context, const QList<TAttachme
     }
     for (const TAttachment &attachment : attachments) {
         const QString path = folder + QLatin1Char('/') + attachment.FileName;
-        if (!platform::ReplaceFileAtomically(QFile::encodeName(path).toStdString(), attachment.Data.constData(),
+        if (!platform::ReplaceFileAtomically(QFile::encodeName(path).toStdString(),
+                                             attachment.Data.constData(),
                                              static_cast<size_t>(attachment.Data.size()))) {
             error = QStringLiteral("cannot copy the message to %1").arg(folder);
             return {};
@@ -71,10 +75,11 @@ int RetryOutbox(const TSenderContext &context)
     int delivered = 0;
     for (const QString &path : OutboxMessages(folder)) {
         std::string data;
-        const platform::SafeReadResult read =
-            platform::ReadRegularFile(QFile::encodeName(path).toStdString(), 2 * kMaxAttachmentBytes + (1 << 20), data);
+        const platform::SafeReadResult read = platform::ReadRegularFile(
+            QFile::encodeName(path).toStdString(), 2 * kMaxAttachmentBytes + (1 << 20), data);
         if (!read) {
-            Say(QStringLiteral("cannot read the kept mail %1: %2").arg(path, QString::fromStdString(read.what)));
+            Say(QStringLiteral("cannot read the kept mail %1: %2")
+                    .arg(path, QString::fromStdString(read.what)));
             continue;
         }
         QString error;
@@ -143,11 +148,13 @@ int RunSender(const QStringList &arguments, const TSenderContext &context)
     QString keepError;
     const QString kept = KeepInOutbox(OutboxFolder(context.Environment), message, keepError);
     if (kept.isEmpty()) {
-        Tell(context, QStringLiteral("The voice message could not be sent"), error + QStringLiteral("; ") + keepError);
+        Tell(context, QStringLiteral("The voice message could not be sent"),
+             error + QStringLiteral("; ") + keepError);
         return ExitRefused;
     }
     Tell(context, QStringLiteral("The voice message is waiting to be sent"),
-         QStringLiteral("%1. It is kept in %2 and goes out the next time a message is sent.").arg(error, kept));
+         QStringLiteral("%1. It is kept in %2 and goes out the next time a message is sent.")
+             .arg(error, kept));
     return ExitKept;
 }
 

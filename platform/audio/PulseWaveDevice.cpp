@@ -378,7 +378,8 @@ quint32 PulseWaveDevice::playSound(const QByteArray &waveImage)
         qsizetype offset = 0;
         const QByteArray &data = image.data;
         while (usable() && offset < data.size()) {
-            if (!d->pulse.waitUntil([&] { return broken() || pa_stream_writable_size(stream) > 0; }, BeepWritableMs) ||
+            if (!d->pulse.waitUntil([&] { return broken() || pa_stream_writable_size(stream) > 0; },
+                                    BeepWritableMs) ||
                 broken())
                 break;
             const qsizetype count =
@@ -388,7 +389,8 @@ quint32 PulseWaveDevice::playSound(const QByteArray &waveImage)
         }
         if (usable() && offset == data.size()) {
             const int durationMs = int(waveDurationUs(image.format, data.size()) / 1000);
-            heard = d->pulse.waitFor(pa_stream_drain(stream, nullptr, nullptr), durationMs + BeepDrainSlackMs);
+            heard =
+                d->pulse.waitFor(pa_stream_drain(stream, nullptr, nullptr), durationMs + BeepDrainSlackMs);
         }
     }
     pa_stream_set_state_callback(stream, nullptr, nullptr);

@@ -92,7 +92,7 @@ bool isRecordableFormat(const WaveFormat &f)
 bool isPlayableFormat(const WaveFormat &f)
 {
     const bool integer = f.formatTag == WaveFormatPcm && (f.bitsPerSample == 8 || f.bitsPerSample == 16 ||
-                                                   f.bitsPerSample == 24 || f.bitsPerSample == 32);
+                                                          f.bitsPerSample == 24 || f.bitsPerSample == 32);
     const bool real = f.formatTag == WaveFormatIeeeFloat && f.bitsPerSample == 32;
     return (integer || real) && f.channels >= 1 && f.channels <= 8 && f.samplesPerSec >= 1 &&
            f.samplesPerSec <= 384000 && f.blockAlign == f.channels * f.bitsPerSample / 8;
@@ -124,8 +124,10 @@ quint32 parseWaveImage(const QByteArray &bytes, WaveImage &image)
             format.avgBytesPerSec = le32(p + body + 8);
             format.blockAlign = le16(p + body + 12);
             format.bitsPerSample = le16(p + body + 14);
-            if (format.formatTag == WaveFormatExtensible && available >= 26) format.formatTag = le16(p + body + 24);
-            if (format.formatTag == WaveFormatGsm610 && available >= 22) gsmSamplesPerBlock = le16(p + body + 18);
+            if (format.formatTag == WaveFormatExtensible && available >= 26)
+                format.formatTag = le16(p + body + 24);
+            if (format.formatTag == WaveFormatGsm610 && available >= 22)
+                gsmSamplesPerBlock = le16(p + body + 18);
             haveFormat = true;
         } else if (std::memcmp(id, "data", 4) == 0) {
             data = bytes.mid(body, available);
@@ -160,7 +162,8 @@ quint32 readWaveFile(const QString &fileName, WaveImage &image)
     // A FIFO or a device in the message's place is refused at once rather than waited on or read
     // without end.
     std::string bytes;
-    const SafeReadResult read = ReadRegularFile(QFile::encodeName(fileName).toStdString(), MaxWaveFileBytes, bytes);
+    const SafeReadResult read =
+        ReadRegularFile(QFile::encodeName(fileName).toStdString(), MaxWaveFileBytes, bytes);
     if (read.error == ENOENT) return WaveFileNotFound;
     if (!read) {
         qCWarning(lcPlatform, "cannot play %s", read.what.c_str());

@@ -1,8 +1,8 @@
 // A mixer whose lines and controls are a fixed table; back ends supply the controls' values.
 #pragma once
 
-#include "platform/mixer/Mixer.h"
 #include "platform/audio/WaveDeviceNotify.h"
+#include "platform/mixer/Mixer.h"
 
 #include <QMutex>
 #include <QPointer>

@@ -117,7 +117,8 @@ struct PulseMixer::Impl {
     static void serverInfo(pa_context *context, const pa_server_info *info, void *data)
     {
         if (!info || !info->default_sink_name) return;
-        unrefOperation(pa_context_get_sink_info_by_name(context, info->default_sink_name, monitorOfSink, data));
+        unrefOperation(
+            pa_context_get_sink_info_by_name(context, info->default_sink_name, monitorOfSink, data));
     }
 
     // A new default sink (or its first naming) moves the playback meter to that sink's monitor.

@@ -68,8 +68,8 @@ bool PulseContext::startConnecting()
     if (!FLoop) return false;
     if (FContext) {
         const pa_context_state_t state = pa_context_get_state(FContext);
-        const bool stale = state != PA_CONTEXT_READY &&
-                           pa_rtclock_now() - FConnectStartedUs > pa_usec_t(ConnectGiveUpMs) * PA_USEC_PER_MSEC;
+        const bool stale = state != PA_CONTEXT_READY && pa_rtclock_now() - FConnectStartedUs >
+                                                            pa_usec_t(ConnectGiveUpMs) * PA_USEC_PER_MSEC;
         if (PA_CONTEXT_IS_GOOD(state) && !stale) return true;
     }
     dropContext();

@@ -45,7 +45,8 @@ bool HoldsLineBreak(const QString &text)
 TProfileFile::TProfileFile(QString fileName) : FFileName(std::move(fileName))
 {
     std::string data;
-    const SafeReadResult read = ReadRegularFile(QFile::encodeName(FFileName).toStdString(), kMaxProfileBytes, data);
+    const SafeReadResult read =
+        ReadRegularFile(QFile::encodeName(FFileName).toStdString(), kMaxProfileBytes, data);
     if (!read) {
         if (read.error != ENOENT) FLoadError = QString::fromStdString(read.what);
         return;
@@ -91,7 +92,8 @@ int TProfileFile::FindKey(int header, const QString &key) const
     return -1;
 }
 
-QString TProfileFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
+QString TProfileFile::ReadString(const QString &section, const QString &key,
+                                 const QString &defaultValue) const
 {
     for (int header = FindSection(section); header >= 0; header = FindSection(section, header + 1)) {
         const int end = SectionEnd(header);
@@ -136,8 +138,8 @@ bool TProfileFile::WriteString(const QString &section, const QString &key, const
 {
     const QString name = section.trimmed();
     const QString entryKey = key.trimmed();
-    if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value) || name.contains(QLatin1Char(']')) ||
-        !IsEntry(entryKey))
+    if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value) ||
+        name.contains(QLatin1Char(']')) || !IsEntry(entryKey))
         return false;
 
     const QByteArray entry = entryKey.toUtf8() + '=' + value.toUtf8() + FNewline;
@@ -159,15 +161,18 @@ bool TProfileFile::WriteString(const QString &section, const QString &key, const
     int at = SectionEnd(header);
     while (at > header + 1 && LineText(FLines[at - 1].bytes).isEmpty())
         --at;
-    if (at == FLines.size()) EnsureLastLineEnded();
-    else if (at > 0 && !FLines[at - 1].bytes.endsWith('\n')) FLines[at - 1].bytes += FNewline;
+    if (at == FLines.size())
+        EnsureLastLineEnded();
+    else if (at > 0 && !FLines[at - 1].bytes.endsWith('\n'))
+        FLines[at - 1].bytes += FNewline;
     FLines.insert(at, {entry});
     return true;
 }
 
 void TProfileFile::EraseSection(const QString &section)
 {
-    for (int header = FindSection(section.trimmed()); header >= 0; header = FindSection(section.trimmed(), header))
+    for (int header = FindSection(section.trimmed()); header >= 0;
+         header = FindSection(section.trimmed(), header))
         FLines.remove(header, SectionEnd(header) - header);
 }
 

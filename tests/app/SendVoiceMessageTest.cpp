@@ -7,8 +7,8 @@
 #include "platform/mixer/SimMixer.h"
 #include "settings/SettingsFakes.h"
 #include "settings/TolvyOptions.h"
-#include "sound/fRecord.h"
 #include "sound/WavFormatUtils.h"
+#include "sound/fRecord.h"
 #include "strings/vqMLS.h"
 
 #include <QTest>
@@ -74,7 +74,7 @@ protected:
     platform::SimMixer mixer;
     TRecorderServices previous;
     std::unique_ptr<TVoiceMailForm> window;
-    QStringList bubbles; // "modal <text>", "picture " or " <text>"
+    QStringList bubbles;       // "modal <text>", "picture " or " <text>"
     quint32 now = 0xFFFFFF00u; // the tick count wraps while packing
     quint32 packMs = 300;
     bool packThrows = false;
@@ -84,8 +84,9 @@ protected:
 
 TEST_F(SendButton, EachSettingGivesItsBubblesHandOffAndSenderStartAndAMissingMessageOnlyBeeps)
 {
-    const QString ready = "modal Voice message is ready to be sent. Please press and hold the Ctrl key, then click "
-                          "here to continue.";
+    const QString ready =
+        "modal Voice message is ready to be sent. Please press and hold the Ctrl key, then click "
+        "here to continue.";
     const struct {
         bool webMail, sendWait;
         const char *addr;
@@ -109,8 +110,8 @@ TEST_F(SendButton, EachSettingGivesItsBubblesHandOffAndSenderStartAndAMissingMes
         EXPECT_EQ(handOff().isEmpty(), !row.forceNoUI);
         if (!row.forceNoUI) continue;
         EXPECT_TRUE(handOff().startsWith(QStringLiteral("[Flags]\nForceNoUI=") + row.forceNoUI + "\n"));
-        EXPECT_EQ(launcher.lastCommandLine, "\"/opt/common/Vantorq Systems/SendMail\" \"" +
-                                                reg.dir.filePath("eMail.dat") + "\"");
+        EXPECT_EQ(launcher.lastCommandLine,
+                  "\"/opt/common/Vantorq Systems/SendMail\" \"" + reg.dir.filePath("eMail.dat") + "\"");
     }
     EXPECT_TRUE(system.calls.isEmpty());
 

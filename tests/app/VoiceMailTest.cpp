@@ -257,9 +257,10 @@ struct LogCapture {
     LogCapture()
     {
         lines.clear();
-        previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &where, const QString &text) {
-            lines << QString::fromLatin1(where.category) + ": " + text;
-        });
+        previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &where, const QString &text) {
+                lines << QString::fromLatin1(where.category) + ": " + text;
+            });
     }
     ~LogCapture() { qInstallMessageHandler(previous); }
 };

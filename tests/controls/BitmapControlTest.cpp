@@ -91,7 +91,8 @@ TEST(BitmapControlFrames, AReleaseInsideClicksButOnTheRightOrBottomEdgeIsOutside
 }
 
 // A right release ends a left press with a click, but the tooltip waits for the left button.
-TEST(BitmapControlFrames, OnlyTheLeftButtonPressesAnyReleaseEndsThePressAndTheTooltipIsEmptyWhileAButtonIsHeld)
+TEST(BitmapControlFrames,
+     OnlyTheLeftButtonPressesAnyReleaseEndsThePressAndTheTooltipIsEmptyWhileAButtonIsHeld)
 {
     ButtonWindow w;
     w.button->setToolTip(QStringLiteral("Record a message"));
@@ -121,7 +122,8 @@ TEST(BitmapControlFrames, WhileTheWindowIsInactiveHoverAndDownFramesAreNeverChos
     QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
 }
 
-TEST(BitmapControlFrames, ADisabledButtonShowsItsDisabledFrameIgnoresPressesAndAFrameOutsideTheStripDrawsNothing)
+TEST(BitmapControlFrames,
+     ADisabledButtonShowsItsDisabledFrameIgnoresPressesAndAFrameOutsideTheStripDrawsNothing)
 {
     ButtonWindow w;
     w.button->setImageDisabled(1);

@@ -68,7 +68,10 @@ TEST(BitmapFile, OtherLayoutsReadTheirPixels)
                     QByteArray::fromHex("0401 0000 0003 010001 00 0000 0001")),
          {{3, 1, qRgb(200, 100, 50)}, {0, 0, qRgb(200, 100, 50)}, {1, 0, qRgb(0, 0, 0)}}},
         {bitmapFile(2, -2, 16, 3, 0, masks, le16(0xf800) + le16(0x001f) + le16(0x07e0) + le16(0xffff)),
-         {{0, 0, qRgb(255, 0, 0)}, {1, 0, qRgb(0, 0, 255)}, {0, 1, qRgb(0, 255, 0)}, {1, 1, qRgb(255, 255, 255)}}},
+         {{0, 0, qRgb(255, 0, 0)},
+          {1, 0, qRgb(0, 0, 255)},
+          {0, 1, qRgb(0, 255, 0)},
+          {1, 1, qRgb(255, 255, 255)}}},
     };
     for (const auto &c : cases) {
         const QImage img = ReadBitmapFileImage(c.file);

@@ -12,7 +12,8 @@ TEST(ShapeOutline, PolygonsVerticesCommentsComputedOrGivenBoundsAndThePictureAnd
     EXPECT_EQ(data.Regions[0], (TWinShapeRegion{0, 0, {{11, 20}, {625, 11}, {600, 390}}}));
     EXPECT_EQ(data.Regions[1], (TWinShapeRegion{9, 4, {{100, 100}, {120, 100}, {110, 130}}}));
     EXPECT_EQ(data.Bounds, (TShapeBounds{11, 11, 625, 390}));
-    const TWinShapeData given = ParseShapeOutline(QStringLiteral("bounds 2 2 263 220\npolygon -1\n5 5\n9 9\n"));
+    const TWinShapeData given =
+        ParseShapeOutline(QStringLiteral("bounds 2 2 263 220\npolygon -1\n5 5\n9 9\n"));
     EXPECT_EQ(given.Bounds, (TShapeBounds{2, 2, 263, 220}));
     EXPECT_EQ(given.Regions[0].CombineMode, -1);
     QImage picture(8, 6, QImage::Format_ARGB32);

@@ -55,6 +55,7 @@ TEST_P(ShippedShapeData, LoadsWithItsBoundsAndEncodingAndShapesItsWindowWithItsH
 
 INSTANTIATE_TEST_SUITE_P(Windows, ShippedShapeData,
                          ::testing::Values(ShippedShape{"body", ikJpeg, {11, 11, 625, 390}, {2, 4}},
-                                           ShippedShape{"dashboard", ikDeflatedBitmap, {18, 13, 463, 190}, {2}},
+                                           ShippedShape{
+                                               "dashboard", ikDeflatedBitmap, {18, 13, 463, 190}, {2}},
                                            ShippedShape{"bubble", ikBitmap, {2, 2, 263, 220}, {2}}),
                          [](const auto &info) { return std::string(info.param.name); });

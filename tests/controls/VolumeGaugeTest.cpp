@@ -42,8 +42,11 @@ TEST(GaugeArithmetic, TheShippedGaugeHas30TicksAndLevelsLightThemInProportion)
     const int n = GaugeTickCount(101);
     EXPECT_EQ(n, 29);
     // level, max, lit ticks, peak mark x (the last tick but one at full scale; below one tick no mark)
-    for (auto [level, max, lit, peakX] : {std::tuple{16384, 32767, 14, 45}, {32767, 32767, 30, 90},
-                                          {32766, 32767, 28, 87}, {0, 32767, 0, 3}, {100, 32767, 0, 3},
+    for (auto [level, max, lit, peakX] : {std::tuple{16384, 32767, 14, 45},
+                                          {32767, 32767, 30, 90},
+                                          {32766, 32767, 28, 87},
+                                          {0, 32767, 0, 3},
+                                          {100, 32767, 0, 3},
                                           {3, 0, 0, 0}}) { // a zero maximum lights nothing
         EXPECT_EQ(LitTicks(level, max, n), lit) << level;
         EXPECT_EQ(PeakMarkX(level, max, n), peakX) << level;
@@ -56,15 +59,28 @@ TEST(GaugeDrawing, TheWorkedExampleLights14TicksWithThePeakMarkAt45)
     g.gauge->setLevel(16384);
     ASSERT_EQ(g.gauge->Picture().size(), QSize(101, 9));
     // Caps at 0..3 and 95..98, first lit tick at 6, last lit under the peak mark at 45, stubs beyond.
-    for (auto [x, col] : {std::pair{0, "mmmmmmmmm"}, {1, "mbbbbbbbm"}, {3, "mmmmmmmmm"}, {4, "bbbbbbbbb"},
-                          {6, "bbmmmmmmm"}, {7, "bbbbbbbbb"}, {42, "bbmmmmmmm"}, {45, "bbpppppmm"},
-                          {46, "bbpbbbpbb"}, {48, "bbpppppmm"}, {51, "bbbbbbbmm"}, {93, "bbbbbbbmm"},
-                          {95, "mmmmmmmmm"}, {96, "mbbbbbbbm"}, {98, "mmmmmmmmm"}, {99, "bbbbbbbbb"}})
+    for (auto [x, col] : {std::pair{0, "mmmmmmmmm"},
+                          {1, "mbbbbbbbm"},
+                          {3, "mmmmmmmmm"},
+                          {4, "bbbbbbbbb"},
+                          {6, "bbmmmmmmm"},
+                          {7, "bbbbbbbbb"},
+                          {42, "bbmmmmmmm"},
+                          {45, "bbpppppmm"},
+                          {46, "bbpbbbpbb"},
+                          {48, "bbpppppmm"},
+                          {51, "bbbbbbbmm"},
+                          {93, "bbbbbbbmm"},
+                          {95, "mmmmmmmmm"},
+                          {96, "mbbbbbbbm"},
+                          {98, "mmmmmmmmm"},
+                          {99, "bbbbbbbbb"}})
         EXPECT_EQ(g.column(x), col) << "column " << x;
     EXPECT_EQ(g.gauge->PeakX(), 45);
 }
 
-TEST(GaugeDrawing, FullScaleLightsTheLastTickOneBelowLeavesTwoDarkAndAPeakBelowOneTickOrWithoutPeakMeterDrawsNoMark)
+TEST(GaugeDrawing,
+     FullScaleLightsTheLastTickOneBelowLeavesTwoDarkAndAPeakBelowOneTickOrWithoutPeakMeterDrawsNoMark)
 {
     ShippedGauge g, off;
     g.gauge->setLevel(100);
@@ -92,7 +108,8 @@ TEST(GaugeDrawing, WithABackgroundPictureTheUnlitAreaShowsItUnderTheStubs)
     g.gauge->setPeakMeter(false);
     g.gauge->setLevel(16384);
     img = g.gauge->Picture();
-    for (auto [x, y, colour] : {std::tuple{51, 3, art}, {51, 7, mark}, {51, 8, mark}, {45, 3, mark}, {50, 0, art}})
+    for (auto [x, y, colour] :
+         {std::tuple{51, 3, art}, {51, 7, mark}, {51, 8, mark}, {45, 3, mark}, {50, 0, art}})
         EXPECT_EQ(img.pixelColor(x, y), colour) << x << "," << y;
     delete picture; // the picture control goes away: the gauge falls back to its colour
     EXPECT_EQ(g.gauge->Picture().pixelColor(51, 3), background);

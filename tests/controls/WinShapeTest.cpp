@@ -62,8 +62,12 @@ QPoint onParent(int x, int y)
 TEST(WinShapeMask, ContainsTheBodyButNotTheHoleAndNothingOutside)
 {
     const QRegion mask = maskOf(windowShape());
-    for (auto [x, y, inside] : {std::tuple{50, 50, true}, {620, 380, true}, {150, 150, false}, {99, 150, true},
-                                {5, 5, false}, {630, 200, false}})
+    for (auto [x, y, inside] : {std::tuple{50, 50, true},
+                                {620, 380, true},
+                                {150, 150, false},
+                                {99, 150, true},
+                                {5, 5, false},
+                                {630, 200, false}})
         EXPECT_EQ(mask.contains(onParent(x, y)), inside) << x << "," << y;
 }
 
@@ -87,8 +91,9 @@ TEST(WinShapeMask, EachCombineCodeMergesTheNextPolygonItsOwnWay)
         bool inBaseOnly, inBoth, inSecondOnly;
     };
     // Base 11..300 square, second polygon 200..500 square; probes in each part.
-    for (const Case &c : {Case{1, false, true, false}, Case{2, true, true, true}, Case{3, true, false, true},
-                          Case{4, true, false, false}, Case{5, true, true, false}, Case{0, true, true, false}}) {
+    for (const Case &c :
+         {Case{1, false, true, false}, Case{2, true, true, true}, Case{3, true, false, true},
+          Case{4, true, false, false}, Case{5, true, true, false}, Case{0, true, true, false}}) {
         const QRegion mask =
             maskOf(windowShape({rectangle(0, 11, 11, 300, 300), rectangle(c.code, 200, 200, 500, 380)}));
         EXPECT_EQ(mask.contains(onParent(100, 100)), c.inBaseOnly) << "code " << c.code;
@@ -96,8 +101,8 @@ TEST(WinShapeMask, EachCombineCodeMergesTheNextPolygonItsOwnWay)
         EXPECT_EQ(mask.contains(onParent(400, 350)), c.inSecondOnly) << "code " << c.code;
     }
     // A five-pointed star drawn in one stroke: filled alternately, its centre stays open.
-    const QRegion star =
-        maskOf(windowShape({TWinShapeRegion{0, 0, {{211, 11}, {331, 371}, {31, 151}, {391, 151}, {91, 371}}}}));
+    const QRegion star = maskOf(
+        windowShape({TWinShapeRegion{0, 0, {{211, 11}, {331, 371}, {31, 151}, {391, 151}, {91, 371}}}}));
     EXPECT_FALSE(star.contains(onParent(211, 200)));
     EXPECT_TRUE(star.contains(onParent(211, 60)));
 }
@@ -179,7 +184,8 @@ TEST(WinShapeStoredData, TheResourcePathCanBeSetBeforeOrAfterTheOtherPropertiesA
     EXPECT_EQ(first.mask(), last.mask());
     EXPECT_FALSE(last.mask().isEmpty());
     auto *missing = new TWinShape(&first);
-    EXPECT_THROW(missing->setStoredData(QStringLiteral(":/chirpel/shapes/no-such-shape.bin")), EShapeDataError);
+    EXPECT_THROW(missing->setStoredData(QStringLiteral(":/chirpel/shapes/no-such-shape.bin")),
+                 EShapeDataError);
 }
 
 TEST(WinShapePainting, DrawsThePictureOrElseItsColourUnlessACustomDrawDeclines)
@@ -205,7 +211,8 @@ TEST(WinShapePainting, DrawsThePictureOrElseItsColourUnlessACustomDrawDeclines)
     EXPECT_EQ(img.pixel(1, 1), QColor(Qt::red).rgb());
     EXPECT_EQ(img.pixel(300, 200), qRgb(1, 2, 3));
     ShapedWindow s;
-    QObject::connect(s.shape, &TControl::customDraw, [](QPainter *, bool &drawDefault) { drawDefault = false; });
+    QObject::connect(s.shape, &TControl::customDraw,
+                     [](QPainter *, bool &drawDefault) { drawDefault = false; });
     EXPECT_EQ(controlstest::rendered(*s.shape).pixel(300, 200), qRgb(1, 2, 3));
 }
 
@@ -263,8 +270,9 @@ TEST_F(DragFixture, MouseSignalsArriveBeforeTheDragAndCarryButtonModifiersAndPos
 {
     QPoint windowAtMove;
     QSignalSpy downs(shape, &TControl::mouseDown), ups(shape, &TControl::mouseUp);
-    QObject::connect(shape, &TControl::mouseMove,
-                     [&](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &) { windowAtMove = window.pos(); });
+    QObject::connect(
+        shape, &TControl::mouseMove,
+        [&](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &) { windowAtMove = window.pos(); });
     QTest::mousePress(shape, Qt::LeftButton, Qt::ControlModifier, QPoint(20, 30));
     QTest::mouseMove(shape, QPoint(40, 30));
     EXPECT_EQ(windowAtMove, start); // the handler saw the window before the drag moved it

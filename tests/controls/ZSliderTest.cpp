@@ -22,7 +22,8 @@ struct ShippedSlider {
     QSignalSpy changes{slider, &TSlider::changed};
     explicit ShippedSlider(int frames = 1)
     {
-        QImage trackPicture(24, 68, QImage::Format_RGB32), holderPicture(24 * frames, 16, QImage::Format_RGB32);
+        QImage trackPicture(24, 68, QImage::Format_RGB32),
+            holderPicture(24 * frames, 16, QImage::Format_RGB32);
         trackPicture.fill(trackColour);
         holderPicture.fill(lime);
         for (int f = 0; f < frames; ++f)
@@ -57,8 +58,11 @@ TEST(SliderGeometry, TheShippedSliderHasTravel52AndDrawsPosition50AtRows26To41Se
     EXPECT_EQ(s.slider->size(), QSize(24, 68)); // sized by its track picture
     EXPECT_EQ(s.slider->Travel(), 52);
     EXPECT_EQ(s.slider->HolderRect(), QRect(0, 26, 24, 16));
-    for (auto [y, colour] : {std::pair{25, trackColour}, {26, trackColour}, {28, holderColour},
-                             {39, holderColour}, {42, trackColour}})
+    for (auto [y, colour] : {std::pair{25, trackColour},
+                             {26, trackColour},
+                             {28, holderColour},
+                             {39, holderColour},
+                             {42, trackColour}})
         EXPECT_EQ(s.at(12, y), colour) << "row " << y;
     s.slider->setTransparent(false); // now the see-through colour is drawn
     EXPECT_EQ(s.at(12, 26), lime);
@@ -73,11 +77,13 @@ TEST(SliderGeometry, PositionAndPointerArithmetic)
         int offsetOfPosition;
     };
     // Halves go to the even neighbour; a track without travel only reaches its minimum.
-    for (const Case &c : {Case{52, 0, 100, 13, 25, 13}, Case{52, 0, 100, 52, 100, 52}, Case{52, 0, 100, 60, 100, 52},
-                          Case{52, 0, 100, -10, 0, 0}, Case{50, 100, 200, 25, 150, 25},
-                          Case{50, 100, 200, -5, 100, 0}, Case{0, 0, 100, 30, 0, 0}}) {
+    for (const Case &c :
+         {Case{52, 0, 100, 13, 25, 13}, Case{52, 0, 100, 52, 100, 52}, Case{52, 0, 100, 60, 100, 52},
+          Case{52, 0, 100, -10, 0, 0}, Case{50, 100, 200, 25, 150, 25}, Case{50, 100, 200, -5, 100, 0},
+          Case{0, 0, 100, 30, 0, 0}}) {
         const float scale = SliderScale(c.travel, c.min, c.max);
-        EXPECT_EQ(SliderPositionAt(c.pointer, scale, c.min, c.max), c.position) << c.travel << "/" << c.pointer;
+        EXPECT_EQ(SliderPositionAt(c.pointer, scale, c.min, c.max), c.position)
+            << c.travel << "/" << c.pointer;
         if (c.travel) {
             EXPECT_EQ(HolderOffset(c.position, c.min, scale), c.offsetOfPosition) << c.position;
         }
@@ -172,7 +178,8 @@ TEST(SliderPointer, TheHolderCursorShowsOverTheHolderOnlyAndTheTooltipIsEmptyWhi
 {
     ShippedSlider s;
     s.slider->setCursor(Qt::CrossCursor);
-    for (auto [pos, shape] : {std::pair{QPointF(12, 30), Qt::PointingHandCursor}, {QPointF(12, 5), Qt::CrossCursor}}) {
+    for (auto [pos, shape] :
+         {std::pair{QPointF(12, 30), Qt::PointingHandCursor}, {QPointF(12, 5), Qt::CrossCursor}}) {
         QMouseEvent move(QEvent::MouseMove, pos, pos, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(s.slider, &move);
         EXPECT_EQ(s.slider->cursor().shape(), shape);

@@ -2,6 +2,12 @@
 #include "TestPaths.h"
 
 namespace testpaths {
-QString sourceDir() { return QStringLiteral(CHIRPEL_SOURCE_DIR); }
-QString binaryDir() { return QStringLiteral(CHIRPEL_BINARY_DIR); }
+QString sourceDir()
+{
+    return QStringLiteral(CHIRPEL_SOURCE_DIR);
+}
+QString binaryDir()
+{
+    return QStringLiteral(CHIRPEL_BINARY_DIR);
+}
 } // namespace testpaths

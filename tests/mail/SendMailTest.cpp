@@ -1,8 +1,8 @@
 // The mail sender: its reading of the hand-off, the words of the agent's command, and whole runs
 // against a stand-in agent: refused, kept in the outbox and delivered at the next start.
+#include "mail/sender/SendMail.h"
 #include "mail/sender/HandOff.h"
 #include "mail/sender/MailAgent.h"
-#include "mail/sender/SendMail.h"
 #include "platform/audio/WaveFile.h"
 
 #include <QDir>
@@ -64,10 +64,14 @@ protected:
     }
     int run(const QByteArray &header, const QString &file)
     {
-        write(handOff, "[Flags]\nForceNoUI=1\n[Header]\nToName=Gran\n" + header + "\n[Files]\n" + file.toUtf8() + "=1\n");
+        write(handOff, "[Flags]\nForceNoUI=1\n[Header]\nToName=Gran\n" + header + "\n[Files]\n" +
+                           file.toUtf8() + "=1\n");
         return RunSender({handOff}, context);
     }
-    QStringList delivered() const { return QDir(dir.filePath("agent.got")).entryList(QDir::Files, QDir::Name); }
+    QStringList delivered() const
+    {
+        return QDir(dir.filePath("agent.got")).entryList(QDir::Files, QDir::Name);
+    }
     QByteArray mail(const QString &name) const
     {
         QFile f(dir.filePath("agent.got/" + name));
@@ -90,8 +94,12 @@ TEST_F(SenderRun, WhatCannotBeSentIsRefusedWithoutReachingTheAgent)
     const struct {
         QByteArray header;
         QString file;
-    } cases[] = {{"ToAddr=a@b, c@d", wave},         {"ToAddr=not an address", wave}, {"ToAddr=-oQ/tmp@x", wave},
-                 {"ToAddr=a@b\nSubject=x\rBcc: e@f", wave}, {"ToAddr=a@b", fifo},        {"ToAddr=a@b", big},
+    } cases[] = {{"ToAddr=a@b, c@d", wave},
+                 {"ToAddr=not an address", wave},
+                 {"ToAddr=-oQ/tmp@x", wave},
+                 {"ToAddr=a@b\nSubject=x\rBcc: e@f", wave},
+                 {"ToAddr=a@b", fifo},
+                 {"ToAddr=a@b", big},
                  {"ToAddr=a@b", dir.filePath("missing.wav")}};
     for (const auto &c : cases)
         EXPECT_EQ(run(c.header, c.file), ExitRefused) << c.header.constData() << " " << c.file.toStdString();

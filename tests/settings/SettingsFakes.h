@@ -1,11 +1,11 @@
 // Stand-ins for the platform services the settings use, and a registry in a temporary folder.
 #pragma once
 
-#include "platform/store/Folders.h"
 #include "platform/desktop/KeyCapture.h"
 #include "platform/desktop/ProcessLauncher.h"
-#include "platform/store/Registry.h"
 #include "platform/desktop/SystemServices.h"
+#include "platform/store/Folders.h"
+#include "platform/store/Registry.h"
 
 #include <QDir>
 #include <QFile>

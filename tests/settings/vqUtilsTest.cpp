@@ -187,7 +187,8 @@ TEST(TextRoutines, ReplaceExpandStripAndQuote)
 TEST(GetTempFolder, AlwaysEndsWithASeparatorAndFallsBackToTmp)
 {
     FakeFolders folders;
-    for (const auto &[temp, expected] : {std::pair{"/var/tmp", "/var/tmp/"}, {"/scratch/", "/scratch/"}, {"", "/tmp/"}}) {
+    for (const auto &[temp, expected] :
+         {std::pair{"/var/tmp", "/var/tmp/"}, {"/scratch/", "/scratch/"}, {"", "/tmp/"}}) {
         folders.temp = QString::fromLatin1(temp);
         EXPECT_EQ(GetTempFolder(folders), expected) << temp;
     }

@@ -8,7 +8,8 @@
 TEST(MLSImage, LaysTheImageOutByteForByteWithADescriptionOfThreeFixedWidthLines)
 {
     // Magic and version, language index 4, description, two entries, their lengths, texts, trailer.
-    const QByteArray expected = QByteArray::fromHex("4d4c5301 0400 0200 6162 02000000 0100 0300 78 79807a 4d4c53");
+    const QByteArray expected =
+        QByteArray::fromHex("4d4c5301 0400 0200 6162 02000000 0100 0300 78 79807a 4d4c53");
     EXPECT_EQ(BuildMLSImage(4, "ab", {"x", "y\x80z"}), expected);
     // The description: three CR LF lines of fixed width.
     const QDateTime built(QDate(2024, 5, 1), QTime(9, 30, 0), Qt::UTC);

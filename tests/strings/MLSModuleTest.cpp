@@ -40,7 +40,8 @@ TEST_F(MLSModule, ModulesRegisterInCreationOrderLeaveWhenFreedAndTakeTheLanguage
     auto c = std::make_unique<TvqSharedMLSModule>(manager, 12345);
     EXPECT_EQ(manager.Modules(), (QList<TMLSModule *>{a.get(), b.get(), c.get()}));
     for (auto [module, name, index] : {std::tuple<TMLSModule *, const char *, int>{a.get(), "SoundRec", 4},
-                                       {b.get(), "VoiceMail", 7}, {c.get(), "vqShared", 0}}) {
+                                       {b.get(), "VoiceMail", 7},
+                                       {c.get(), "vqShared", 0}}) {
         EXPECT_EQ(module->ModuleName, QLatin1String(name));
         EXPECT_EQ(module->LanguageIndex, index) << name;
     }

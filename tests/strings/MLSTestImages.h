@@ -42,7 +42,8 @@ template <class Read> QString readImage(const QByteArray &image, Read &&read)
 
 inline QString readInto(const QByteArray &image, quint16 languageIndex, std::span<QString> entries)
 {
-    return readImage(image, [&](QIODevice &stream) { TMLSFile().ReadModule(languageIndex, stream, entries); });
+    return readImage(image,
+                     [&](QIODevice &stream) { TMLSFile().ReadModule(languageIndex, stream, entries); });
 }
 
 // "MLS25x" from an error text, or the whole text when it carries no code.

@@ -91,25 +91,26 @@ TEST_F(ProgramModules, TheEntriesHoldTheirListedTexts)
         std::span<const QString> strings;
         std::size_t entry;
         const char *text;
-    } named[] = {{SoundRecModule->Strings, SoundRecText::Mono, "Mono"},
-                 {SoundRecModule->Strings, SoundRecText::Pause, "Pause"},
-                 {SoundRecModule->Strings, SoundRecText::Paused, "Paused"},
-                 {SoundRecModule->Strings, SoundRecText::Stereo, "Stereo"},
-                 {SoundRecModule->Strings, SoundRecText::Playing, "Playing..."},
-                 {SoundRecModule->Strings, SoundRecText::SecondsFormat, "%d sec."},
-                 {SoundRecModule->Strings, SoundRecText::Recording, "Recording..."},
-                 {SoundRecModule->Strings, SoundRecText::Stop, "Stop"},
-                 {VoiceMailModule->Strings, VoiceMailText::GsmCompression, "GSM Compression"},
-                 {VoiceMailModule->Strings, VoiceMailText::CompressCaption, "Compress Voice Message"},
-                 {VoiceMailModule->Strings, VoiceMailText::CompressPrompt, "Compressing message. Please wait..."},
-                 {VoiceMailModule->Strings, 0, "%d Bit"},
-                 {VoiceMailModule->Strings, 1, "%s KHz"},
-                 {vqSharedModule->Strings, 0, "Abort"},
-                 {vqSharedModule->Strings, 1, "Cancel"},
-                 {vqSharedModule->Strings, 63, " %d KB"},
-                 {vqSharedModule->Strings, 72, "Copyright \xc2\xa9 %s"},
-                 {vqSharedModule->Strings, 77, "&Apply"},
-                 {vqSharedModule->Strings, 88, "On &desktop"}};
+    } named[] = {
+        {SoundRecModule->Strings, SoundRecText::Mono, "Mono"},
+        {SoundRecModule->Strings, SoundRecText::Pause, "Pause"},
+        {SoundRecModule->Strings, SoundRecText::Paused, "Paused"},
+        {SoundRecModule->Strings, SoundRecText::Stereo, "Stereo"},
+        {SoundRecModule->Strings, SoundRecText::Playing, "Playing..."},
+        {SoundRecModule->Strings, SoundRecText::SecondsFormat, "%d sec."},
+        {SoundRecModule->Strings, SoundRecText::Recording, "Recording..."},
+        {SoundRecModule->Strings, SoundRecText::Stop, "Stop"},
+        {VoiceMailModule->Strings, VoiceMailText::GsmCompression, "GSM Compression"},
+        {VoiceMailModule->Strings, VoiceMailText::CompressCaption, "Compress Voice Message"},
+        {VoiceMailModule->Strings, VoiceMailText::CompressPrompt, "Compressing message. Please wait..."},
+        {VoiceMailModule->Strings, 0, "%d Bit"},
+        {VoiceMailModule->Strings, 1, "%s KHz"},
+        {vqSharedModule->Strings, 0, "Abort"},
+        {vqSharedModule->Strings, 1, "Cancel"},
+        {vqSharedModule->Strings, 63, " %d KB"},
+        {vqSharedModule->Strings, 72, "Copyright \xc2\xa9 %s"},
+        {vqSharedModule->Strings, 77, "&Apply"},
+        {vqSharedModule->Strings, 88, "On &desktop"}};
     for (const auto &e : named)
         EXPECT_EQ(e.strings[e.entry], QString::fromUtf8(e.text)) << e.text;
 }

@@ -35,12 +35,14 @@ TEST(ArtRender, RefusesOnlySizesThatWouldDistortThePicture)
     const struct {
         QSize source, target;
         bool same;
-    } cases[] = {{{625, 390}, {625, 390}, true}, {{96, 96}, {256, 256}, true},
+    } cases[] = {{{625, 390}, {625, 390}, true},  {{96, 96}, {256, 256}, true},
                  {{451, 196}, {452, 196}, true},  // within a pixel
                  {{360, 120}, {360, 124}, false}, // squashed frames
-                 {{96, 96}, {256, 200}, false},   {{0, 0}, {10, 10}, false}, {{10, 10}, {0, 10}, false}};
+                 {{96, 96}, {256, 200}, false},   {{0, 0}, {10, 10}, false},
+                 {{10, 10}, {0, 10}, false}};
     for (const auto &c : cases)
-        EXPECT_EQ(artrender::sameAspect(c.source, c.target), c.same) << c.source.width() << " " << c.target.width();
+        EXPECT_EQ(artrender::sameAspect(c.source, c.target), c.same)
+            << c.source.width() << " " << c.target.width();
 }
 
 } // namespace

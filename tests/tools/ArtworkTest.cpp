@@ -47,13 +47,14 @@ TEST(Artwork, EveryPictureIsCompiledInAtItsExactSizeInWholeFrames)
     const struct {
         const char *name;
         int width, height, frames;
-    } pictures[] = {{"page_default", 451, 196, 1}, {"page_recording", 451, 196, 1}, {"btn_record", 360, 120, 3},
-                    {"btn_play", 360, 120, 3},     {"btn_send", 360, 120, 3},       {"btn_stop", 360, 120, 3},
-                    {"btn_close", 192, 64, 3},     {"btn_menu", 180, 60, 3},        {"monkey", 184, 92, 2},
-                    {"bubble_ok", 168, 123, 1},    {"backdrop", 1280, 800, 1},      {"icon", 96, 96, 1},
-                    {"icon256", 256, 256, 1},      {"level_face", 65, 105, 1},      {"level_close", 11, 11, 1},
-                    {"slider_handle", 24, 16, 1},  {"slider_track", 24, 68, 1},     {"gsm_on", 12, 12, 1},
-                    {"gsm_off", 12, 12, 1}};
+    } pictures[] = {
+        {"page_default", 451, 196, 1}, {"page_recording", 451, 196, 1}, {"btn_record", 360, 120, 3},
+        {"btn_play", 360, 120, 3},     {"btn_send", 360, 120, 3},       {"btn_stop", 360, 120, 3},
+        {"btn_close", 192, 64, 3},     {"btn_menu", 180, 60, 3},        {"monkey", 184, 92, 2},
+        {"bubble_ok", 168, 123, 1},    {"backdrop", 1280, 800, 1},      {"icon", 96, 96, 1},
+        {"icon256", 256, 256, 1},      {"level_face", 65, 105, 1},      {"level_close", 11, 11, 1},
+        {"slider_handle", 24, 16, 1},  {"slider_track", 24, 68, 1},     {"gsm_on", 12, 12, 1},
+        {"gsm_off", 12, 12, 1}};
     for (const auto &p : pictures) {
         const QImage image = picture(p.name);
         EXPECT_EQ(image.size(), QSize(p.width, p.height)) << p.name;
@@ -76,21 +77,28 @@ TEST(Artwork, ButtonFramesAreOpaqueOnTheColourOfThePlaceTheySitOn)
         const QImage &under;
         QPoint at;
         int tolerance;
-    } places[] = {{"btn_record", 120, page, {34, 35}, 0},          {"btn_play", 120, page, {166, 35}, 0},
-                  {"btn_send", 120, page, {298, 35}, 0},           {"btn_stop", 120, recordingPage, {34, 35}, 0},
-                  {"btn_close", 64, body, {516 + 11, 116 + 11}, 8}, {"btn_menu", 60, body, {83 + 11, 193 + 11}, 8},
-                  {"monkey", 92, body, {143 + 11, 278 + 11}, 8},   {"bubble_ok", 168, bubble, {42, 34}, 0}};
+    } places[] = {{"btn_record", 120, page, {34, 35}, 0},
+                  {"btn_play", 120, page, {166, 35}, 0},
+                  {"btn_send", 120, page, {298, 35}, 0},
+                  {"btn_stop", 120, recordingPage, {34, 35}, 0},
+                  {"btn_close", 64, body, {516 + 11, 116 + 11}, 8},
+                  {"btn_menu", 60, body, {83 + 11, 193 + 11}, 8},
+                  {"monkey", 92, body, {143 + 11, 278 + 11}, 8},
+                  {"bubble_ok", 168, bubble, {42, 34}, 0}};
     for (const auto &place : places) {
         const QImage strip = picture(place.strip).convertToFormat(QImage::Format_ARGB32);
         ASSERT_FALSE(strip.isNull()) << place.strip;
         for (int x = 0; x < strip.width(); x += place.frameWidth)
-            for (const QPoint corner : {QPoint(1, 1), QPoint(place.frameWidth - 2, 1), QPoint(1, strip.height() - 2),
-                                        QPoint(place.frameWidth - 2, strip.height() - 2)}) {
-                const QRgb mine = strip.pixel(corner + QPoint(x, 0)), beneath = place.under.pixel(place.at + corner);
+            for (const QPoint corner :
+                 {QPoint(1, 1), QPoint(place.frameWidth - 2, 1), QPoint(1, strip.height() - 2),
+                  QPoint(place.frameWidth - 2, strip.height() - 2)}) {
+                const QRgb mine = strip.pixel(corner + QPoint(x, 0)),
+                           beneath = place.under.pixel(place.at + corner);
                 EXPECT_EQ(qAlpha(mine), 255) << place.strip << " frame at " << x;
                 EXPECT_TRUE(near(mine, beneath, place.tolerance))
-                    << place.strip << " frame at " << x << " corner " << corner.x() << "," << corner.y() << ": "
-                    << qPrintable(QColor(mine).name()) << " on " << qPrintable(QColor(beneath).name());
+                    << place.strip << " frame at " << x << " corner " << corner.x() << "," << corner.y()
+                    << ": " << qPrintable(QColor(mine).name()) << " on "
+                    << qPrintable(QColor(beneath).name());
             }
     }
 }
@@ -149,7 +157,8 @@ TEST(Artwork, TheBodyHoldsEveryControlAndTheDashboardWhichHoldsThePageButtons)
 {
     const QRegion body = outlineRegion(shape("body"), BodyOrigin);
     EXPECT_EQ(body.boundingRect(), QRect(0, 0, 614, 379));
-    for (const QRect r : {MenuButton, CloseButton, Monkey, QRect(202, 323, 21, 19)}) // the last: the monkey's spot
+    for (const QRect r :
+         {MenuButton, CloseButton, Monkey, QRect(202, 323, 21, 19)}) // the last: the monkey's spot
         EXPECT_TRUE(contains(body, r)) << r.x() << "," << r.y();
     const TWinShapeData dashboardData = shape("dashboard");
     const QRegion dashboard =
@@ -168,7 +177,8 @@ TEST(Artwork, TheBodysHoleKeepsClearOfEveryControlAndTheDashboard)
     ASSERT_EQ(body.Regions.size(), 2u);
     auto region = [&](std::size_t i) {
         const auto &points = body.Regions[i].Points;
-        return QRegion(QPolygon(QList<QPoint>(points.begin(), points.end())), Qt::OddEvenFill).translated(-BodyOrigin);
+        return QRegion(QPolygon(QList<QPoint>(points.begin(), points.end())), Qt::OddEvenFill)
+            .translated(-BodyOrigin);
     };
     const QRegion hole = region(1);
     ASSERT_FALSE(hole.isEmpty());
