@@ -4,6 +4,7 @@
 
 #include "app/fCallOut.h"
 #include "controls/Preload.h"
+#include "controls/ScreenPicture.h"
 #include "settings/TolvyOptions.h"
 #include "settings/fOptions.h"
 
@@ -132,8 +133,7 @@ void TDesktopWindow::LoadBackdrop()
 {
     if (!ui->imgBkg->pixmap().isNull() || ui->imgBkg->autoFillBackground()) return;
     const QString path = QString::fromLatin1(kBackdropPicture);
-    const std::optional<QImage> ahead = preload::TakePicture(path);
-    const QPixmap picture = ahead ? QPixmap::fromImage(*ahead) : QPixmap(path);
+    const QPixmap picture = QPixmap::fromImage(ReadPicture(path));
     if (!picture.isNull()) {
         ui->imgBkg->setPixmap(picture);
     } else {
@@ -150,6 +150,7 @@ void TDesktopWindow::showEvent(QShowEvent *event)
     // Fitting the link to its text loads the fonts, which a start without the shield never needs.
     if (!FLinkFitted) {
         FLinkFitted = true;
+        preload::WaitForFonts();
         ui->LClose->adjustSize();
     }
     QWidget::showEvent(event);

@@ -86,4 +86,4 @@ private:
 extern TDesktopWindow *DesktopWindow;
 
 // The shield's full-screen picture.
-inline constexpr char kBackdropPicture[] = ":/chirpel/art/backdrop.png";
+inline constexpr char kBackdropPicture[] = ":/chirpel/art/backdrop.rgb32";

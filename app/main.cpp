@@ -58,6 +58,11 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The child's window's outlines, read on the other processor while this one connects to the
+    // window system and builds the windows. A name missing here is only read later, when drawn.
+    preload::Start(
+        {QStringLiteral(":/chirpel/shapes/body.bin"), QStringLiteral(":/chirpel/shapes/dashboard.bin")});
+
     // Qt's application object must exist before any picture (the cursors) can be made, so it is
     // built ahead of the unit initialisations; it is set up for this program only after them.
     gPreviousHandler = qInstallMessageHandler(HoldOrExplain);
@@ -78,18 +83,8 @@ int main(int argc, char **argv)
         qCWarning(lcApp, "%s", error.what());
     }
     InitializeTolvyOptions();
-    // The windows at start: the child's window's outlines and the pictures its start page paints,
-    // and the shield's picture when the shield comes first, read on the other processor while
-    // this one builds the windows. A name missing here is only read later, when drawn. Not
-    // before the application object: finding the picture readers and the window system's
-    // plug-in at once is not safe.
-    QStringList pictures;
-    if (TolvyProperties->ShowShield) pictures << QString::fromLatin1(kBackdropPicture);
-    for (const char *name :
-         {"page_default", "btn_record", "btn_play", "btn_send", "btn_close", "btn_menu", "monkey"})
-        pictures << QStringLiteral(":/chirpel/art/%1.png").arg(QLatin1String(name));
-    preload::Start(pictures, {QStringLiteral(":/chirpel/shapes/body.bin"),
-                              QStringLiteral(":/chirpel/shapes/dashboard.bin")});
+    // The shield's text is the first laid out: the font configuration is read meanwhile.
+    if (TolvyProperties->ShowShield) preload::StartFonts();
 
     InstallFontSubstitutes();
     // The program ends when its main window, the shield, closes; not when its last window hides.

@@ -1,7 +1,7 @@
 // TImage, the picture control, and the references other controls hold to one.
 #include "controls/Image.h"
 
-#include "controls/Preload.h"
+#include "controls/ScreenPicture.h"
 
 #include <QPainter>
 
@@ -23,8 +23,7 @@ const QImage &TImage::Bitmap() const
 {
     if (FUnread) {
         FUnread = false;
-        const std::optional<QImage> ahead = preload::TakePicture(FPicture);
-        const QImage picture = ahead ? *ahead : QImage(FPicture);
+        const QImage picture = ReadPicture(FPicture);
         if (picture.isNull())
             qWarning("TImage %s: cannot read the picture %s", qPrintable(objectName()), qPrintable(FPicture));
         Store(picture);

@@ -1,5 +1,7 @@
-// The read-ahead of the first window's pictures and shape data.
+// The read-ahead of the first window's shape data and of the font configuration.
 #include "controls/Preload.h"
+
+#include "platform/desktop/FontConfiguration.h"
 
 #include <QFile>
 
@@ -7,22 +9,21 @@
 #include <map>
 #include <mutex>
 #include <thread>
-#include <variant>
 
 namespace preload {
 
 namespace {
 
-using Item = std::variant<std::monostate, QImage, TWinShapeData>;
-
 struct Reader {
     std::mutex lock;
     std::condition_variable ready;
-    // Everything asked for; an entry holds monostate until it is read (and stays so when it
-    // cannot be read), and is erased when taken.
-    std::map<QString, Item> items;
+    // Everything asked for; an entry stays empty until it is read (and when it cannot be read),
+    // and is erased when taken.
+    std::map<QString, std::optional<TWinShapeData>> shapes;
     std::map<QString, bool> done;
+    bool fontsPending = false;
     std::thread thread;
+    std::thread fonts;
 };
 
 Reader &reader()
@@ -31,83 +32,84 @@ Reader &reader()
     return r;
 }
 
-Item readPicture(const QString &path)
-{
-    QImage picture(path);
-    if (picture.isNull()) return {};
-    return picture;
-}
-
-Item readShape(const QString &path)
+std::optional<TWinShapeData> readShape(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     TWinShapeData data;
     try {
         data.LoadFromBytes(file.readAll());
     } catch (const EShapeDataError &) {
-        return {};
+        return std::nullopt;
     }
     return data;
 }
 
-template <typename T> std::optional<T> take(const QString &path)
+} // namespace
+
+void Start(const QStringList &shapes)
+{
+    Reader &r = reader();
+    if (r.thread.joinable()) return;
+    {
+        std::lock_guard guard(r.lock);
+        for (const QString &path : shapes)
+            r.done.emplace(path, false);
+    }
+    r.thread = std::thread([shapes, &r] {
+        for (const QString &path : shapes) {
+            std::optional<TWinShapeData> shape = readShape(path);
+            std::lock_guard guard(r.lock);
+            r.shapes[path] = std::move(shape);
+            r.done[path] = true;
+            r.ready.notify_all();
+        }
+    });
+}
+
+void StartFonts()
+{
+    Reader &r = reader();
+    if (r.fonts.joinable()) return;
+    {
+        std::lock_guard guard(r.lock);
+        r.fontsPending = true;
+    }
+    r.fonts = std::thread([&r] {
+        platform::LoadFontConfiguration();
+        std::lock_guard guard(r.lock);
+        r.fontsPending = false;
+        r.ready.notify_all();
+    });
+}
+
+std::optional<TWinShapeData> TakeShape(const QString &path)
 {
     Reader &r = reader();
     std::unique_lock guard(r.lock);
     const auto asked = r.done.find(path);
     if (asked == r.done.end()) return std::nullopt;
     r.ready.wait(guard, [&] { return asked->second; });
-    std::optional<T> result;
-    if (auto *value = std::get_if<T>(&r.items[path])) result = std::move(*value);
-    r.items.erase(path);
+    std::optional<TWinShapeData> result = std::move(r.shapes[path]);
+    r.shapes.erase(path);
     r.done.erase(asked);
     return result;
 }
 
-} // namespace
-
-void Start(const QStringList &pictures, const QStringList &shapes)
+void WaitForFonts()
 {
     Reader &r = reader();
-    if (r.thread.joinable()) return;
-    {
-        std::lock_guard guard(r.lock);
-        for (const QStringList *list : {&pictures, &shapes})
-            for (const QString &path : *list)
-                r.done.emplace(path, false);
-    }
-    r.thread = std::thread([pictures, shapes, &r] {
-        const auto publish = [&r](const QString &path, Item item) {
-            std::lock_guard guard(r.lock);
-            r.items[path] = std::move(item);
-            r.done[path] = true;
-            r.ready.notify_all();
-        };
-        // The outlines first: the window is built from them before any picture is drawn.
-        for (const QString &path : shapes)
-            publish(path, readShape(path));
-        for (const QString &path : pictures)
-            publish(path, readPicture(path));
-    });
-}
-
-std::optional<QImage> TakePicture(const QString &path)
-{
-    return take<QImage>(path);
-}
-
-std::optional<TWinShapeData> TakeShape(const QString &path)
-{
-    return take<TWinShapeData>(path);
+    std::unique_lock guard(r.lock);
+    r.ready.wait(guard, [&] { return !r.fontsPending; });
 }
 
 void Stop()
 {
     Reader &r = reader();
-    if (r.thread.joinable()) r.thread.join();
+    for (std::thread *thread : {&r.thread, &r.fonts})
+        if (thread->joinable()) thread->join();
     std::lock_guard guard(r.lock);
-    r.items.clear();
+    r.shapes.clear();
     r.done.clear();
 }
 

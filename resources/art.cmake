@@ -2,7 +2,8 @@
 # of exactly the sizes the windows need, and the shaped windows' stored shape data made by shapegen
 # from a rendered picture and its outline (resources/art/*.outline, traced by trace_outline.py).
 #
-# Pictures, as :/chirpel/art/<name>.png (frames are side by side, all of one size):
+# Pictures, as :/chirpel/art/<name>.png, or <name>.rgb32 for the screen pictures (OPAQUE below;
+# frames are side by side, all of one size):
 #   body            625 x 390                voice-mail window's WinShape (only as shape data)
 #   dashboard       463 x 190                voice-mail window's aDashBoardWinShape (only as shape data)
 #   page_default    451 x 196                Book page "Default": imgDefaultPane
@@ -40,29 +41,30 @@ set(_art_files)
 set(_art_run ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0)
 
 # _chirpel_art(<name> <width> <height> [SOURCE <svg name>] [KEY <RRGGBB>] [OPAQUE] [NO_RESOURCE])
-# OPAQUE: a picture control's picture, stored without alpha and uncompressed (artrender --opaque),
-# for the pictures the child's window paints at start.
+# OPAQUE: a screen picture, art/<name>.rgb32, opaque and ready for the screen as it stands, for the
+# pictures the child's window and the shield paint at start; otherwise art/<name>.png.
 function(_chirpel_art name width height)
   cmake_parse_arguments(ARG "NO_RESOURCE;OPAQUE" "SOURCE;KEY" "" ${ARGN})
   if(NOT ARG_SOURCE)
     set(ARG_SOURCE ${name})
   endif()
   set(svg ${_art_src}/${ARG_SOURCE}.svg)
-  set(png ${_art_base}/art/${name}.png)
+  set(file ${name}.png)
+  if(ARG_OPAQUE)
+    set(file ${name}.rgb32)
+  endif()
+  set(picture ${_art_base}/art/${file})
   set(key)
   if(ARG_KEY)
     set(key --key ${ARG_KEY})
   endif()
-  if(ARG_OPAQUE)
-    list(APPEND key --opaque)
-  endif()
-  add_custom_command(OUTPUT ${png}
-    COMMAND ${_art_run} $<TARGET_FILE:artrender> ${svg} ${png} ${width} ${height} ${key}
+  add_custom_command(OUTPUT ${picture}
+    COMMAND ${_art_run} $<TARGET_FILE:artrender> ${svg} ${picture} ${width} ${height} ${key}
     DEPENDS artrender ${svg}
-    COMMENT "Rendering art/${name}.png"
+    COMMENT "Rendering art/${file}"
     VERBATIM)
   if(NOT ARG_NO_RESOURCE)
-    set(_art_files ${_art_files} ${png} PARENT_SCOPE)
+    set(_art_files ${_art_files} ${picture} PARENT_SCOPE)
   endif()
 endfunction()
 
@@ -94,7 +96,7 @@ _chirpel_art(btn_close 192 64 OPAQUE)
 _chirpel_art(btn_menu 180 60 OPAQUE)
 _chirpel_art(monkey 184 92 OPAQUE)
 _chirpel_art(bubble_ok 168 123)
-_chirpel_art(backdrop 1280 800)
+_chirpel_art(backdrop 1280 800 OPAQUE)
 _chirpel_art(icon 96 96)
 _chirpel_art(icon256 256 256 SOURCE icon)
 _chirpel_art(level_face 65 105 KEY 00ff00)
@@ -116,7 +118,7 @@ endif()
 
 set_property(GLOBAL PROPERTY CHIRPEL_DESKTOP_ICON ${_art_base}/art/icon256.png)
 
-# Not compressed again: the pictures are PNG already, and the start-up ones are stored
-# uncompressed on purpose, to be read without inflating.
+# Not compressed again: the pictures are PNG already, and the screen pictures are shown from
+# where the program keeps them, which needs them uncompressed.
 qt_add_resources(chirpel_resources art PREFIX "/chirpel" BASE ${_art_base} FILES ${_art_files}
   OPTIONS --no-compress)

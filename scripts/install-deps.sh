@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
   # sound, compression, pictures, key capture
   libpulse-dev libsoxr-dev libgsm1-dev libjpeg62-turbo-dev zlib1g-dev libx11-dev
+  # the font configuration, read ahead at start when the shield shows first
+  libfontconfig-dev
   # the mail sender: composition, the MP3 copy, the desktop's mail composer
   libgmime-3.0-dev libmp3lame-dev xdg-utils
   # fonts standing in for the design's Windows fonts

@@ -20,9 +20,22 @@ TCursorTable::~TCursorTable()
 
 void TCursorTable::SetCursor(int number, const QCursor &cursor)
 {
-    FCursors[number] = cursor;
+    FCursors[number] = {cursor, {}};
     if (number == FAppCursor && FOverriding && haveGuiApplication())
         QGuiApplication::changeOverrideCursor(cursor);
+}
+
+void TCursorTable::SetCursor(int number, std::function<QCursor()> make)
+{
+    FCursors[number] = {std::nullopt, std::move(make)};
+    if (number == FAppCursor && FOverriding && haveGuiApplication())
+        QGuiApplication::changeOverrideCursor(Made(FCursors[number]));
+}
+
+const QCursor &TCursorTable::Made(Entry &entry) const
+{
+    if (!entry.cursor) entry.cursor = entry.make ? entry.make() : QCursor();
+    return *entry.cursor;
 }
 
 bool TCursorTable::HasCursor(int number) const
@@ -33,7 +46,7 @@ bool TCursorTable::HasCursor(int number) const
 QCursor TCursorTable::Cursor(int number) const
 {
     const auto it = FCursors.find(number);
-    return it == FCursors.end() ? QCursor() : it->second;
+    return it == FCursors.end() ? QCursor() : Made(it->second);
 }
 
 void TCursorTable::SetAppCursor(int number)
@@ -48,9 +61,9 @@ void TCursorTable::SetAppCursor(int number)
         return;
     }
     if (FOverriding) {
-        QGuiApplication::changeOverrideCursor(it->second);
+        QGuiApplication::changeOverrideCursor(Made(it->second));
     } else {
-        QGuiApplication::setOverrideCursor(it->second);
+        QGuiApplication::setOverrideCursor(Made(it->second));
         FOverriding = true;
     }
 }

@@ -3,7 +3,9 @@
 
 #include <QCursor>
 
+#include <functional>
 #include <map>
+#include <optional>
 
 class TCursorTable {
 public:
@@ -13,6 +15,9 @@ public:
     TCursorTable &operator=(const TCursorTable &) = delete;
 
     void SetCursor(int number, const QCursor &cursor);
+    // A cursor made by `make` when it is first shown or asked for: drawing one takes time that a
+    // start which never shows it should not spend.
+    void SetCursor(int number, std::function<QCursor()> make);
     bool HasCursor(int number) const;
     QCursor Cursor(int number) const;
 
@@ -22,7 +27,13 @@ public:
     void SetAppCursor(int number);
 
 private:
-    std::map<int, QCursor> FCursors;
+    struct Entry {
+        std::optional<QCursor> cursor;
+        std::function<QCursor()> make;
+    };
+    const QCursor &Made(Entry &entry) const;
+
+    mutable std::map<int, Entry> FCursors;
     int FAppCursor = 0;
     bool FOverriding = false;
 };

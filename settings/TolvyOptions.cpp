@@ -220,8 +220,8 @@ TTolvyProperties::TTolvyProperties(platform::RegistryStore &store, platform::Key
     : FStore(store), FKeys(keys), FCursors(cursors)
 {
     Load();
-    FCursors.SetCursor(crHandCursor, LoadHandCursor(crHandCursor));
-    FCursors.SetCursor(crHandDown, LoadHandCursor(crHandDown));
+    for (const int number : {crHandCursor, crHandDown})
+        FCursors.SetCursor(number, [number] { return LoadHandCursor(number); });
 }
 
 TTolvyProperties::~TTolvyProperties()

@@ -1,6 +1,7 @@
 // TPropertiesForm, the parents' options dialog, and ShowOptionsDialog that opens it.
 #include "settings/fOptions.h"
 
+#include "controls/ScreenPicture.h"
 #include "settings/TipsViewer.h"
 #include "settings/vqUtils.h"
 
@@ -171,7 +172,7 @@ void TPropertiesForm::FormCreate()
 
     // The form's pictures: the large hand in the cursor preview, the guide sitting.
     ui->imgCursor->setPixmap(LoadHandCursor(crHandCursor).pixmap());
-    const QPixmap monkey(QStringLiteral(":/chirpel/art/monkey.png"));
+    const QPixmap monkey = QPixmap::fromImage(ReadPicture(QStringLiteral(":/chirpel/art/monkey.rgb32")));
     if (!monkey.isNull())
         ui->imgGuide->setPixmap(monkey.copy(0, 0, monkey.height(), monkey.height())
                                     .scaled(76, 76, Qt::KeepAspectRatio, Qt::SmoothTransformation));

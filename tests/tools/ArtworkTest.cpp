@@ -1,5 +1,6 @@
 // The compiled-in artwork: every picture at its exact size, strips of whole frames on the colour
 // they sit on, and shape data whose outlines hold the controls the windows place on them.
+#include "controls/ScreenPicture.h"
 #include "controls/WinShape.h"
 #include "controls/WinShapeUtils.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 QImage picture(const char *name)
 {
-    return QImage(QStringLiteral(":/chirpel/art/%1.png").arg(QLatin1String(name)));
+    return ReadPicture(ArtPicturePath(name));
 }
 
 TWinShapeData shape(const char *name)

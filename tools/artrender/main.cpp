@@ -1,14 +1,15 @@
 // artrender: renders an SVG picture to a PNG of exactly the size a window needs.
 //
-//   artrender in.svg out.png WIDTH HEIGHT [--key RRGGBB]
+//   artrender in.svg out.png|out.rgb32 WIDTH HEIGHT [--key RRGGBB]
 //
 // --key turns every see-through pixel into the given colour and makes the rest opaque, for
 // pictures that mark their transparent parts with a colour instead of an alpha channel.
-// --opaque writes the picture as the program's picture controls show it, without its alpha
-// channel, and uncompressed: the program then takes it as it is, with no conversion and no
-// inflating on the way to the screen.
+// An out.rgb32 is a screen picture: opaque and as the screen takes it, so the program shows it
+// with no decoding and no conversion.
 #include "ColourKey.h"
+#include "controls/ScreenPicture.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -52,9 +53,8 @@ int main(int argc, char **argv)
     previousHandler = qInstallMessageHandler(quietHandler);
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    const bool opaque = args.removeAll(QStringLiteral("--opaque")) > 0;
     if (args.size() != 4 && !(args.size() == 6 && args[4] == "--key"))
-        return fail("usage: artrender in.svg out.png WIDTH HEIGHT [--key RRGGBB] [--opaque]");
+        return fail("usage: artrender in.svg out.png|out.rgb32 WIDTH HEIGHT [--key RRGGBB]");
 
     const auto width = positive(args[2]);
     const auto height = positive(args[3]);
@@ -87,13 +87,16 @@ int main(int argc, char **argv)
         renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
     }
     if (key) image = artrender::applyColourKey(image, *key);
-    QImageWriter writer(args[1], "png");
-    if (opaque) {
-        // The very steps the picture control takes on an ordinary PNG: unpremultiplied as the
-        // file stores it, then the alpha channel dropped; so the pixels are the same either way.
-        image = image.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
-        writer.setQuality(100); // no compression
+    if (args[1].endsWith(QLatin1String(kScreenPictureSuffix))) {
+        // Unpremultiplied first, as a PNG stores it: the pixels are those the picture control
+        // would show of the same picture as a PNG.
+        QFile out(args[1]);
+        if (!out.open(QIODevice::WriteOnly) ||
+            out.write(ScreenPictureBytes(image.convertToFormat(QImage::Format_ARGB32))) < 0 || !out.flush())
+            return fail("cannot write " + args[1]);
+        return 0;
     }
+    QImageWriter writer(args[1], "png");
     if (!writer.write(image)) return fail("cannot write " + args[1]);
     return 0;
 }

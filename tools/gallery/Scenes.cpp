@@ -6,6 +6,7 @@
 #include "MaskedGrab.h"
 #include "controls/BitmapControl.h"
 #include "controls/Image.h"
+#include "controls/ScreenPicture.h"
 #include "controls/VolumeGauge.h"
 #include "controls/WinShape.h"
 #include "controls/ZSlider.h"
@@ -25,7 +26,7 @@ const QColor Lime(0, 255, 0);
 
 QString Art(const char *name)
 {
-    return QStringLiteral(":/chirpel/art/%1.png").arg(QLatin1String(name));
+    return ArtPicturePath(name);
 }
 
 QString ShapeData(const char *name)
