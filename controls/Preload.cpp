@@ -4,6 +4,7 @@
 #include "platform/desktop/FontConfiguration.h"
 
 #include <QFile>
+#include <QThread>
 
 #include <condition_variable>
 #include <map>
@@ -51,6 +52,9 @@ void Start(const QStringList &shapes)
 {
     Reader &r = reader();
     if (r.thread.joinable()) return;
+    // Qt takes the first thread that asks which thread it is on for its main thread. Before the
+    // application object exists that must be this one, not the reader, which makes Qt objects.
+    QThread::currentThread();
     {
         std::lock_guard guard(r.lock);
         for (const QString &path : shapes)
