@@ -3,8 +3,8 @@
 #include "app/fDesktopBkg.h"
 
 #include "app/fCallOut.h"
-#include "controls/Preload.h"
 #include "controls/ScreenPicture.h"
+#include "platform/desktop/FontConfiguration.h"
 #include "settings/TolvyOptions.h"
 #include "settings/fOptions.h"
 
@@ -150,7 +150,8 @@ void TDesktopWindow::showEvent(QShowEvent *event)
     // Fitting the link to its text loads the fonts, which a start without the shield never needs.
     if (!FLinkFitted) {
         FLinkFitted = true;
-        preload::WaitForFonts();
+        // Read ahead when the shield comes first; waited for here rather than read twice.
+        platform::LoadFontConfiguration();
         ui->LClose->adjustSize();
     }
     QWidget::showEvent(event);

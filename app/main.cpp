@@ -5,6 +5,8 @@
 #include "app/fDesktopBkg.h"
 #include "app/fVoiceMail.h"
 #include "controls/Preload.h"
+#include "platform/audio/WaveDevice.h"
+#include "platform/desktop/FontConfiguration.h"
 #include "platform/desktop/SystemServices.h"
 #include "settings/TolvyOptions.h"
 #include "strings/vqMLS.h"
@@ -59,9 +61,11 @@ int main(int argc, char **argv)
     }
 
     // The child's window's outlines, read on the other processor while this one connects to the
-    // window system and builds the windows. A name missing here is only read later, when drawn.
+    // window system and builds the windows (a name missing here is only read later, when drawn);
+    // and the sound library, which its recorder loads.
     preload::Start(
         {QStringLiteral(":/chirpel/shapes/body.bin"), QStringLiteral(":/chirpel/shapes/dashboard.bin")});
+    preload::RunAhead(platform::LoadSoundLibrary);
 
     // Qt's application object must exist before any picture (the cursors) can be made, so it is
     // built ahead of the unit initialisations; it is set up for this program only after them.
@@ -84,7 +88,7 @@ int main(int argc, char **argv)
     }
     InitializeTolvyOptions();
     // The shield's text is the first laid out: the font configuration is read meanwhile.
-    if (TolvyProperties->ShowShield) preload::StartFonts();
+    if (TolvyProperties->ShowShield) preload::RunAhead(platform::LoadFontConfiguration);
 
     InstallFontSubstitutes();
     // The program ends when its main window, the shield, closes; not when its last window hides.

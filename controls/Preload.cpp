@@ -1,7 +1,5 @@
-// The read-ahead of the first window's shape data and of the font configuration.
+// The read-ahead of the first windows' shape data, and work run ahead.
 #include "controls/Preload.h"
-
-#include "platform/desktop/FontConfiguration.h"
 
 #include <QFile>
 #include <QThread>
@@ -10,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace preload {
 
@@ -22,9 +21,8 @@ struct Reader {
     // and is erased when taken.
     std::map<QString, std::optional<TWinShapeData>> shapes;
     std::map<QString, bool> done;
-    bool fontsPending = false;
     std::thread thread;
-    std::thread fonts;
+    std::vector<std::thread> jobs;
 };
 
 Reader &reader()
@@ -71,20 +69,9 @@ void Start(const QStringList &shapes)
     });
 }
 
-void StartFonts()
+void RunAhead(std::function<void()> job)
 {
-    Reader &r = reader();
-    if (r.fonts.joinable()) return;
-    {
-        std::lock_guard guard(r.lock);
-        r.fontsPending = true;
-    }
-    r.fonts = std::thread([&r] {
-        platform::LoadFontConfiguration();
-        std::lock_guard guard(r.lock);
-        r.fontsPending = false;
-        r.ready.notify_all();
-    });
+    reader().jobs.emplace_back(std::move(job));
 }
 
 std::optional<TWinShapeData> TakeShape(const QString &path)
@@ -100,18 +87,13 @@ std::optional<TWinShapeData> TakeShape(const QString &path)
     return result;
 }
 
-void WaitForFonts()
-{
-    Reader &r = reader();
-    std::unique_lock guard(r.lock);
-    r.ready.wait(guard, [&] { return !r.fontsPending; });
-}
-
 void Stop()
 {
     Reader &r = reader();
-    for (std::thread *thread : {&r.thread, &r.fonts})
-        if (thread->joinable()) thread->join();
+    if (r.thread.joinable()) r.thread.join();
+    for (std::thread &job : r.jobs)
+        job.join();
+    r.jobs.clear();
     std::lock_guard guard(r.lock);
     r.shapes.clear();
     r.done.clear();

@@ -4,10 +4,6 @@
 #include "platform/codecs/WaveTags.h"
 #include "platform/pulse/PulseContext.h"
 
-#include <pulse/channelmap.h>
-#include <pulse/sample.h>
-#include <pulse/stream.h>
-
 #include <QtEndian>
 
 namespace platform {
@@ -41,7 +37,8 @@ bool sampleSpecOf(const WaveFormat &format, pa_sample_spec &spec)
         spec.format = PA_SAMPLE_S32LE;
     else
         return false;
-    return pa_sample_spec_valid(&spec) != 0;
+    const PulseLibrary *library = LoadPulseLibrary();
+    return library && library->pa_sample_spec_valid(&spec) != 0;
 }
 
 // 8-bit sound as 16-bit samples: an unsigned 8-bit stream ends in a full-scale click on
@@ -59,7 +56,7 @@ void widenTo16Bits(WaveImage &image)
 
 bool isReady(pa_stream *stream)
 {
-    return pa_stream_get_state(stream) == PA_STREAM_READY;
+    return Pulse().pa_stream_get_state(stream) == PA_STREAM_READY;
 }
 
 } // namespace
@@ -86,9 +83,9 @@ struct PulseWaveDevice::Impl {
     {
         if (!sampleSpecOf(item.image.format, item.spec)) return nullptr;
         pa_channel_map map;
-        pa_channel_map_init_extend(&map, item.spec.channels, PA_CHANNEL_MAP_WAVEEX);
-        pa_stream *stream = pa_stream_new(pulse.context(), name, &item.spec, &map);
-        if (stream) pa_stream_set_state_callback(stream, streamStateChanged, &item);
+        Pulse().pa_channel_map_init_extend(&map, item.spec.channels, PA_CHANNEL_MAP_WAVEEX);
+        pa_stream *stream = Pulse().pa_stream_new(pulse.context(), name, &item.spec, &map);
+        if (stream) Pulse().pa_stream_set_state_callback(stream, streamStateChanged, &item);
         return stream;
     }
 
@@ -99,7 +96,7 @@ struct PulseWaveDevice::Impl {
         item.starting = true;
         pulse.waitUntil(
             [stream] {
-                const pa_stream_state_t state = pa_stream_get_state(stream);
+                const pa_stream_state_t state = Pulse().pa_stream_get_state(stream);
                 return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
             },
             StreamReadyMs);
@@ -110,16 +107,16 @@ struct PulseWaveDevice::Impl {
     void releaseStream(Item &item)
     {
         if (item.drain) {
-            pa_operation_cancel(item.drain);
-            pa_operation_unref(item.drain);
+            Pulse().pa_operation_cancel(item.drain);
+            Pulse().pa_operation_unref(item.drain);
             item.drain = nullptr;
         }
         if (!item.stream) return;
-        pa_stream_set_state_callback(item.stream, nullptr, nullptr);
-        pa_stream_set_write_callback(item.stream, nullptr, nullptr);
-        pa_stream_set_read_callback(item.stream, nullptr, nullptr);
-        pa_stream_disconnect(item.stream);
-        pa_stream_unref(item.stream);
+        Pulse().pa_stream_set_state_callback(item.stream, nullptr, nullptr);
+        Pulse().pa_stream_set_write_callback(item.stream, nullptr, nullptr);
+        Pulse().pa_stream_set_read_callback(item.stream, nullptr, nullptr);
+        Pulse().pa_stream_disconnect(item.stream);
+        Pulse().pa_stream_unref(item.stream);
         item.stream = nullptr;
     }
 
@@ -129,12 +126,12 @@ struct PulseWaveDevice::Impl {
         const qsizetype from = item.playFrom + item.written;
         const qsizetype count = qMin<qsizetype>(qsizetype(requested), data.size() - from);
         if (count > 0) {
-            pa_stream_write(item.stream, data.constData() + from, size_t(count), nullptr, 0,
-                            PA_SEEK_RELATIVE);
+            Pulse().pa_stream_write(item.stream, data.constData() + from, size_t(count), nullptr, 0,
+                                    PA_SEEK_RELATIVE);
             item.written += count;
         }
         if (item.playFrom + item.written >= data.size() && !item.drain)
-            item.drain = pa_stream_drain(item.stream, drained, &item);
+            item.drain = Pulse().pa_stream_drain(item.stream, drained, &item);
     }
 
     void readAvailable(Item &item)
@@ -143,7 +140,7 @@ struct PulseWaveDevice::Impl {
         for (;;) {
             const void *data = nullptr;
             size_t bytes = 0;
-            if (pa_stream_peek(item.stream, &data, &bytes) < 0 || bytes == 0) break;
+            if (Pulse().pa_stream_peek(item.stream, &data, &bytes) < 0 || bytes == 0) break;
             if (data) {
                 device.captured(item, static_cast<const char *>(data), qsizetype(bytes));
             } else {
@@ -151,7 +148,7 @@ struct PulseWaveDevice::Impl {
                 const QByteArray gap(qsizetype(bytes), silence);
                 device.captured(item, gap.constData(), gap.size());
             }
-            pa_stream_drop(item.stream);
+            Pulse().pa_stream_drop(item.stream);
         }
     }
 
@@ -160,7 +157,7 @@ struct PulseWaveDevice::Impl {
     void flushCapture(Item &item)
     {
         if (!item.stream) return;
-        pa_operation *cork = pa_stream_cork(item.stream, 1, nullptr, nullptr);
+        pa_operation *cork = Pulse().pa_stream_cork(item.stream, 1, nullptr, nullptr);
         if (!pulse.inLoopThread() && isReady(item.stream))
             pulse.waitFor(cork, FlushMs);
         else
@@ -172,7 +169,7 @@ struct PulseWaveDevice::Impl {
     {
         auto &item = *static_cast<Item *>(data);
         item.impl->pulse.signal();
-        const pa_stream_state_t state = pa_stream_get_state(stream);
+        const pa_stream_state_t state = Pulse().pa_stream_get_state(stream);
         if (item.starting || item.stream != stream || PA_STREAM_IS_GOOD(state)) return;
         item.impl->device.streamFailed(item);
         item.impl->releaseStream(item);
@@ -194,7 +191,7 @@ struct PulseWaveDevice::Impl {
     {
         auto &item = *static_cast<Item *>(data);
         if (item.drain) {
-            pa_operation_unref(item.drain);
+            Pulse().pa_operation_unref(item.drain);
             item.drain = nullptr;
         }
         if (item.stream != stream) return;
@@ -202,7 +199,7 @@ struct PulseWaveDevice::Impl {
             // The server gave up waiting (the stream was moved or flushed) while the sound still
             // plays: wait for its end anew, a few times, before calling the play failed.
             if (isReady(stream) && ++item.drainRetries <= MaxDrainRetries) {
-                item.drain = pa_stream_drain(stream, drained, &item);
+                item.drain = Pulse().pa_stream_drain(stream, drained, &item);
                 return;
             }
             item.impl->device.streamFailed(item);
@@ -257,15 +254,15 @@ quint32 PulseWaveDevice::startPlayback(Element &element)
     item.playFrom = item.position;
     item.written = 0;
     item.drainRetries = 0;
-    pa_stream_set_write_callback(item.stream, Impl::streamWritable, &item);
+    Pulse().pa_stream_set_write_callback(item.stream, Impl::streamWritable, &item);
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(PlaybackBufferUs, &item.spec));
+    attr.tlength = uint32_t(Pulse().pa_usec_to_bytes(PlaybackBufferUs, &item.spec));
     attr.prebuf = uint32_t(-1);
     attr.minreq = uint32_t(-1);
     attr.fragsize = uint32_t(-1);
     const auto flags = pa_stream_flags_t(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
-    if (pa_stream_connect_playback(item.stream, nullptr, &attr, flags, nullptr, nullptr) < 0 ||
+    if (Pulse().pa_stream_connect_playback(item.stream, nullptr, &attr, flags, nullptr, nullptr) < 0 ||
         !d->waitReady(item)) {
         d->releaseStream(item);
         return WaveHardware;
@@ -276,14 +273,14 @@ quint32 PulseWaveDevice::startPlayback(Element &element)
 void PulseWaveDevice::pausePlayback(Element &element)
 {
     auto &item = static_cast<Impl::Item &>(element);
-    if (item.stream) unrefOperation(pa_stream_cork(item.stream, 1, nullptr, nullptr));
+    if (item.stream) unrefOperation(Pulse().pa_stream_cork(item.stream, 1, nullptr, nullptr));
 }
 
 quint32 PulseWaveDevice::continuePlayback(Element &element)
 {
     auto &item = static_cast<Impl::Item &>(element);
     if (!item.stream || !isReady(item.stream)) return WaveHardware;
-    unrefOperation(pa_stream_cork(item.stream, 0, nullptr, nullptr));
+    unrefOperation(Pulse().pa_stream_cork(item.stream, 0, nullptr, nullptr));
     return WaveNoError;
 }
 
@@ -294,8 +291,8 @@ void PulseWaveDevice::stopPlayback(Element &element)
     // Continue later from what has been heard, as far as the server's clock tells.
     qsizetype played = item.written;
     pa_usec_t time = 0;
-    if (isReady(item.stream) && pa_stream_get_time(item.stream, &time) == 0)
-        played = qMin<qsizetype>(played, qsizetype(pa_usec_to_bytes(time, &item.spec)));
+    if (isReady(item.stream) && Pulse().pa_stream_get_time(item.stream, &time) == 0)
+        played = qMin<qsizetype>(played, qsizetype(Pulse().pa_usec_to_bytes(time, &item.spec)));
     item.position = item.playFrom + played;
     d->releaseStream(item);
 }
@@ -306,14 +303,14 @@ quint32 PulseWaveDevice::startCapture(Element &element)
     if (!d->pulse.connect()) return WaveDeviceNotReady;
     item.stream = d->newStream(item, "Recording");
     if (!item.stream) return WaveHardware;
-    pa_stream_set_read_callback(item.stream, Impl::streamReadable, &item);
+    Pulse().pa_stream_set_read_callback(item.stream, Impl::streamReadable, &item);
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
     attr.tlength = uint32_t(-1);
     attr.prebuf = uint32_t(-1);
     attr.minreq = uint32_t(-1);
-    attr.fragsize = uint32_t(pa_usec_to_bytes(RecordFragmentUs, &item.spec));
-    if (pa_stream_connect_record(item.stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0 ||
+    attr.fragsize = uint32_t(Pulse().pa_usec_to_bytes(RecordFragmentUs, &item.spec));
+    if (Pulse().pa_stream_connect_record(item.stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0 ||
         !d->waitReady(item)) {
         d->releaseStream(item);
         return WaveHardware;
@@ -330,7 +327,7 @@ quint32 PulseWaveDevice::continueCapture(Element &element)
 {
     auto &item = static_cast<Impl::Item &>(element);
     if (!item.stream || !isReady(item.stream)) return WaveHardware;
-    unrefOperation(pa_stream_cork(item.stream, 0, nullptr, nullptr));
+    unrefOperation(Pulse().pa_stream_cork(item.stream, 0, nullptr, nullptr));
     return WaveNoError;
 }
 
@@ -360,43 +357,45 @@ quint32 PulseWaveDevice::playSound(const QByteArray &waveImage)
     PulseLock lock(d->pulse);
     if (!d->pulse.connect()) return WaveDeviceNotReady;
     pa_channel_map map;
-    pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
-    pa_stream *stream = pa_stream_new(d->pulse.context(), "Beep", &spec, &map);
+    Pulse().pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
+    pa_stream *stream = Pulse().pa_stream_new(d->pulse.context(), "Beep", &spec, &map);
     if (!stream) return WaveHardware;
     const auto wake = [](pa_stream *, void *pulse) { static_cast<PulseContext *>(pulse)->signal(); };
     const auto wakeOnRequest = [](pa_stream *, size_t, void *pulse) {
         static_cast<PulseContext *>(pulse)->signal();
     };
-    pa_stream_set_state_callback(stream, wake, &d->pulse);
-    pa_stream_set_write_callback(stream, wakeOnRequest, &d->pulse);
+    Pulse().pa_stream_set_state_callback(stream, wake, &d->pulse);
+    Pulse().pa_stream_set_write_callback(stream, wakeOnRequest, &d->pulse);
 
     bool heard = false;
-    if (pa_stream_connect_playback(stream, nullptr, nullptr, pa_stream_flags_t(0), nullptr, nullptr) == 0) {
-        const auto usable = [stream] { return pa_stream_get_state(stream) == PA_STREAM_READY; };
-        const auto broken = [stream] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)); };
+    if (Pulse().pa_stream_connect_playback(stream, nullptr, nullptr, pa_stream_flags_t(0), nullptr,
+                                           nullptr) == 0) {
+        const auto usable = [stream] { return Pulse().pa_stream_get_state(stream) == PA_STREAM_READY; };
+        const auto broken = [stream] { return !PA_STREAM_IS_GOOD(Pulse().pa_stream_get_state(stream)); };
         d->pulse.waitUntil([&] { return usable() || broken(); }, StreamReadyMs);
         qsizetype offset = 0;
         const QByteArray &data = image.data;
         while (usable() && offset < data.size()) {
-            if (!d->pulse.waitUntil([&] { return broken() || pa_stream_writable_size(stream) > 0; },
+            if (!d->pulse.waitUntil([&] { return broken() || Pulse().pa_stream_writable_size(stream) > 0; },
                                     BeepWritableMs) ||
                 broken())
                 break;
             const qsizetype count =
-                qMin<qsizetype>(qsizetype(pa_stream_writable_size(stream)), data.size() - offset);
-            pa_stream_write(stream, data.constData() + offset, size_t(count), nullptr, 0, PA_SEEK_RELATIVE);
+                qMin<qsizetype>(qsizetype(Pulse().pa_stream_writable_size(stream)), data.size() - offset);
+            Pulse().pa_stream_write(stream, data.constData() + offset, size_t(count), nullptr, 0,
+                                    PA_SEEK_RELATIVE);
             offset += count;
         }
         if (usable() && offset == data.size()) {
             const int durationMs = int(waveDurationUs(image.format, data.size()) / 1000);
-            heard =
-                d->pulse.waitFor(pa_stream_drain(stream, nullptr, nullptr), durationMs + BeepDrainSlackMs);
+            heard = d->pulse.waitFor(Pulse().pa_stream_drain(stream, nullptr, nullptr),
+                                     durationMs + BeepDrainSlackMs);
         }
     }
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    pa_stream_set_write_callback(stream, nullptr, nullptr);
-    pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+    Pulse().pa_stream_set_state_callback(stream, nullptr, nullptr);
+    Pulse().pa_stream_set_write_callback(stream, nullptr, nullptr);
+    Pulse().pa_stream_disconnect(stream);
+    Pulse().pa_stream_unref(stream);
     return heard ? WaveNoError : WaveHardware;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/audio/WaveDevice.h"
 
 #include "platform/audio/PulseWaveDevice.h"
+#include "platform/pulse/PulseLibrary.h"
 
 namespace platform {
 
@@ -51,6 +52,11 @@ QEvent::Type WaveNotifyEvent::eventType()
 }
 
 WaveDevice::~WaveDevice() = default;
+
+void LoadSoundLibrary()
+{
+    LoadPulseLibrary();
+}
 
 WaveDevice &defaultWaveDevice()
 {

@@ -102,4 +102,8 @@ public:
 // server on first use; without one every open fails with WaveDeviceNotReady.
 WaveDevice &defaultWaveDevice();
 
+// Loads the sound server's library, which the program's device and mixer load on first use
+// otherwise. Safe on any thread; returns once it is loaded (or found missing), at once after that.
+void LoadSoundLibrary();
+
 } // namespace platform

@@ -9,7 +9,7 @@ void LoadFontConfiguration()
 {
     // The toolkit takes the configuration this makes current; without it the toolkit reads it
     // itself, so a failure here costs only the head start.
-    FcInit();
+    [[maybe_unused]] static const bool loaded = FcInit();
 }
 
 } // namespace platform

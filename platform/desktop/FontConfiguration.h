@@ -3,8 +3,8 @@
 
 namespace platform {
 
-// Reads the font configuration and the font lists now, so that the first text laid out finds them
-// read. Safe on any thread; a second call costs nothing.
+// Reads the font configuration and the font lists, so that the first text laid out finds them
+// read. Safe on any thread; returns once they are read, at once after that.
 void LoadFontConfiguration();
 
 } // namespace platform

@@ -3,13 +3,6 @@
 
 #include "platform/pulse/PulseContext.h"
 
-#include <pulse/introspect.h>
-#include <pulse/rtclock.h>
-#include <pulse/stream.h>
-#include <pulse/subscribe.h>
-#include <pulse/timeval.h>
-#include <pulse/volume.h>
-
 #include <cmath>
 #include <string>
 
@@ -81,7 +74,7 @@ struct PulseMixer::Impl {
     void update(Volume &volume, const pa_cvolume &channels)
     {
         volume.channels = channels;
-        const qint32 value = toMixerVolume(pa_cvolume_max(&channels));
+        const qint32 value = toMixerVolume(Pulse().pa_cvolume_max(&channels));
         const bool changed = volume.known && value != volume.value;
         volume.value = value;
         volume.known = true;
@@ -103,8 +96,9 @@ struct PulseMixer::Impl {
     pa_operation *query(Volume &volume)
     {
         return volume.sink
-                   ? pa_context_get_sink_info_by_name(pulse.context(), volume.name, sinkInfo, &volume)
-                   : pa_context_get_source_info_by_name(pulse.context(), volume.name, sourceInfo, &volume);
+                   ? Pulse().pa_context_get_sink_info_by_name(pulse.context(), volume.name, sinkInfo, &volume)
+                   : Pulse().pa_context_get_source_info_by_name(pulse.context(), volume.name, sourceInfo,
+                                                                &volume);
     }
 
     static void monitorOfSink(pa_context *, const pa_sink_info *info, int eol, void *data)
@@ -118,7 +112,7 @@ struct PulseMixer::Impl {
     {
         if (!info || !info->default_sink_name) return;
         unrefOperation(
-            pa_context_get_sink_info_by_name(context, info->default_sink_name, monitorOfSink, data));
+            Pulse().pa_context_get_sink_info_by_name(context, info->default_sink_name, monitorOfSink, data));
     }
 
     // A new default sink (or its first naming) moves the playback meter to that sink's monitor.
@@ -129,7 +123,10 @@ struct PulseMixer::Impl {
         playbackPeak.source = monitor;
     }
 
-    pa_operation *findMonitor() { return pa_context_get_server_info(pulse.context(), serverInfo, this); }
+    pa_operation *findMonitor()
+    {
+        return Pulse().pa_context_get_server_info(pulse.context(), serverInfo, this);
+    }
 
     static void subscription(pa_context *, pa_subscription_event_type_t type, uint32_t, void *data)
     {
@@ -150,17 +147,17 @@ struct PulseMixer::Impl {
         releasePeak(playbackPeak);
         releasePeak(microphonePeak);
         master.known = microphone.known = false;
-        pa_context_set_subscribe_callback(pulse.context(), subscription, this);
+        Pulse().pa_context_set_subscribe_callback(pulse.context(), subscription, this);
         const auto mask = pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE |
                                                  PA_SUBSCRIPTION_MASK_SERVER);
-        if (!pulse.waitFor(pa_context_subscribe(pulse.context(), mask, nullptr, nullptr), QueryMs))
+        if (!pulse.waitFor(Pulse().pa_context_subscribe(pulse.context(), mask, nullptr, nullptr), QueryMs))
             return false;
         pulse.waitFor(query(master), QueryMs);
         pulse.waitFor(query(microphone), QueryMs);
         // The server answers in order: once this reply is in, the sink's (asked by the server
         // info callback) comes before any later request's.
         pulse.waitFor(findMonitor(), QueryMs);
-        pulse.waitFor(pa_context_get_server_info(
+        pulse.waitFor(Pulse().pa_context_get_server_info(
                           pulse.context(), [](pa_context *, const pa_server_info *, void *) {}, nullptr),
                       QueryMs);
         subscribedGeneration = pulse.generation();
@@ -183,12 +180,13 @@ struct PulseMixer::Impl {
         if (!volume.known && (!pulse.waitFor(query(volume), QueryMs) || !volume.known)) return MixerFailed;
         // Scaling keeps the balance between the channels.
         pa_cvolume channels = volume.channels;
-        pa_cvolume_scale(&channels, toPulseVolume(value));
+        Pulse().pa_cvolume_scale(&channels, toPulseVolume(value));
         bool accepted = false;
         const auto done = [](pa_context *, int success, void *data) { *static_cast<bool *>(data) = success; };
-        pa_operation *set = volume.sink ? pa_context_set_sink_volume_by_name(pulse.context(), volume.name,
+        pa_operation *set = volume.sink
+                                ? Pulse().pa_context_set_sink_volume_by_name(pulse.context(), volume.name,
                                                                              &channels, done, &accepted)
-                                        : pa_context_set_source_volume_by_name(pulse.context(), volume.name,
+                                : Pulse().pa_context_set_source_volume_by_name(pulse.context(), volume.name,
                                                                                &channels, done, &accepted);
         if (!pulse.waitFor(set, QueryMs) || !accepted) return MixerFailed;
         // Reading the value back tells every call-back object, this one's owner included.
@@ -202,47 +200,48 @@ struct PulseMixer::Impl {
         for (;;) {
             const void *samples = nullptr;
             size_t bytes = 0;
-            if (pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0) break;
+            if (Pulse().pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0) break;
             if (samples) {
                 const auto *v = static_cast<const float *>(samples);
                 for (size_t i = 0; i < bytes / sizeof(float); ++i)
                     peak.highest = qMax(peak.highest, std::fabs(v[i]));
             }
-            pa_stream_drop(stream);
+            Pulse().pa_stream_drop(stream);
         }
     }
 
     static void peakStateChanged(pa_stream *stream, void *data)
     {
         auto &peak = *static_cast<Peak *>(data);
-        if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) && peak.stream == stream)
+        if (!PA_STREAM_IS_GOOD(Pulse().pa_stream_get_state(stream)) && peak.stream == stream)
             peak.impl->releasePeak(peak);
     }
 
     void startPeak(Peak &peak)
     {
         const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, PeakRate, 1};
-        peak.stream = pa_stream_new(pulse.context(), "Peak", &spec, nullptr);
+        peak.stream = Pulse().pa_stream_new(pulse.context(), "Peak", &spec, nullptr);
         if (!peak.stream) return;
         peak.highest = 0;
-        pa_stream_set_read_callback(peak.stream, peakReadable, &peak);
-        pa_stream_set_state_callback(peak.stream, peakStateChanged, &peak);
+        Pulse().pa_stream_set_read_callback(peak.stream, peakReadable, &peak);
+        Pulse().pa_stream_set_state_callback(peak.stream, peakStateChanged, &peak);
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
         attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);
         attr.fragsize = sizeof(float);
         const auto flags = pa_stream_flags_t(PA_STREAM_PEAK_DETECT | PA_STREAM_ADJUST_LATENCY |
                                              PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND);
-        if (pa_stream_connect_record(peak.stream, peak.source.c_str(), &attr, flags) < 0) releasePeak(peak);
+        if (Pulse().pa_stream_connect_record(peak.stream, peak.source.c_str(), &attr, flags) < 0)
+            releasePeak(peak);
     }
 
     void releasePeak(Peak &peak)
     {
         if (!peak.stream) return;
-        pa_stream_set_read_callback(peak.stream, nullptr, nullptr);
-        pa_stream_set_state_callback(peak.stream, nullptr, nullptr);
-        pa_stream_disconnect(peak.stream);
-        pa_stream_unref(peak.stream);
+        Pulse().pa_stream_set_read_callback(peak.stream, nullptr, nullptr);
+        Pulse().pa_stream_set_state_callback(peak.stream, nullptr, nullptr);
+        Pulse().pa_stream_disconnect(peak.stream);
+        Pulse().pa_stream_unref(peak.stream);
         peak.stream = nullptr;
         peak.highest = 0;
     }
@@ -254,7 +253,7 @@ struct PulseMixer::Impl {
         if (!peak.stream) return MixerFailed;
         const qint32 level = qint32(std::lround(qMin(peak.highest, 1.0f) * 32768));
         peak.highest = 0;
-        peak.lastRead = pa_rtclock_now();
+        peak.lastRead = Pulse().pa_rtclock_now();
         for (qint32 &v : values)
             v = level;
         return MixerNoError;
@@ -267,18 +266,18 @@ struct PulseMixer::Impl {
         pa_mainloop_api *api = pulse.api();
         if (!api) return;
         timeval when;
-        pa_timeval_add(pa_gettimeofday(&when), PA_USEC_PER_SEC);
+        Pulse().pa_timeval_add(Pulse().pa_gettimeofday(&when), PA_USEC_PER_SEC);
         idleTimer = api->time_new(api, &when, idleTick, this);
     }
 
     static void idleTick(pa_mainloop_api *api, pa_time_event *timer, const timeval *, void *data)
     {
         auto &impl = *static_cast<Impl *>(data);
-        const pa_usec_t now = pa_rtclock_now();
+        const pa_usec_t now = Pulse().pa_rtclock_now();
         for (Peak *peak : {&impl.playbackPeak, &impl.microphonePeak})
             if (peak->stream && now - peak->lastRead > PeakIdleUs) impl.releasePeak(*peak);
         timeval when;
-        pa_timeval_add(pa_gettimeofday(&when), PA_USEC_PER_SEC);
+        Pulse().pa_timeval_add(Pulse().pa_gettimeofday(&when), PA_USEC_PER_SEC);
         api->time_restart(timer, &when);
     }
 };

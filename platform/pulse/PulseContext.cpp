@@ -1,15 +1,12 @@
 // A libpulse connection on its own event-loop thread, shared by the pulse back ends.
 #include "platform/pulse/PulseContext.h"
 
-#include <pulse/proplist.h>
-#include <pulse/rtclock.h>
-#include <pulse/timeval.h>
-
 namespace platform {
 
 PulseContext::PulseContext(const char *streamRole) : FRole(streamRole)
 {
-    FLoop = pa_threaded_mainloop_new();
+    // Without the library there is no loop, and every command finds the server unreachable.
+    if (LoadPulseLibrary()) FLoop = Pulse().pa_threaded_mainloop_new();
 }
 
 PulseContext::~PulseContext()
@@ -19,34 +16,34 @@ PulseContext::~PulseContext()
         lock();
         dropContext();
         unlock();
-        pa_threaded_mainloop_stop(FLoop);
+        Pulse().pa_threaded_mainloop_stop(FLoop);
     }
-    pa_threaded_mainloop_free(FLoop);
+    Pulse().pa_threaded_mainloop_free(FLoop);
 }
 
 void PulseContext::lock()
 {
-    if (FLoop) pa_threaded_mainloop_lock(FLoop);
+    if (FLoop) Pulse().pa_threaded_mainloop_lock(FLoop);
 }
 
 void PulseContext::unlock()
 {
-    if (FLoop) pa_threaded_mainloop_unlock(FLoop);
+    if (FLoop) Pulse().pa_threaded_mainloop_unlock(FLoop);
 }
 
 pa_mainloop_api *PulseContext::api() const
 {
-    return FLoop ? pa_threaded_mainloop_get_api(FLoop) : nullptr;
+    return FLoop ? Pulse().pa_threaded_mainloop_get_api(FLoop) : nullptr;
 }
 
 bool PulseContext::inLoopThread() const
 {
-    return FLoop && pa_threaded_mainloop_in_thread(FLoop);
+    return FLoop && Pulse().pa_threaded_mainloop_in_thread(FLoop);
 }
 
 void PulseContext::signal()
 {
-    pa_threaded_mainloop_signal(FLoop, 0);
+    Pulse().pa_threaded_mainloop_signal(FLoop, 0);
 }
 
 void PulseContext::stateChanged(pa_context *, void *self)
@@ -57,9 +54,9 @@ void PulseContext::stateChanged(pa_context *, void *self)
 void PulseContext::dropContext()
 {
     if (!FContext) return;
-    pa_context_set_state_callback(FContext, nullptr, nullptr);
-    pa_context_disconnect(FContext);
-    pa_context_unref(FContext);
+    Pulse().pa_context_set_state_callback(FContext, nullptr, nullptr);
+    Pulse().pa_context_disconnect(FContext);
+    Pulse().pa_context_unref(FContext);
     FContext = nullptr;
 }
 
@@ -67,8 +64,8 @@ bool PulseContext::startConnecting()
 {
     if (!FLoop) return false;
     if (FContext) {
-        const pa_context_state_t state = pa_context_get_state(FContext);
-        const bool stale = state != PA_CONTEXT_READY && pa_rtclock_now() - FConnectStartedUs >
+        const pa_context_state_t state = Pulse().pa_context_get_state(FContext);
+        const bool stale = state != PA_CONTEXT_READY && Pulse().pa_rtclock_now() - FConnectStartedUs >
                                                             pa_usec_t(ConnectGiveUpMs) * PA_USEC_PER_MSEC;
         if (PA_CONTEXT_IS_GOOD(state) && !stale) return true;
     }
@@ -76,22 +73,23 @@ bool PulseContext::startConnecting()
     if (!FStarted) {
         // The loop thread is started by the first connection; the caller holds the lock,
         // which the thread needs only once it runs callbacks.
-        pa_threaded_mainloop_set_name(FLoop, "chirpel-pulse");
-        if (pa_threaded_mainloop_start(FLoop) < 0) return false;
+        Pulse().pa_threaded_mainloop_set_name(FLoop, "chirpel-pulse");
+        if (Pulse().pa_threaded_mainloop_start(FLoop) < 0) return false;
         FStarted = true;
     }
 
-    pa_proplist *props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chirpel");
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "chirpel");
-    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, FRole);
-    FContext = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(FLoop), "Chirpel", props);
-    pa_proplist_free(props);
+    pa_proplist *props = Pulse().pa_proplist_new();
+    Pulse().pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Chirpel");
+    Pulse().pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "chirpel");
+    Pulse().pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, FRole);
+    FContext =
+        Pulse().pa_context_new_with_proplist(Pulse().pa_threaded_mainloop_get_api(FLoop), "Chirpel", props);
+    Pulse().pa_proplist_free(props);
     if (!FContext) return false;
-    pa_context_set_state_callback(FContext, stateChanged, this);
+    Pulse().pa_context_set_state_callback(FContext, stateChanged, this);
     FCounted = false;
-    FConnectStartedUs = pa_rtclock_now();
-    if (pa_context_connect(FContext, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    FConnectStartedUs = Pulse().pa_rtclock_now();
+    if (Pulse().pa_context_connect(FContext, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         dropContext();
         return false;
     }
@@ -108,11 +106,11 @@ bool PulseContext::connect(int timeoutMs)
     if (!startConnecting()) return false;
     waitUntil(
         [this] {
-            const pa_context_state_t state = pa_context_get_state(FContext);
+            const pa_context_state_t state = Pulse().pa_context_get_state(FContext);
             return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
         },
         timeoutMs);
-    const pa_context_state_t state = pa_context_get_state(FContext);
+    const pa_context_state_t state = Pulse().pa_context_get_state(FContext);
     if (!PA_CONTEXT_IS_GOOD(state)) {
         // Refused or lost: the next command tries afresh, so a server started later is found.
         dropContext();
@@ -137,10 +135,10 @@ bool PulseContext::waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
     if (done()) return true;
     Deadline deadline{this};
-    pa_mainloop_api *api = pa_threaded_mainloop_get_api(FLoop);
+    pa_mainloop_api *api = Pulse().pa_threaded_mainloop_get_api(FLoop);
     timeval when;
-    pa_gettimeofday(&when);
-    pa_timeval_add(&when, pa_usec_t(timeoutMs) * PA_USEC_PER_MSEC);
+    Pulse().pa_gettimeofday(&when);
+    Pulse().pa_timeval_add(&when, pa_usec_t(timeoutMs) * PA_USEC_PER_MSEC);
     pa_time_event *timer = api->time_new(
         api, &when,
         [](pa_mainloop_api *, pa_time_event *, const timeval *, void *data) {
@@ -150,7 +148,7 @@ bool PulseContext::waitUntil(const std::function<bool()> &done, int timeoutMs)
         },
         &deadline);
     while (!done() && !deadline.passed)
-        pa_threaded_mainloop_wait(FLoop);
+        Pulse().pa_threaded_mainloop_wait(FLoop);
     api->time_free(timer);
     return done();
 }
@@ -158,14 +156,14 @@ bool PulseContext::waitUntil(const std::function<bool()> &done, int timeoutMs)
 bool PulseContext::waitFor(pa_operation *operation, int timeoutMs)
 {
     if (!operation) return false;
-    pa_operation_set_state_callback(
+    Pulse().pa_operation_set_state_callback(
         operation, [](pa_operation *, void *self) { static_cast<PulseContext *>(self)->signal(); }, this);
     const bool finished = waitUntil(
-        [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, timeoutMs);
-    if (!finished) pa_operation_cancel(operation);
-    const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
-    pa_operation_set_state_callback(operation, nullptr, nullptr);
-    pa_operation_unref(operation);
+        [operation] { return Pulse().pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, timeoutMs);
+    if (!finished) Pulse().pa_operation_cancel(operation);
+    const bool done = Pulse().pa_operation_get_state(operation) == PA_OPERATION_DONE;
+    Pulse().pa_operation_set_state_callback(operation, nullptr, nullptr);
+    Pulse().pa_operation_unref(operation);
     return done;
 }
 

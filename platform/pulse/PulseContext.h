@@ -1,9 +1,7 @@
 // A libpulse connection on its own event-loop thread, shared by the pulse back ends.
 #pragma once
 
-#include <pulse/context.h>
-#include <pulse/operation.h>
-#include <pulse/thread-mainloop.h>
+#include "platform/pulse/PulseLibrary.h"
 
 #include <functional>
 
@@ -20,7 +18,7 @@ constexpr int ConnectGiveUpMs = 5000;
 // Releases an operation whose result nobody waits for.
 inline void unrefOperation(pa_operation *operation)
 {
-    if (operation) pa_operation_unref(operation);
+    if (operation) Pulse().pa_operation_unref(operation);
 }
 
 // Owns a pa_threaded_mainloop and one context on it. Every member except the constructor and
