@@ -1,7 +1,10 @@
 // The forms keep the font names they were designed with; this maps them to installed look-alikes.
 #include "app/Fonts.h"
 
+#include "platform/desktop/FontConfiguration.h"
+
 #include <QFont>
+#include <QFontDatabase>
 #include <QStringList>
 
 void InstallFontSubstitutes()
@@ -15,4 +18,14 @@ void InstallFontSubstitutes()
     // The progress line is a row of equal cells: a fixed-pitch face lays them out evenly.
     QFont::insertSubstitutions(QStringLiteral("System"),
                                {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+}
+
+void LoadFonts()
+{
+    static const bool loaded = [] {
+        platform::LoadFontConfiguration();
+        QFontDatabase::families();
+        return true;
+    }();
+    Q_UNUSED(loaded);
 }

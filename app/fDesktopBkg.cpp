@@ -2,9 +2,9 @@
 // keyboard lock while it shows and the timer that keeps the large hand cursor up to date.
 #include "app/fDesktopBkg.h"
 
+#include "app/Fonts.h"
 #include "app/fCallOut.h"
 #include "controls/ScreenPicture.h"
-#include "platform/desktop/FontConfiguration.h"
 #include "settings/TolvyOptions.h"
 #include "settings/fOptions.h"
 
@@ -151,7 +151,7 @@ void TDesktopWindow::showEvent(QShowEvent *event)
     if (!FLinkFitted) {
         FLinkFitted = true;
         // Read ahead when the shield comes first; waited for here rather than read twice.
-        platform::LoadFontConfiguration();
+        LoadFonts();
         ui->LClose->adjustSize();
     }
     QWidget::showEvent(event);

@@ -6,7 +6,6 @@
 #include "app/fVoiceMail.h"
 #include "controls/Preload.h"
 #include "platform/audio/WaveDevice.h"
-#include "platform/desktop/FontConfiguration.h"
 #include "platform/desktop/SystemServices.h"
 #include "settings/TolvyOptions.h"
 #include "strings/vqMLS.h"
@@ -88,7 +87,7 @@ int main(int argc, char **argv)
     }
     InitializeTolvyOptions();
     // The shield's text is the first laid out: the font configuration is read meanwhile.
-    if (TolvyProperties->ShowShield) preload::RunAhead(platform::LoadFontConfiguration);
+    if (TolvyProperties->ShowShield) preload::RunAhead(LoadFonts);
 
     InstallFontSubstitutes();
     // The program ends when its main window, the shield, closes; not when its last window hides.
