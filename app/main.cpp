@@ -7,6 +7,7 @@
 #include "controls/Preload.h"
 #include "platform/audio/WaveDevice.h"
 #include "platform/desktop/SystemServices.h"
+#include "platform/mixer/Mixer.h"
 #include "settings/TolvyOptions.h"
 #include "strings/vqMLS.h"
 
@@ -60,11 +61,9 @@ int main(int argc, char **argv)
     }
 
     // The child's window's outlines, read on the other processor while this one connects to the
-    // window system and builds the windows (a name missing here is only read later, when drawn);
-    // and the sound library, which its recorder loads.
+    // window system and builds the windows (a name missing here is only read later, when drawn).
     preload::Start(
         {QStringLiteral(":/chirpel/shapes/body.bin"), QStringLiteral(":/chirpel/shapes/dashboard.bin")});
-    preload::RunAhead(platform::LoadSoundLibrary);
 
     // Qt's application object must exist before any picture (the cursors) can be made, so it is
     // built ahead of the unit initialisations; it is set up for this program only after them.
@@ -121,6 +120,9 @@ int main(int argc, char **argv)
         if (rest) return;
         rest = true;
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/chirpel/art/icon.png")));
+        // The sound library and the server's connection: the first press then finds them ready.
+        platform::defaultWaveDevice().connectInBackground();
+        platform::defaultMixer().connectInBackground();
         if (!desktop) {
             makeShield();
             linkWindows();

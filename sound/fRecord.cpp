@@ -97,8 +97,7 @@ TRecorderForm::TRecorderForm(const TRecorderServices &services, QWidget *parent)
     platform::WaveDevice &Device = services.Device ? *services.Device : platform::defaultWaveDevice();
     platform::Mixer &Mixer = services.Mixer ? *services.Mixer : platform::defaultMixer();
     FRecorder = std::make_unique<TWaveRecorder>(Device);
-    FOutputMeter = std::make_unique<TPeakMeter>(TMixerChangeEvent{}, Mixer);
-    FInputMeter = std::make_unique<TPeakMeter>(TMixerChangeEvent{}, Mixer);
+    FMeterMixer = &Mixer;
     // A lost playback stream ends the take as its end would, rather than leaving it counting.
     FRecorder->OnFailure = [this](TWaveRecorder *) {
         qCWarning(lcSound, "the playback stream failed or was lost; the take ends here");
@@ -261,13 +260,13 @@ void TRecorderForm::TakeStarted(bool Recording)
     ui->LMono->setVisible(Recording);
 
     TimerOn(PeakTimer);
-    if (Recording) {
-        FActiveMeter = FInputMeter.get();
+    std::unique_ptr<TPeakMeter> &meter = Recording ? FInputMeter : FOutputMeter;
+    if (!meter) meter = std::make_unique<TPeakMeter>(TMixerChangeEvent{}, *FMeterMixer);
+    FActiveMeter = meter.get();
+    if (Recording)
         FActiveMeter->BindRecordingMeter();
-    } else {
-        FActiveMeter = FOutputMeter.get();
+    else
         FActiveMeter->BindPlaybackMeter();
-    }
 }
 
 void TRecorderForm::EnableTakeButtons(bool Running)

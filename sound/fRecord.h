@@ -135,6 +135,9 @@ private:
     bool FIsRecording = false;
     qint32 FElapsedSec = 0;
     std::unique_ptr<TWaveRecorder> FRecorder;
+    // The meters open the mixer, which connects to the sound server: made by the first take,
+    // not with the panel, which the child's first window builds but never shows.
+    platform::Mixer *FMeterMixer = nullptr;
     std::unique_ptr<TPeakMeter> FOutputMeter;
     std::unique_ptr<TPeakMeter> FInputMeter;
     TPeakMeter *FActiveMeter = nullptr;

@@ -211,9 +211,10 @@ struct PulseWaveDevice::Impl {
     }
 };
 
-PulseWaveDevice::PulseWaveDevice() : d(std::make_unique<Impl>(*this))
+PulseWaveDevice::PulseWaveDevice() : d(std::make_unique<Impl>(*this)) {}
+
+void PulseWaveDevice::connectInBackground()
 {
-    // The first press then finds the sound server connected instead of waiting for it.
     PulseLock lock(d->pulse);
     d->pulse.connectInBackground();
 }

@@ -17,6 +17,8 @@ public:
     PulseWaveDevice();
     ~PulseWaveDevice() override;
 
+    void connectInBackground() override;
+
     quint32 playSound(const QByteArray &waveImage) override;
 
 protected:

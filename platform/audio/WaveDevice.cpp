@@ -2,7 +2,6 @@
 #include "platform/audio/WaveDevice.h"
 
 #include "platform/audio/PulseWaveDevice.h"
-#include "platform/pulse/PulseLibrary.h"
 
 namespace platform {
 
@@ -52,11 +51,6 @@ QEvent::Type WaveNotifyEvent::eventType()
 }
 
 WaveDevice::~WaveDevice() = default;
-
-void LoadSoundLibrary()
-{
-    LoadPulseLibrary();
-}
 
 WaveDevice &defaultWaveDevice()
 {

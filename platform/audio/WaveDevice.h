@@ -73,6 +73,10 @@ class WaveDevice {
 public:
     virtual ~WaveDevice();
 
+    // Starts connecting to the sound server without waiting, so that the first command finds it
+    // connected; the program calls it once its first window is up. Nothing to do by default.
+    virtual void connectInBackground() {}
+
     // Opens the wave file `element`, or a new empty element for recording when it is empty.
     // `deviceId` is set to the new identifier, or to 0 when the open fails.
     virtual quint32 open(const QString &element, quint32 &deviceId) = 0;
@@ -101,9 +105,5 @@ public:
 // The program's device: libpulse on the default sink and source. It connects to the sound
 // server on first use; without one every open fails with WaveDeviceNotReady.
 WaveDevice &defaultWaveDevice();
-
-// Loads the sound server's library, which the program's device and mixer load on first use
-// otherwise. Safe on any thread; returns once it is loaded (or found missing), at once after that.
-void LoadSoundLibrary();
 
 } // namespace platform

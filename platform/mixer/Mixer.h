@@ -78,6 +78,10 @@ class Mixer {
 public:
     virtual ~Mixer();
 
+    // Starts connecting to the sound server without waiting, so that the first call finds it
+    // connected; the program calls it once its first window is up. Nothing to do by default.
+    virtual void connectInBackground() {}
+
     // `callback` (may be null) receives MixerChangeEvent until the handle is closed.
     virtual quint32 open(QObject *callback, quint32 &handle) = 0;
     virtual quint32 close(quint32 handle) = 0;

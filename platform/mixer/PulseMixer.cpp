@@ -285,6 +285,10 @@ struct PulseMixer::Impl {
 PulseMixer::PulseMixer()
     : MixerTable(QStringLiteral("PulseAudio Mixer"), standardLines()), d(std::make_unique<Impl>(*this))
 {
+}
+
+void PulseMixer::connectInBackground()
+{
     PulseLock lock(d->pulse);
     d->pulse.connectInBackground();
 }

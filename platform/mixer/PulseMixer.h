@@ -16,6 +16,8 @@ namespace platform {
 class PulseMixer final : public MixerTable {
 public:
     PulseMixer();
+
+    void connectInBackground() override;
     ~PulseMixer() override;
 
 protected:

@@ -3,11 +3,7 @@
 
 namespace platform {
 
-PulseContext::PulseContext(const char *streamRole) : FRole(streamRole)
-{
-    // Without the library there is no loop, and every command finds the server unreachable.
-    if (LoadPulseLibrary()) FLoop = Pulse().pa_threaded_mainloop_new();
-}
+PulseContext::PulseContext(const char *streamRole) : FRole(streamRole) {}
 
 PulseContext::~PulseContext()
 {
@@ -23,6 +19,12 @@ PulseContext::~PulseContext()
 
 void PulseContext::lock()
 {
+    // The library and the loop come with the first command, so that a window that only shows
+    // loads neither. Without the library there is no loop, and every command finds the server
+    // unreachable.
+    std::call_once(FLoopMade, [this] {
+        if (LoadPulseLibrary()) FLoop = Pulse().pa_threaded_mainloop_new();
+    });
     if (FLoop) Pulse().pa_threaded_mainloop_lock(FLoop);
 }
 

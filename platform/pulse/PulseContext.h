@@ -4,6 +4,7 @@
 #include "platform/pulse/PulseLibrary.h"
 
 #include <functional>
+#include <mutex>
 
 namespace platform {
 
@@ -61,6 +62,7 @@ private:
     void dropContext();
     bool startConnecting();
 
+    std::once_flag FLoopMade;
     pa_threaded_mainloop *FLoop = nullptr;
     pa_context *FContext = nullptr;
     const char *FRole;
