@@ -34,7 +34,7 @@ HeaderRead readHeader(const QByteArray &file)
 QByteArray factChunk(uint32_t value)
 {
     QByteArray body;
-    samples::appendU32(body, value);
+    samples::put(body, value);
     return samples::chunk("fact", body);
 }
 
@@ -91,22 +91,20 @@ TEST(WavFormatUtils, TellsPlainPcmThatCanBeConvertedSafely)
     const struct {
         WaveFormatEx format;
         bool plain;
-    } cases[] = {
-        {{1, 1, 8000, 16000, 2, 16, {}}, true},
-        {{1, 2, 44100, 176400, 4, 16, {}}, true},
-        {{1, 1, 11025, 11025, 1, 8, {}}, true},
-        {{1, 2, 48000, 288000, 6, 24, {}}, true}, // bits per sample are the codec's business
-        {{1, 1, MinPcmRate, 2 * MinPcmRate, 2, 16, {}}, true},
-        {{1, 1, MaxPcmRate, 2 * MaxPcmRate, 2, 16, {}}, true},
-        {{49, 1, 8000, 1625, 65, 0, {0x40, 0x01}}, false},
-        {{1, 3, 8000, 48000, 6, 16, {}}, false},
-        {{1, 0, 8000, 0, 0, 16, {}}, false},
-        {{1, 1, 8000, 8000, 2, 16, {}}, false}, // byte rate does not match
-        {{1, 1, 8000, 0, 0, 16, {}}, false},
-        {{1, 1, 1, 2, 2, 16, {}}, false},
-        {{1, 1, 0, 0, 2, 16, {}}, false},
-        {{1, 1, 1000000, 2000000, 2, 16, {}}, false},
-    };
+    } cases[] = {{{1, 1, 8000, 16000, 2, 16, {}}, true},
+                 {{1, 2, 44100, 176400, 4, 16, {}}, true},
+                 {{1, 1, 11025, 11025, 1, 8, {}}, true},
+                 {{1, 2, 48000, 288000, 6, 24, {}}, true}, // bits per sample are the codec's business
+                 {{1, 1, MinPcmRate, 2 * MinPcmRate, 2, 16, {}}, true},
+                 {{1, 1, MaxPcmRate, 2 * MaxPcmRate, 2, 16, {}}, true},
+                 {{49, 1, 8000, 1625, 65, 0, {0x40, 0x01}}, false},
+                 {{1, 3, 8000, 48000, 6, 16, {}}, false},
+                 {{1, 0, 8000, 0, 0, 16, {}}, false},
+                 {{1, 1, 8000, 8000, 2, 16, {}}, false}, // byte rate does not match
+                 {{1, 1, 8000, 0, 0, 16, {}}, false},
+                 {{1, 1, 1, 2, 2, 16, {}}, false},
+                 {{1, 1, 0, 0, 2, 16, {}}, false},
+                 {{1, 1, 1000000, 2000000, 2, 16, {}}, false}};
     for (const auto &c : cases)
         EXPECT_EQ(IsPlainPcm(c.format), c.plain) << c.format.formatTag << " " << c.format.channels << " "
                                                  << c.format.samplesPerSec << " " << c.format.blockAlign;

@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -136,6 +137,10 @@ protected:
 
 TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdle)
 {
+    panel->cmdStop(); // with nothing open: nothing at all
+    deliver();
+    EXPECT_TRUE(system.calls.isEmpty());
+    EXPECT_TRUE(events.isEmpty());
     EXPECT_EQ(state(), Idle);
     EXPECT_FALSE(visible("PeakGauge"));
     click("btnRecord");
@@ -167,6 +172,7 @@ TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdl
     deliver();
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(events, QStringList({"pause", "stop", "pause", "stop"}));
+    EXPECT_EQ(device.log().filter(QRegularExpression("^save ")).size(), 1) << "a stopped playback was saved";
 }
 
 TEST_F(RecorderPanelTest, AStopQueuedBeforeAnAutomaticPlaybackReachesStopDone)
@@ -178,36 +184,11 @@ TEST_F(RecorderPanelTest, AStopQueuedBeforeAnAutomaticPlaybackReachesStopDone)
     panel->StartPlaying();
     EXPECT_EQ(events, QStringList({"stop"}));
     EXPECT_EQ(state(), Playing);
-    seconds(3);
-    EXPECT_EQ(events, QStringList({"stop", "play"}));
-    EXPECT_EQ(state(), Idle);
-}
-
-TEST_F(RecorderPanelTest, StoppingAPlaybackRaisesOnlyOnStopDoneAndWithNothingOpenNothingAtAll)
-{
-    panel->cmdStop();
-    deliver();
-    EXPECT_TRUE(system.calls.isEmpty());
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(state(), Idle);
-
-    writeMessage(2000);
-    panel->StartPlaying();
-    second();
-    panel->cmdStop();
-    seconds(3);
-    EXPECT_EQ(events, QStringList({"stop"}));
-    EXPECT_FALSE(device.log().join('\n').contains("save"));
-}
-
-TEST_F(RecorderPanelTest, APlaybackThatEndsByItselfRaisesOnlyOnPlayDoneAndKeepsTheCount)
-{
-    writeMessage(1500);
-    panel->StartPlaying();
     mixer.setPeak(SimMixer::PlaybackPeakId, 9000);
     panel->PeakTimerTimer();
-    seconds(2);
-    EXPECT_EQ(events, QStringList({"play"}));
+    seconds(3);
+    // The playback ends by itself: only OnPlayDone, and the count and gauge stay as they were.
+    EXPECT_EQ(events, QStringList({"stop", "play"}));
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(text("LTime"), "1 sec.");
     EXPECT_EQ(child<TVolumeGauge>("PeakGauge")->Level(), 9000);
@@ -246,28 +227,6 @@ TEST_F(RecorderPanelTest,
     click("btnPlay"); // the panel's own button after a recording still counts
     second();
     EXPECT_EQ(settings.DurationSec, 3);
-}
-
-TEST_F(RecorderPanelTest, PausingARecordingKeepsTheElapsedSecondsAndTheRecordedSound)
-{
-    panel->StartRecording();
-    seconds(3);
-    panel->cmdPause();
-    deliver();
-    EXPECT_EQ(text("LStatus"), "Paused");
-    seconds(2); // paused: neither counted nor recorded
-    EXPECT_EQ(panel->ElapsedSec(), 3);
-    EXPECT_EQ(text("LTime"), "3 sec.");
-    panel->cmdPause();
-    EXPECT_EQ(text("LStatus"), "Recording...");
-    second();
-    EXPECT_EQ(panel->ElapsedSec(), 4);
-    EXPECT_EQ(text("LTime"), "4 sec.");
-    panel->cmdStop();
-
-    platform::WaveImage saved;
-    ASSERT_EQ(platform::readWaveFile(settings.MsgFileName, saved), 0u);
-    EXPECT_EQ(saved.data.size(), 4 * 8000 * 2);
 }
 
 TEST_F(RecorderPanelTest, ANewPanelTakesItsCaptionsAndLampFromTheirSourcesAndTheLampTogglesOnlyTheSetting)
@@ -318,23 +277,22 @@ TEST(RecorderPanel, SettingsGiveTheRecordersFormatAndFormatSecondsFillsTheFirstF
     EXPECT_EQ(FormatSeconds("sec.", 3), "sec.");
 }
 
-TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBefore)
+TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBeforeAndAnEmptyTakeTheMessage)
 {
-    settings.Quality = 9; // before any recording: no rate, the device records in its own format
-    panel->StartRecording();
-    EXPECT_EQ(state(), Recording);
-    EXPECT_EQ(panel->Recorder().SamplesPerSec, 0u);
-    panel->cmdStop();
-
     settings.Quality = 2;
     settings.Mono = false;
     panel->StartRecording();
+    second();
     panel->cmdStop();
     settings.Quality = 200;
     device.clearLog();
     panel->StartRecording();
     EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 88200 4 16$")), 0)
         << device.log().join('\n').toStdString();
+    const qint64 message = QFileInfo(settings.MsgFileName).size();
+    panel->cmdStop(); // at once: a take without sound keeps the message before it
+    EXPECT_EQ(QFileInfo(settings.MsgFileName).size(), message);
+    EXPECT_EQ(message, 44 + 2 * 22050 * 2);
 }
 
 TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
@@ -392,7 +350,7 @@ TEST_F(RecorderPanelTest, TheBeepPlaysTheBeepResourceAndWaitsBeforeRecording)
     EXPECT_EQ(beeps, 0);
 }
 
-TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeter)
+TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeterAndAPanelDestroyedMidTakeReportsNothing)
 {
     auto *gauge = child<TVolumeGauge>("PeakGauge");
     panel->StartRecording();
@@ -411,14 +369,10 @@ TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeter)
     panel->cmdPause();
     deliver();
     EXPECT_EQ(gauge->Level(), 0);
-}
 
-TEST_F(RecorderPanelTest, DestroyingThePanelMidRecordingClosesTheDeviceAndReportsNothing)
-{
-    panel->StartRecording();
     panel.reset();
     deliver();
     EXPECT_EQ(device.openElements(), 0);
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_FALSE(QFile::exists(settings.MsgFileName));
+    EXPECT_EQ(events, QStringList{"pause"});
+    EXPECT_FALSE(QFile::exists(settings.MsgFileName)) << "a take destroyed unstopped was saved";
 }
