@@ -106,27 +106,6 @@ TEST_F(WaveRecordTest, TheHandlerCalledIsTheOneInstalledWhenTheNotificationIsPro
     EXPECT_EQ(second.calls, 0);
 }
 
-TEST_F(WaveRecordTest, RecordClosesOpensSetsTheFormatAndRecordsEachTakeOnAFreshElementOrFailsAtTheFirstStep)
-{
-    recorder.Channels = 2, recorder.SamplesPerSec = 22050, recorder.BitsPerSample = 16;
-    ASSERT_TRUE(recorder.Record());
-    EXPECT_EQ(device.log(), (QStringList{"close 0", "open ", "set 1 1 2 22050 88200 4 16", "record 1"}));
-    recorder.Record();
-    EXPECT_EQ(recorder.DeviceID, 2u);
-    EXPECT_EQ(device.openElements(), 1);
-
-    device.clearLog();
-    device.setServerAvailable(false);
-    EXPECT_FALSE(recorder.Record(first.event()));
-    EXPECT_EQ(recorder.LastError, platform::WaveDeviceNotReady);
-    EXPECT_EQ(recorder.DeviceID, 0u);
-    EXPECT_EQ(device.log(), (QStringList{"close 2", "open "})) << "nothing else is tried";
-    device.setServerAvailable(true);
-    device.failCommand(SimWaveDevice::Command::Record, platform::WaveHardware);
-    EXPECT_FALSE(recorder.Record());
-    EXPECT_EQ(recorder.LastError, platform::WaveHardware);
-}
-
 TEST_F(WaveRecordTest, SetFormatDerivesAlignmentAndRateTruncatingTheAlignmentTo16BitsAndReportsARefusal)
 {
     const struct {

@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <tuple>
 #include <utility>
 
 using platform::SimMixer;
@@ -229,32 +230,16 @@ TEST_F(RecorderPanelTest,
     EXPECT_EQ(settings.DurationSec, 3);
 }
 
-TEST_F(RecorderPanelTest, ANewPanelTakesItsCaptionsAndLampFromTheirSourcesAndTheLampTogglesOnlyTheSetting)
+TEST_F(RecorderPanelTest, TheLampShowsTheSettingFromTheStartAndAtEachTakeAndAClickTogglesOnlyTheSetting)
 {
+    EXPECT_TRUE(visible("imgLightOn"));
     settings.GSM610 = false;
-    const QString stop = std::exchange(SoundRecModule->Strings[SoundRecText::Stop], QStringLiteral("Halt"));
-    TRecorderForm fresh(services());
-    SoundRecModule->Strings[SoundRecText::Stop] = stop;
-    fresh.show();
-    EXPECT_EQ(fresh.findChild<QToolButton *>("btnStop")->text(), "Halt")
-        << "captions come from the string modules";
-    EXPECT_FALSE(fresh.findChild<QWidget *>("imgLightOn")->isVisible());
-    EXPECT_TRUE(fresh.findChild<QWidget *>("imgLightOff")->isVisible());
-    writeMessage(500);
-    EXPECT_TRUE(visible("imgLightOn")); // made while the setting was on
-    panel->StartPlaying();
-    EXPECT_FALSE(visible("imgLightOn")); // each start shows the setting as it is now
-    EXPECT_TRUE(visible("imgLightOff"));
-    panel->cmdStop();
-    deliver();
-
-    panel->StartRecording();
+    panel->StartRecording(); // each start shows the setting as it is now
     const QStringList commands = device.log();
-    for (const bool expected : {true, false}) {
+    for (const bool on : {false, true, false}) {
+        EXPECT_EQ(std::tuple(settings.GSM610, visible("imgLightOn"), visible("imgLightOff")),
+                  std::tuple(on, on, !on));
         click("LGSMOnOff");
-        EXPECT_EQ(settings.GSM610, expected);
-        EXPECT_EQ(visible("imgLightOn"), expected);
-        EXPECT_EQ(visible("imgLightOff"), !expected);
     }
     EXPECT_EQ(state(), Recording);
     EXPECT_EQ(device.log(), commands);
@@ -280,19 +265,19 @@ TEST(RecorderPanel, SettingsGiveTheRecordersFormatAndFormatSecondsFillsTheFirstF
 TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBeforeAndAnEmptyTakeTheMessage)
 {
     settings.Quality = 2;
-    settings.Mono = false;
+    settings.Mono = settings.Bits16 = false;
     panel->StartRecording();
     second();
     panel->cmdStop();
     settings.Quality = 200;
     device.clearLog();
     panel->StartRecording();
-    EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 88200 4 16$")), 0)
+    EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 44100 2 8$")), 0)
         << device.log().join('\n').toStdString();
     const qint64 message = QFileInfo(settings.MsgFileName).size();
     panel->cmdStop(); // at once: a take without sound keeps the message before it
     EXPECT_EQ(QFileInfo(settings.MsgFileName).size(), message);
-    EXPECT_EQ(message, 44 + 2 * 22050 * 2);
+    EXPECT_EQ(message, 44 + 2 * 22050);
 }
 
 TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
