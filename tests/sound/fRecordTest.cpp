@@ -1,5 +1,5 @@
-// The recorder panel over the simulated wave device and mixer: its states, what it reports to
-// its owner and when, the seconds it counts, the GSM lamp and the recording format.
+// The recorder panel over the simulated wave device and mixer: its states, what it reports to its owner
+// and when, the seconds it counts, the GSM lamp and the recording format.
 #include "sound/fRecord.h"
 
 #include "controls/VolumeGauge.h"
@@ -115,13 +115,6 @@ protected:
     }
     QString text(const char *label) { return child<QLabel>(label)->text(); }
     bool visible(const char *name) { return child(name)->isVisible(); }
-
-    // A message of the given length, 8000 Hz 8-bit mono, as the message file.
-    void writeMessage(int milliseconds)
-    {
-        platform::writeWaveFile(settings.MsgFileName, platform::pcmFormat(1, 8000, 8),
-                                QByteArray(8 * milliseconds, '\x80'));
-    }
 
     QTemporaryDir dir;
     platform::RegFileStore store{dir.filePath("user.reg"), dir.filePath("machine.reg")};
