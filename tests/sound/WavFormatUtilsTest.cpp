@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <sys/stat.h>
 
 using platform::WaveFormatEx;
@@ -34,7 +36,7 @@ HeaderRead readHeader(const QByteArray &file)
 QByteArray factChunk(uint32_t value)
 {
     QByteArray body;
-    samples::appendU32(body, value);
+    samples::put(body, value);
     return samples::chunk("fact", body);
 }
 
@@ -42,23 +44,20 @@ QByteArray factChunk(uint32_t value)
 
 TEST(WavFormatUtils, ReadsTheHeaderAndStopsAtTheFirstDataByte)
 {
-    const HeaderRead r =
-        readHeader(samples::waveFile({.channels = 2, .rate = 22050}, QByteArray(1000, '\x11')));
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.format, (WaveFormatEx{1, 2, 22050, 88200, 4, 16, {}}));
-    EXPECT_EQ(r.dataSize, 1000u);
-    EXPECT_EQ(r.position, 44u);
-
-    // A 20-byte format body (extra bytes after the fixed fields) and a fact chunk before the data.
-    const HeaderRead f =
-        readHeader(samples::waveFile({.formatSize = 20, .between = factChunk(1234)}, "0123456789"));
-    ASSERT_TRUE(f.ok);
-    EXPECT_EQ(f.dataSize, 10u);
-    EXPECT_EQ(f.position, uint64_t(12 + 8 + 20 + 12 + 8));
-
-    const HeaderRead cut = readHeader(samples::waveFile({.dataSize = 64000}, QByteArray(100, '\0')));
-    ASSERT_TRUE(cut.ok) << "a data chunk shorter than its header says";
-    EXPECT_EQ(cut.dataSize, 64000u);
+    // Plain; a 20-byte format body and a fact chunk before the data; a data chunk shorter than it says.
+    const struct {
+        QByteArray file;
+        uint32_t dataSize;
+        uint64_t position;
+    } cases[] = {{samples::waveFile({.channels = 2, .rate = 22050}, QByteArray(1000, '\x11')), 1000, 44},
+                 {samples::waveFile({.formatSize = 20, .between = factChunk(1234)}, "0123456789"), 10,
+                  12 + 8 + 20 + 12 + 8},
+                 {samples::waveFile({.dataSize = 64000}, QByteArray(100, '\0')), 64000, 44}};
+    for (const auto &c : cases) {
+        const HeaderRead r = readHeader(c.file);
+        EXPECT_EQ(std::tuple(r.ok, r.dataSize, r.position), std::tuple(true, c.dataSize, c.position));
+    }
+    EXPECT_EQ(readHeader(cases[0].file).format, (WaveFormatEx{1, 2, 22050, 88200, 4, 16, {}}));
 }
 
 TEST(WavFormatUtils, BrokenHeadersAreNotReadAsPcm)
@@ -91,22 +90,20 @@ TEST(WavFormatUtils, TellsPlainPcmThatCanBeConvertedSafely)
     const struct {
         WaveFormatEx format;
         bool plain;
-    } cases[] = {
-        {{1, 1, 8000, 16000, 2, 16, {}}, true},
-        {{1, 2, 44100, 176400, 4, 16, {}}, true},
-        {{1, 1, 11025, 11025, 1, 8, {}}, true},
-        {{1, 2, 48000, 288000, 6, 24, {}}, true}, // bits per sample are the codec's business
-        {{1, 1, MinPcmRate, 2 * MinPcmRate, 2, 16, {}}, true},
-        {{1, 1, MaxPcmRate, 2 * MaxPcmRate, 2, 16, {}}, true},
-        {{49, 1, 8000, 1625, 65, 0, {0x40, 0x01}}, false},
-        {{1, 3, 8000, 48000, 6, 16, {}}, false},
-        {{1, 0, 8000, 0, 0, 16, {}}, false},
-        {{1, 1, 8000, 8000, 2, 16, {}}, false}, // byte rate does not match
-        {{1, 1, 8000, 0, 0, 16, {}}, false},
-        {{1, 1, 1, 2, 2, 16, {}}, false},
-        {{1, 1, 0, 0, 2, 16, {}}, false},
-        {{1, 1, 1000000, 2000000, 2, 16, {}}, false},
-    };
+    } cases[] = {{{1, 1, 8000, 16000, 2, 16, {}}, true},
+                 {{1, 2, 44100, 176400, 4, 16, {}}, true},
+                 {{1, 1, 11025, 11025, 1, 8, {}}, true},
+                 {{1, 2, 48000, 288000, 6, 24, {}}, true}, // bits per sample are the codec's business
+                 {{1, 1, MinPcmRate, 2 * MinPcmRate, 2, 16, {}}, true},
+                 {{1, 1, MaxPcmRate, 2 * MaxPcmRate, 2, 16, {}}, true},
+                 {{49, 1, 8000, 1625, 65, 0, {0x40, 0x01}}, false},
+                 {{1, 3, 8000, 48000, 6, 16, {}}, false},
+                 {{1, 0, 8000, 0, 0, 16, {}}, false},
+                 {{1, 1, 8000, 8000, 2, 16, {}}, false}, // byte rate does not match
+                 {{1, 1, 8000, 0, 0, 16, {}}, false},
+                 {{1, 1, 1, 2, 2, 16, {}}, false},
+                 {{1, 1, 0, 0, 2, 16, {}}, false},
+                 {{1, 1, 1000000, 2000000, 2, 16, {}}, false}};
     for (const auto &c : cases)
         EXPECT_EQ(IsPlainPcm(c.format), c.plain) << c.format.formatTag << " " << c.format.channels << " "
                                                  << c.format.samplesPerSec << " " << c.format.blockAlign;

@@ -1,4 +1,4 @@
-// Sample wave files for the conversion tests: written byte by byte, or made and measured with sox.
+// Sample wave files for the sound tests: written byte by byte, or made and measured with sox.
 #pragma once
 
 #include <QByteArray>
@@ -19,8 +19,7 @@ namespace samples {
 
 // A RIFF WAVE file to write; every field can be made wrong on purpose.
 struct WaveSpec {
-    uint16_t tag = 1;
-    uint16_t channels = 1;
+    uint16_t tag = 1, channels = 1;
     uint32_t rate = 8000;
     uint16_t bits = 16;
     std::optional<uint16_t> blockAlign = {}; // default: channels x bits / 8
@@ -30,18 +29,11 @@ struct WaveSpec {
     std::optional<uint32_t> dataSize = {};   // size in the data header; default: the data's length
 };
 
-template <typename T> void appendLittleEndian(QByteArray &b, T v)
+// Appends `v` little-endian (uint32_t unless told otherwise).
+template <typename T = uint32_t> void put(QByteArray &b, T v)
 {
     v = qToLittleEndian(v);
     b.append(reinterpret_cast<const char *>(&v), sizeof v);
-}
-inline void appendU16(QByteArray &b, uint16_t v)
-{
-    appendLittleEndian(b, v);
-}
-inline void appendU32(QByteArray &b, uint32_t v)
-{
-    appendLittleEndian(b, v);
 }
 
 inline QByteArray readFile(const QString &path)
@@ -59,7 +51,7 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
 inline QByteArray chunk(const char *id, const QByteArray &body)
 {
     QByteArray b(id, 4);
-    appendU32(b, uint32_t(body.size()));
+    put(b, uint32_t(body.size()));
     return b + body;
 }
 
@@ -67,19 +59,12 @@ inline QByteArray waveFile(const WaveSpec &spec, const QByteArray &data)
 {
     const uint16_t align = spec.blockAlign.value_or(uint16_t(spec.channels * spec.bits / 8));
     QByteArray fmt;
-    appendU16(fmt, spec.tag);
-    appendU16(fmt, spec.channels);
-    appendU32(fmt, spec.rate);
-    appendU32(fmt, spec.avgBytes.value_or(spec.rate * align));
-    appendU16(fmt, align);
-    appendU16(fmt, spec.bits);
-    while (uint32_t(fmt.size()) < spec.formatSize)
-        fmt.append('\0');
-    fmt.truncate(spec.formatSize);
+    put(fmt, spec.tag), put(fmt, spec.channels), put(fmt, spec.rate);
+    put(fmt, spec.avgBytes.value_or(spec.rate * align)), put(fmt, align), put(fmt, spec.bits);
+    fmt = fmt.leftJustified(spec.formatSize, '\0', true);
     QByteArray body = "WAVE" + chunk("fmt ", fmt) + spec.between + QByteArray("data", 4);
-    appendU32(body, spec.dataSize.value_or(uint32_t(data.size())));
-    body += data;
-    return chunk("RIFF", body);
+    put(body, spec.dataSize.value_or(uint32_t(data.size())));
+    return chunk("RIFF", body + data);
 }
 
 inline std::vector<uint8_t> bytesOf(const QByteArray &b)
@@ -91,31 +76,26 @@ inline std::vector<uint8_t> bytesOf(const QByteArray &b)
 inline QByteArray tone16(double seconds, uint32_t rate, uint16_t channels, double hz, double amplitude)
 {
     QByteArray data;
-    const auto frames = uint32_t(std::lround(seconds * rate));
-    for (uint32_t i = 0; i < frames; ++i) {
-        const auto s =
-            int16_t(std::lround(amplitude * 32767 * std::sin(2 * std::numbers::pi * hz * i / rate)));
+    for (uint32_t i = 0, frames = uint32_t(std::lround(seconds * rate)); i < frames; ++i)
         for (uint16_t c = 0; c < channels; ++c)
-            appendU16(data, uint16_t(s));
-    }
+            put(data,
+                int16_t(std::lround(amplitude * 32767 * std::sin(2 * std::numbers::pi * hz * i / rate))));
     return data;
 }
 
-// The same as 8-bit unsigned PCM.
+// The same as 8-bit unsigned mono PCM.
 inline QByteArray tone8(double seconds, uint32_t rate, double hz, double amplitude)
 {
+    const QByteArray wide = tone16(seconds, rate, 1, hz, amplitude);
     QByteArray data;
-    const auto frames = uint32_t(std::lround(seconds * rate));
-    for (uint32_t i = 0; i < frames; ++i)
-        data.append(char(
-            uint8_t(128 + std::lround(amplitude * 127 * std::sin(2 * std::numbers::pi * hz * i / rate)))));
+    for (qsizetype i = 1; i < wide.size(); i += 2)
+        data.append(char(uint8_t(wide[i]) ^ 0x80)); // the high byte, offset by half the range
     return data;
 }
 
 struct Run {
     int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
+    QByteArray out, err;
 };
 
 inline Run run(const QString &program, const QStringList &arguments)
@@ -167,10 +147,9 @@ inline double errorEnergy(const std::vector<float> &ref, const std::vector<float
 // Signal-to-noise ratio in dB of `dec` against `ref`, after lining them up within +-maxLag samples.
 inline double snrDb(const std::vector<float> &ref, const std::vector<float> &dec, long maxLag = 40)
 {
-    double bestError = INFINITY;
+    double bestError = INFINITY, signal = 0;
     for (long lag = -maxLag; lag <= maxLag; ++lag)
         bestError = std::min(bestError, errorEnergy(ref, dec, lag, 0, ref.size()));
-    double signal = 0;
     for (float x : ref)
         signal += double(x) * x;
     return 10 * std::log10(signal / bestError);

@@ -1,5 +1,5 @@
-// The recorder panel over the simulated wave device and mixer: its states, what it reports to
-// its owner and when, the seconds it counts, the GSM lamp and the recording format.
+// The recorder panel over the simulated wave device and mixer: its states, what it reports to its owner
+// and when, the seconds it counts, the GSM lamp and the recording format.
 #include "sound/fRecord.h"
 
 #include "controls/VolumeGauge.h"
@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <tuple>
 #include <utility>
 
 using platform::SimMixer;
@@ -114,13 +116,6 @@ protected:
     QString text(const char *label) { return child<QLabel>(label)->text(); }
     bool visible(const char *name) { return child(name)->isVisible(); }
 
-    // A message of the given length, 8000 Hz 8-bit mono, as the message file.
-    void writeMessage(int milliseconds)
-    {
-        platform::writeWaveFile(settings.MsgFileName, platform::pcmFormat(1, 8000, 8),
-                                QByteArray(8 * milliseconds, '\x80'));
-    }
-
     QTemporaryDir dir;
     platform::RegFileStore store{dir.filePath("user.reg"), dir.filePath("machine.reg")};
     TVMProperties settings{store};
@@ -136,6 +131,10 @@ protected:
 
 TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdle)
 {
+    panel->cmdStop(); // with nothing open: nothing at all
+    deliver();
+    EXPECT_TRUE(system.calls.isEmpty());
+    EXPECT_TRUE(events.isEmpty());
     EXPECT_EQ(state(), Idle);
     EXPECT_FALSE(visible("PeakGauge"));
     click("btnRecord");
@@ -167,6 +166,7 @@ TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdl
     deliver();
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(events, QStringList({"pause", "stop", "pause", "stop"}));
+    EXPECT_EQ(device.log().filter(QRegularExpression("^save ")).size(), 1) << "a stopped playback was saved";
 }
 
 TEST_F(RecorderPanelTest, AStopQueuedBeforeAnAutomaticPlaybackReachesStopDone)
@@ -178,36 +178,11 @@ TEST_F(RecorderPanelTest, AStopQueuedBeforeAnAutomaticPlaybackReachesStopDone)
     panel->StartPlaying();
     EXPECT_EQ(events, QStringList({"stop"}));
     EXPECT_EQ(state(), Playing);
-    seconds(3);
-    EXPECT_EQ(events, QStringList({"stop", "play"}));
-    EXPECT_EQ(state(), Idle);
-}
-
-TEST_F(RecorderPanelTest, StoppingAPlaybackRaisesOnlyOnStopDoneAndWithNothingOpenNothingAtAll)
-{
-    panel->cmdStop();
-    deliver();
-    EXPECT_TRUE(system.calls.isEmpty());
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(state(), Idle);
-
-    writeMessage(2000);
-    panel->StartPlaying();
-    second();
-    panel->cmdStop();
-    seconds(3);
-    EXPECT_EQ(events, QStringList({"stop"}));
-    EXPECT_FALSE(device.log().join('\n').contains("save"));
-}
-
-TEST_F(RecorderPanelTest, APlaybackThatEndsByItselfRaisesOnlyOnPlayDoneAndKeepsTheCount)
-{
-    writeMessage(1500);
-    panel->StartPlaying();
     mixer.setPeak(SimMixer::PlaybackPeakId, 9000);
     panel->PeakTimerTimer();
-    seconds(2);
-    EXPECT_EQ(events, QStringList({"play"}));
+    seconds(3);
+    // The playback ends by itself: only OnPlayDone, and the count and gauge stay as they were.
+    EXPECT_EQ(events, QStringList({"stop", "play"}));
     EXPECT_EQ(state(), Idle);
     EXPECT_EQ(text("LTime"), "1 sec.");
     EXPECT_EQ(child<TVolumeGauge>("PeakGauge")->Level(), 9000);
@@ -248,54 +223,16 @@ TEST_F(RecorderPanelTest,
     EXPECT_EQ(settings.DurationSec, 3);
 }
 
-TEST_F(RecorderPanelTest, PausingARecordingKeepsTheElapsedSecondsAndTheRecordedSound)
+TEST_F(RecorderPanelTest, TheLampShowsTheSettingFromTheStartAndAtEachTakeAndAClickTogglesOnlyTheSetting)
 {
-    panel->StartRecording();
-    seconds(3);
-    panel->cmdPause();
-    deliver();
-    EXPECT_EQ(text("LStatus"), "Paused");
-    seconds(2); // paused: neither counted nor recorded
-    EXPECT_EQ(panel->ElapsedSec(), 3);
-    EXPECT_EQ(text("LTime"), "3 sec.");
-    panel->cmdPause();
-    EXPECT_EQ(text("LStatus"), "Recording...");
-    second();
-    EXPECT_EQ(panel->ElapsedSec(), 4);
-    EXPECT_EQ(text("LTime"), "4 sec.");
-    panel->cmdStop();
-
-    platform::WaveImage saved;
-    ASSERT_EQ(platform::readWaveFile(settings.MsgFileName, saved), 0u);
-    EXPECT_EQ(saved.data.size(), 4 * 8000 * 2);
-}
-
-TEST_F(RecorderPanelTest, ANewPanelTakesItsCaptionsAndLampFromTheirSourcesAndTheLampTogglesOnlyTheSetting)
-{
+    EXPECT_TRUE(visible("imgLightOn"));
     settings.GSM610 = false;
-    const QString stop = std::exchange(SoundRecModule->Strings[SoundRecText::Stop], QStringLiteral("Halt"));
-    TRecorderForm fresh(services());
-    SoundRecModule->Strings[SoundRecText::Stop] = stop;
-    fresh.show();
-    EXPECT_EQ(fresh.findChild<QToolButton *>("btnStop")->text(), "Halt")
-        << "captions come from the string modules";
-    EXPECT_FALSE(fresh.findChild<QWidget *>("imgLightOn")->isVisible());
-    EXPECT_TRUE(fresh.findChild<QWidget *>("imgLightOff")->isVisible());
-    writeMessage(500);
-    EXPECT_TRUE(visible("imgLightOn")); // made while the setting was on
-    panel->StartPlaying();
-    EXPECT_FALSE(visible("imgLightOn")); // each start shows the setting as it is now
-    EXPECT_TRUE(visible("imgLightOff"));
-    panel->cmdStop();
-    deliver();
-
-    panel->StartRecording();
+    panel->StartRecording(); // each start shows the setting as it is now
     const QStringList commands = device.log();
-    for (const bool expected : {true, false}) {
+    for (const bool on : {false, true, false}) {
+        EXPECT_EQ(std::tuple(settings.GSM610, visible("imgLightOn"), visible("imgLightOff")),
+                  std::tuple(on, on, !on));
         click("LGSMOnOff");
-        EXPECT_EQ(settings.GSM610, expected);
-        EXPECT_EQ(visible("imgLightOn"), expected);
-        EXPECT_EQ(visible("imgLightOff"), !expected);
     }
     EXPECT_EQ(state(), Recording);
     EXPECT_EQ(device.log(), commands);
@@ -318,23 +255,22 @@ TEST(RecorderPanel, SettingsGiveTheRecordersFormatAndFormatSecondsFillsTheFirstF
     EXPECT_EQ(FormatSeconds("sec.", 3), "sec.");
 }
 
-TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBefore)
+TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBeforeAndAnEmptyTakeTheMessage)
 {
-    settings.Quality = 9; // before any recording: no rate, the device records in its own format
-    panel->StartRecording();
-    EXPECT_EQ(state(), Recording);
-    EXPECT_EQ(panel->Recorder().SamplesPerSec, 0u);
-    panel->cmdStop();
-
     settings.Quality = 2;
-    settings.Mono = false;
+    settings.Mono = settings.Bits16 = false;
     panel->StartRecording();
+    second();
     panel->cmdStop();
     settings.Quality = 200;
     device.clearLog();
     panel->StartRecording();
-    EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 88200 4 16$")), 0)
+    EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 44100 2 8$")), 0)
         << device.log().join('\n').toStdString();
+    const qint64 message = QFileInfo(settings.MsgFileName).size();
+    panel->cmdStop(); // at once: a take without sound keeps the message before it
+    EXPECT_EQ(QFileInfo(settings.MsgFileName).size(), message);
+    EXPECT_EQ(message, 44 + 2 * 22050);
 }
 
 TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
@@ -392,7 +328,7 @@ TEST_F(RecorderPanelTest, TheBeepPlaysTheBeepResourceAndWaitsBeforeRecording)
     EXPECT_EQ(beeps, 0);
 }
 
-TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeter)
+TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeterAndAPanelDestroyedMidTakeReportsNothing)
 {
     auto *gauge = child<TVolumeGauge>("PeakGauge");
     panel->StartRecording();
@@ -411,14 +347,10 @@ TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeter)
     panel->cmdPause();
     deliver();
     EXPECT_EQ(gauge->Level(), 0);
-}
 
-TEST_F(RecorderPanelTest, DestroyingThePanelMidRecordingClosesTheDeviceAndReportsNothing)
-{
-    panel->StartRecording();
     panel.reset();
     deliver();
     EXPECT_EQ(device.openElements(), 0);
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_FALSE(QFile::exists(settings.MsgFileName));
+    EXPECT_EQ(events, QStringList{"pause"});
+    EXPECT_FALSE(QFile::exists(settings.MsgFileName)) << "a take destroyed unstopped was saved";
 }
