@@ -53,7 +53,7 @@ struct ButtonWindow {
 } // namespace
 
 // A release outside is no click, and the right and bottom edges are outside.
-TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesAndOnlyAReleaseInsideClicks)
+TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesInTheActiveWindowAndOnlyAReleaseInsideClicks)
 {
     ButtonWindow w;
     EXPECT_EQ(w.shown(), frameColours[0]);
@@ -75,6 +75,15 @@ TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesAndOnlyARelease
     EXPECT_EQ(w.clicks.count(), 0);
     w.click(Qt::LeftButton, QPoint(10, 10), QPoint(46, 47)); // the last pixel inside
     EXPECT_EQ(w.clicks.count(), 1);
+    QWidget other; // while the window is inactive, hover and down frames are never chosen
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    w.pointer = w.button->mapToGlobal(QPoint(10, 10));
+    EXPECT_FALSE(w.button->MouseInControl());
+    QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(w.button->CurrentFrame(), 0);
+    QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
 }
 
 // A right release ends a left press with a click, but the tooltip waits for the left button.
@@ -93,20 +102,6 @@ TEST(BitmapControlFrames,
     EXPECT_TRUE(w.button->toolTip().isEmpty());
     QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(w.button->toolTip(), QStringLiteral("Record a message"));
-}
-
-TEST(BitmapControlFrames, WhileTheWindowIsInactiveHoverAndDownFramesAreNeverChosen)
-{
-    ButtonWindow w;
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    w.pointer = w.button->mapToGlobal(QPoint(10, 10));
-    EXPECT_FALSE(w.button->MouseInControl());
-    QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(w.button->CurrentFrame(), 0);
-    QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
 }
 
 TEST(BitmapControlFrames,
@@ -133,6 +128,7 @@ TEST(BitmapControlFrames,
 TEST(BitmapControlStrip, AutoSizeTakesOneFrameACountBelowOneIsIgnoredAndFramesAreCutFromTheStrip)
 {
     ButtonWindow w;
+    ASSERT_EQ(w.button->ImageControl(), w.strip);
     w.button->setAutoSize(false);
     w.button->resize(50, 50);
     for (int below : {0, -2})

@@ -113,13 +113,8 @@ TEST(MLSReader, AnImageForAnotherLanguageChangesNoEntryAndOneCutInItsTextsKeepsT
 
 TEST(MLSError, TextIsTheMessageWithItsLineBreaksThenTheCodeOnItsOwnLine)
 {
-    QBuffer stream;
-    stream.setData("MLX");
-    stream.open(QIODevice::ReadOnly);
-    std::array<QString, 1> entries;
     try {
-        TMLSFile().ReadModule(4, stream, entries);
-        FAIL() << "no exception";
+        RaiseMLSError(QStringLiteral("MLS250"), QString::fromLatin1(MLSFormatMessage));
     } catch (const std::runtime_error &e) {
         EXPECT_STREQ(e.what(), "Invalid MLS Module format.\r\n(Error Code MLS250)");
     }
