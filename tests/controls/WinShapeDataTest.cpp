@@ -1,9 +1,10 @@
-// Stored shape data: the byte format, its three picture encodings, the legacy layout and the
-// refusal of data that does not hold together.
+// Stored shape data: the byte format, its three picture encodings (with the bitmap file layouts other
+// writers produce), the legacy layout, outline texts, and the refusal of data that does not hold together.
 #include "controls/WinShapeUtils.h"
 
 #include "controls/BitmapFile.h"
 #include "controls/ControlsTestSupport.h"
+#include "controls/ShapeOutline.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,16 @@ QByteArray hex(const char *text)
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }
 
-QByteArray int32(std::int32_t v)
+template <class T> QByteArray le32(T v)
 {
     QByteArray out;
-    TByteWriter(out).WriteInt32(v);
+    TByteWriter(out).WriteInt32(std::int32_t(v));
     return out;
+}
+
+QByteArray le16(std::uint16_t v)
+{
+    return QByteArray(1, char(v & 0xff)) + QByteArray(1, char(v >> 8));
 }
 
 TWinShapeData sampleShape(TShapeImageKind kind)
@@ -53,6 +59,22 @@ const char *twoPixelsBitmapFile = "424d 3e000000 00000000 36000000"             
                                   "28000000 02000000 01000000 0100 1800 00000000" // info header
                                   "08000000 00000000 00000000 00000000 00000000"  // size, resolution, colours
                                   "0000ff ff0000 0000";                           // one row, padded
+
+// File header and 40-byte info header in front of `rest` (colour table, masks and pixels).
+QByteArray bitmapFile(std::int32_t w, std::int32_t h, int bpp, std::uint32_t compression,
+                      std::uint32_t colours, const QByteArray &table, const QByteArray &pixels)
+{
+    const std::uint32_t offset = 14 + 40 + std::uint32_t(table.size());
+    return "BM" + le32(offset + std::uint32_t(pixels.size())) + le32(0) + le32(offset) + le32(40) +
+           le32(std::uint32_t(w)) + le32(std::uint32_t(h)) + le16(1) + le16(std::uint16_t(bpp)) +
+           le32(compression) + le32(std::uint32_t(pixels.size())) + le32(0) + le32(0) + le32(colours) +
+           le32(0) + table + pixels;
+}
+
+QByteArray bgr0(int r, int g, int b)
+{
+    return QByteArray(1, char(b)) + QByteArray(1, char(g)) + QByteArray(1, char(r)) + QByteArray(1, '\0');
+}
 
 } // namespace
 
@@ -129,7 +151,7 @@ TEST(ShapeDataLegacyLayout, IsReadAsTheReadersKindAPlainBitmapByDefaultAndWritte
 
     // Without a kind in the data, the picture is decoded as the reading object's current kind.
     const QByteArray current = pictureOnly(ikDeflatedBitmap, twoPixels());
-    const QByteArray kindless = current.left(16) + int32(0) + current.mid(28);
+    const QByteArray kindless = current.left(16) + le32(0) + current.mid(28);
     TWinShapeData reader;
     reader.ImageKind = ikDeflatedBitmap;
     reader.LoadFromBytes(kindless);
@@ -154,7 +176,7 @@ TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexClearAndAnUnknownPictureKi
     EXPECT_EQ(data.ImageKind, ikJpeg);
     EXPECT_EQ(data.Bitmap.width(), 40);
     QByteArray bytes = sampleShape(ikBitmap).SaveToBytes();
-    bytes.replace(20, 4, int32(9)); // an unknown picture kind leaves the picture as it was
+    bytes.replace(20, 4, le32(9)); // an unknown picture kind leaves the picture as it was
     data.Bitmap = twoPixels();
     data.LoadFromBytes(bytes);
     EXPECT_TRUE(data.Loaded);
@@ -172,7 +194,7 @@ struct CorruptCase {
 
 QByteArray header(std::int32_t kind, std::int32_t regions)
 {
-    return QByteArray(16, '\0') + int32(-2) + int32(kind) + int32(regions);
+    return QByteArray(16, '\0') + le32(-2) + le32(kind) + le32(regions);
 }
 
 QByteArray withPicture(TShapeImageKind kind, const QByteArray &picture)
@@ -191,17 +213,16 @@ std::vector<CorruptCase> corruptCases()
     return {
         {"NoBytes", QByteArray()},
         {"EndsInsideTheBounds", QByteArray(10, '\0')},
-        {"EndsBeforeTheRegionCount", QByteArray(16, '\0') + int32(-2) + int32(0)},
+        {"EndsBeforeTheRegionCount", QByteArray(16, '\0') + le32(-2) + le32(0)},
         {"MoreRegionsThanBytes", header(0, 1000000)},
         {"HugeRegionCount", header(0, 0x7fffffff)},
-        {"RegionRecordCutShort", header(0, 1) + int32(0) + int32(2)},
-        {"NegativeVertexCount", header(0, 1) + int32(0) + int32(2) + int32(-3)},
-        {"MoreVerticesThanBytes", header(0, 1) + int32(0) + int32(2) + int32(0x7fffffff) + int32(1)},
-        {"VertexCutInHalf", header(0, 1) + int32(0) + int32(2) + int32(1) + int32(5)},
+        {"RegionRecordCutShort", header(0, 1) + le32(0) + le32(2)},
+        {"NegativeVertexCount", header(0, 1) + le32(0) + le32(2) + le32(-3)},
+        {"MoreVerticesThanBytes", header(0, 1) + le32(0) + le32(2) + le32(0x7fffffff) + le32(1)},
+        {"VertexCutInHalf", header(0, 1) + le32(0) + le32(2) + le32(1) + le32(5)},
         {"NotABitmapFile", withPicture(ikBitmap, "GIF89a and then some")},
         {"BitmapPixelsCutShort", withPicture(ikBitmap, bmp.left(bmp.size() - 3))},
-        {"BitmapOfAbsurdSize",
-         withPicture(ikBitmap, bmp.left(18) + int32(30000) + int32(30000) + bmp.mid(26))},
+        {"BitmapOfAbsurdSize", withPicture(ikBitmap, bmp.left(18) + le32(30000) + le32(30000) + bmp.mid(26))},
         {"NotZlibData", withPicture(ikDeflatedBitmap, "definitely not deflated")},
         {"ZlibStreamCutShort", deflatedBytes.left(deflatedBytes.size() - 10)},
         {"ZlibStreamCorrupt", corruptZlib},
@@ -224,7 +245,7 @@ TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
 TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegionsAndAStreamIsReadFromItsPosition)
 {
     const QByteArray bmp = hex(twoPixelsBitmapFile);
-    for (const QByteArray &bytes : {header(0, -1) + bmp, QByteArray(16, '\0') + int32(-7) + bmp}) {
+    for (const QByteArray &bytes : {header(0, -1) + bmp, QByteArray(16, '\0') + le32(-7) + bmp}) {
         TWinShapeData data;
         data.LoadFromBytes(bytes);
         EXPECT_TRUE(data.Loaded);
@@ -237,4 +258,87 @@ TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegionsAndAStream
     data.LoadFromStream(reader);
     EXPECT_EQ(data.Regions.size(), 2u);
     EXPECT_EQ(reader.Remaining(), 0);
+}
+
+// Paletted eight bits, plain and run-length encoded, and 5-6-5 bit fields with top-down rows; rows are
+// stored bottom first unless the height is negative, each padded to four bytes.
+TEST(BitmapFile, OtherLayoutsReadTheirPixels)
+{
+    const QByteArray rgb = bgr0(255, 0, 0) + bgr0(0, 255, 0) + bgr0(0, 0, 255);
+    const QByteArray masks = le32(0xf800) + le32(0x07e0) + le32(0x001f);
+    const struct {
+        QByteArray file;
+        std::vector<std::tuple<int, int, QRgb>> pixels;
+    } cases[] = {
+        {bitmapFile(3, 2, 8, 0, 3, rgb, QByteArray::fromHex("000102 00 020100 00")),
+         {{0, 1, qRgb(255, 0, 0)}, {2, 1, qRgb(0, 0, 255)}, {0, 0, qRgb(0, 0, 255)}}},
+        // Bottom row: 4 pixels of colour 1; next row: an absolute run 1,0,1 (padded); end of bitmap.
+        {bitmapFile(4, 2, 8, 1, 2, bgr0(0, 0, 0) + bgr0(200, 100, 50),
+                    QByteArray::fromHex("0401 0000 0003 010001 00 0000 0001")),
+         {{3, 1, qRgb(200, 100, 50)}, {0, 0, qRgb(200, 100, 50)}, {1, 0, qRgb(0, 0, 0)}}},
+        {bitmapFile(2, -2, 16, 3, 0, masks, le16(0xf800) + le16(0x001f) + le16(0x07e0) + le16(0xffff)),
+         {{0, 0, qRgb(255, 0, 0)},
+          {1, 0, qRgb(0, 0, 255)},
+          {0, 1, qRgb(0, 255, 0)},
+          {1, 1, qRgb(255, 255, 255)}}},
+    };
+    for (const auto &c : cases) {
+        const QImage img = ReadBitmapFileImage(c.file);
+        for (const auto &[x, y, colour] : c.pixels)
+            EXPECT_EQ(img.pixel(x, y), colour) << img.depth() << " at " << x << "," << y;
+    }
+}
+
+// Unknown depths, pixels cut short, no width, absurd sizes and runs longer than the data are refused.
+TEST(BitmapFile, Refusals)
+{
+    for (const QByteArray &file :
+         {QByteArray("BM"), bitmapFile(4, 4, 7, 0, 0, {}, QByteArray(64, '\0')),
+          bitmapFile(4, 4, 24, 0, 0, {}, QByteArray(47, '\0')),
+          bitmapFile(0, 4, 24, 0, 0, {}, QByteArray(48, '\0')),
+          bitmapFile(5000, 5000, 1, 2, 0, {}, QByteArray(8, '\0')),
+          bitmapFile(4, 4, 8, 1, 1, bgr0(1, 2, 3), QByteArray::fromHex("0005 0102"))})
+        EXPECT_THROW(ReadBitmapFileImage(file), EShapeDataError) << file.size();
+    EXPECT_TRUE(ReadBitmapFileImage(QByteArray()).isNull());
+}
+
+TEST(ShapeOutline, PolygonsVerticesCommentsComputedOrGivenBoundsAndThePictureAndEncoding)
+{
+    const TWinShapeData data = ParseShapeOutline(QStringLiteral(
+        "# voice-mail window\n\npolygon 0\n  11 20\n625 11\n600 390\npolygon 4 9\n100 100\n  # the hole\n"
+        "120 100\r\n110 130\n"));
+    ASSERT_EQ(data.Regions.size(), 2u);
+    EXPECT_EQ(data.Regions[0], (TWinShapeRegion{0, 0, {{11, 20}, {625, 11}, {600, 390}}}));
+    EXPECT_EQ(data.Regions[1], (TWinShapeRegion{9, 4, {{100, 100}, {120, 100}, {110, 130}}}));
+    EXPECT_EQ(data.Bounds, (TShapeBounds{11, 11, 625, 390}));
+    const TWinShapeData given =
+        ParseShapeOutline(QStringLiteral("bounds 2 2 263 220\npolygon -1\n5 5\n9 9\n"));
+    EXPECT_EQ(given.Bounds, (TShapeBounds{2, 2, 263, 220}));
+    EXPECT_EQ(given.Regions[0].CombineMode, -1);
+    QImage picture(8, 6, QImage::Format_ARGB32);
+    picture.fill(qRgb(10, 20, 30));
+    const TWinShapeData built = BuildShapeData(picture, QStringLiteral("polygon 0\n1 1\n7 1\n7 5\n"), ikJpeg);
+    EXPECT_EQ(built.ImageKind, ikJpeg);
+    EXPECT_EQ(built.Bitmap.size(), QSize(8, 6));
+    EXPECT_EQ(built.Bitmap.format(), QImage::Format_RGB32);
+    EXPECT_EQ(built.Bounds, (TShapeBounds{1, 1, 7, 5}));
+}
+
+// Each refusal names the line at fault.
+TEST(ShapeOutline, BadTextIsRefusedNamingTheLine)
+{
+    for (auto [text, mentions] : {std::pair{"# x\n1 2\n", "line 2"}, // a vertex before any polygon
+                                  {"polygon 0\n1 two\n", "line 2"},
+                                  {"polygon 0\n1 2 3\n", "line 2"},
+                                  {"polygon\n", "line 1"},
+                                  {"polygon 1 2 3\n", "line 1"},
+                                  {"bounds 1 2 3\n", "line 1"},
+                                  {"bounds 1 2 3 4\n\nbounds 1 2 3 4\n", "line 3"}}) {
+        try {
+            ParseShapeOutline(QString::fromLatin1(text));
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const EShapeDataError &e) {
+            EXPECT_NE(std::string(e.what()).find(mentions), std::string::npos) << e.what();
+        }
+    }
 }

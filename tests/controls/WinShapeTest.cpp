@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -124,13 +121,7 @@ TEST(WinShapePlacement, AutoPosPlacesTheOutlinesCornerAtTheParentsOriginOnlyWith
 
 TEST(WinShapeStoredData, TheResourcePathCanBeSetBeforeOrAfterTheOtherPropertiesAndAMissingOneIsAnError)
 {
-    const QString file =
-        QDir::temp().filePath(QStringLiteral("chirpel-shape-%1.bin").arg(QCoreApplication::applicationPid()));
-    {
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(windowShape().SaveToBytes());
-    }
+    const QString file = QStringLiteral(":/chirpel/shapes/bubble.bin");
     QWidget first, last;
     for (auto [window, pathFirst] : {std::pair{&first, true}, {&last, false}}) {
         window->resize(10, 10);
@@ -140,7 +131,6 @@ TEST(WinShapeStoredData, TheResourcePathCanBeSetBeforeOrAfterTheOtherPropertiesA
         shape->setAutoPos(true);
         if (!pathFirst) shape->setStoredData(file);
     }
-    QFile::remove(file);
     EXPECT_EQ(first.size(), last.size());
     EXPECT_EQ(first.mask(), last.mask());
     EXPECT_FALSE(last.mask().isEmpty());

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
-#include <QFile>
 #include <QtEndian>
 
 #include <memory>
@@ -191,11 +190,6 @@ TEST_F(ProgramModules, StartUpFillsTheThreeModulesForEnglishOnceAndFinalisationF
         EXPECT_EQ(m.module->LanguageIndex, 4) << m.resource;
         for (std::size_t i = 0; i < m.strings.size(); ++i)
             EXPECT_FALSE(m.strings[i].trimmed().isEmpty()) << m.resource << " entry " << i << " has no text";
-        QFile file(QStringLiteral(":/chirpel/") + QLatin1String(m.resource));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray image = file.readAll();
-        EXPECT_TRUE(
-            image.mid(8).startsWith(m.module->ModuleName.toLatin1() + "\r\nEnglish (United States)\r\n"));
     }
     const struct {
         std::span<const QString> strings;
