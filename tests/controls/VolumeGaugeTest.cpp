@@ -41,12 +41,14 @@ TEST(GaugeArithmetic, TheShippedGaugeHas30TicksAndLevelsLightThemInProportion)
 {
     const int n = GaugeTickCount(101);
     EXPECT_EQ(n, 29);
-    // level, max, lit ticks, peak mark x (the last tick but one at full scale; below one tick no mark)
-    for (auto [level, max, lit, peakX] : {std::tuple{16384, 32767, 14, 45},
-                                          {32767, 32767, 30, 90},
-                                          {32766, 32767, 28, 87},
-                                          {100, 32767, 0, 3},
-                                          {3, 0, 0, 0}}) { // a zero maximum lights nothing
+    // level, max, lit ticks, peak mark x (the last tick but one at full scale; below one tick no mark; a zero
+    // maximum lights nothing)
+    const std::array<int, 4> cases[] = {{16384, 32767, 14, 45},
+                                        {32767, 32767, 30, 90},
+                                        {32766, 32767, 28, 87},
+                                        {100, 32767, 0, 3},
+                                        {3, 0, 0, 0}};
+    for (auto [level, max, lit, peakX] : cases) {
         EXPECT_EQ(LitTicks(level, max, n), lit) << level;
         EXPECT_EQ(PeakMarkX(level, max, n), peakX) << level;
     }
@@ -59,22 +61,12 @@ TEST(GaugeDrawing, TheWorkedExampleLights14TicksWithThePeakMarkAt45)
     ShippedGauge g;
     g.gauge->setLevel(16384);
     ASSERT_EQ(g.gauge->Picture().size(), QSize(101, 9));
-    for (auto [x, col] : {std::pair{0, "mmmmmmmmm"},
-                          {1, "mbbbbbbbm"},
-                          {3, "mmmmmmmmm"},
-                          {4, "bbbbbbbbb"},
-                          {6, "bbmmmmmmm"},
-                          {7, "bbbbbbbbb"},
-                          {42, "bbmmmmmmm"},
-                          {45, "bbpppppmm"},
-                          {46, "bbpbbbpbb"},
-                          {48, "bbpppppmm"},
-                          {51, "bbbbbbbmm"},
-                          {93, "bbbbbbbmm"},
-                          {95, "mmmmmmmmm"},
-                          {96, "mbbbbbbbm"},
-                          {98, "mmmmmmmmm"},
-                          {99, "bbbbbbbbb"}})
+    const std::pair<int, const char *> columns[] = {
+        {0, "mmmmmmmmm"},  {1, "mbbbbbbbm"},  {3, "mmmmmmmmm"},  {4, "bbbbbbbbb"},
+        {6, "bbmmmmmmm"},  {7, "bbbbbbbbb"},  {42, "bbmmmmmmm"}, {45, "bbpppppmm"},
+        {46, "bbpbbbpbb"}, {48, "bbpppppmm"}, {51, "bbbbbbbmm"}, {93, "bbbbbbbmm"},
+        {95, "mmmmmmmmm"}, {96, "mbbbbbbbm"}, {98, "mmmmmmmmm"}, {99, "bbbbbbbbb"}};
+    for (auto [x, col] : columns)
         EXPECT_EQ(g.column(x), col) << "column " << x;
     EXPECT_EQ(g.gauge->PeakX(), 45);
     ShippedGauge off;

@@ -187,11 +187,6 @@ TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexClearAndAnUnknownPictureKi
 
 namespace {
 
-struct CorruptCase {
-    const char *name;
-    QByteArray bytes;
-};
-
 QByteArray header(std::int32_t kind, std::int32_t regions)
 {
     return QByteArray(16, '\0') + le32(-2) + le32(kind) + le32(regions);
@@ -202,7 +197,9 @@ QByteArray withPicture(TShapeImageKind kind, const QByteArray &picture)
     return header(kind, 0) + picture;
 }
 
-std::vector<CorruptCase> corruptCases()
+} // namespace
+
+TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
 {
     const QByteArray jpegBytes = pictureOnly(ikJpeg, gradientPicture(32, 32));
     const QByteArray bmp = hex(twoPixelsBitmapFile);
@@ -210,7 +207,7 @@ std::vector<CorruptCase> corruptCases()
     QByteArray corruptZlib = deflatedBytes;
     corruptZlib[40] = char(corruptZlib[40] ^ 0x55);
     corruptZlib[41] = char(corruptZlib[41] ^ 0x55);
-    return {
+    const std::pair<const char *, QByteArray> cases[] = {
         {"NoBytes", QByteArray()},
         {"EndsInsideTheBounds", QByteArray(10, '\0')},
         {"EndsBeforeTheRegionCount", QByteArray(16, '\0') + le32(-2) + le32(0)},
@@ -229,16 +226,10 @@ std::vector<CorruptCase> corruptCases()
         {"NotAJpeg", withPicture(ikJpeg, "not a jpeg at all")},
         {"JpegCutShort", jpegBytes.left(jpegBytes.size() * 2 / 3)},
     };
-}
-
-} // namespace
-
-TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
-{
-    for (const CorruptCase &c : corruptCases()) {
+    for (const auto &[name, bytes] : cases) {
         TWinShapeData data;
-        EXPECT_THROW(data.LoadFromBytes(c.bytes), EShapeDataError) << c.name;
-        EXPECT_FALSE(data.Loaded) << c.name;
+        EXPECT_THROW(data.LoadFromBytes(bytes), EShapeDataError) << name;
+        EXPECT_FALSE(data.Loaded) << name;
     }
 }
 
@@ -327,13 +318,14 @@ TEST(ShapeOutline, PolygonsVerticesCommentsComputedOrGivenBoundsAndThePictureAnd
 // Each refusal names the line at fault.
 TEST(ShapeOutline, BadTextIsRefusedNamingTheLine)
 {
-    for (auto [text, mentions] : {std::pair{"# x\n1 2\n", "line 2"}, // a vertex before any polygon
-                                  {"polygon 0\n1 two\n", "line 2"},
-                                  {"polygon 0\n1 2 3\n", "line 2"},
-                                  {"polygon\n", "line 1"},
-                                  {"polygon 1 2 3\n", "line 1"},
-                                  {"bounds 1 2 3\n", "line 1"},
-                                  {"bounds 1 2 3 4\n\nbounds 1 2 3 4\n", "line 3"}}) {
+    const std::pair<const char *, const char *> cases[] = {{"# x\n1 2\n", "line 2"},
+                                                           {"polygon 0\n1 two\n", "line 2"},
+                                                           {"polygon 0\n1 2 3\n", "line 2"},
+                                                           {"polygon\n", "line 1"},
+                                                           {"polygon 1 2 3\n", "line 1"},
+                                                           {"bounds 1 2 3\n", "line 1"},
+                                                           {"bounds 1 2 3 4\n\nbounds 1 2 3 4\n", "line 3"}};
+    for (auto [text, mentions] : cases) {
         try {
             ParseShapeOutline(QString::fromLatin1(text));
             ADD_FAILURE() << "accepted " << text;

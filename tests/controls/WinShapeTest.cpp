@@ -54,14 +54,14 @@ QRegion maskOf(TWinShapeData data)
 // polygon's own code never counts, and -1 leaves its polygon out.
 TEST(WinShapeMask, EachCombineCodeMergesTheNextPolygonItsOwnWayAndTheFirstPolygonsCodeNeverCounts)
 {
-    for (auto [code, inBaseOnly, inBoth, inSecondOnly] : {std::tuple{1, false, true, false},
-                                                          {2, true, true, true},
-                                                          {3, true, false, true},
-                                                          {4, true, false, false},
-                                                          {5, true, true, false},
-                                                          {0, true, true, false},
-                                                          {-1, true, true, false},
-                                                          {42, true, true, false}}) {
+    struct Case {
+        std::int32_t code;
+        bool inBaseOnly, inBoth, inSecondOnly;
+    };
+    const Case cases[] = {{1, false, true, false}, {2, true, true, true},  {3, true, false, true},
+                          {4, true, false, false}, {5, true, true, false}, {0, true, true, false},
+                          {-1, true, true, false}, {42, true, true, false}};
+    for (auto [code, inBaseOnly, inBoth, inSecondOnly] : cases) {
         const QRegion mask =
             maskOf(windowShape({rectangle(code, 11, 11, 300, 300), rectangle(code, 200, 200, 500, 380)}));
         EXPECT_EQ(mask.contains(QPoint(100, 100)), inBaseOnly) << "code " << code;

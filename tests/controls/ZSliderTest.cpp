@@ -54,11 +54,9 @@ TEST(SliderWorkedExample, TheShippedSliderDrawsPosition50AtRows26To41AndFollowsA
     EXPECT_EQ(s.slider->size(), QSize(24, 68)); // sized by its track picture
     EXPECT_EQ(s.slider->Travel(), 52);
     EXPECT_EQ(s.slider->HolderRect(), QRect(0, 26, 24, 16));
-    for (auto [y, colour] : {std::pair{25, trackColour},
-                             {26, trackColour},
-                             {28, holderColour},
-                             {39, holderColour},
-                             {42, trackColour}})
+    const std::pair<int, QColor> rows[] = {
+        {25, trackColour}, {26, trackColour}, {28, holderColour}, {39, holderColour}, {42, trackColour}};
+    for (auto [y, colour] : rows)
         EXPECT_EQ(s.at(12, y), colour) << "row " << y;
     s.slider->setTransparent(false); // now the see-through colour is drawn
     EXPECT_EQ(s.at(12, 26), lime);
@@ -90,9 +88,10 @@ TEST(SliderDragging, APressOutsideTheHolderOrWithAnotherButtonNeverStartsADragAn
 {
     ShippedSlider s;
     s.slider->setToolTip(QStringLiteral("Volume"));
-    for (auto [button, from] : {std::pair{Qt::LeftButton, QPoint(12, 25)},
-                                {Qt::LeftButton, QPoint(12, 42)},
-                                {Qt::RightButton, QPoint(12, 30)}}) {
+    const std::pair<Qt::MouseButton, QPoint> presses[] = {{Qt::LeftButton, QPoint(12, 25)},
+                                                          {Qt::LeftButton, QPoint(12, 42)},
+                                                          {Qt::RightButton, QPoint(12, 30)}};
+    for (auto [button, from] : presses) {
         QTest::mousePress(s.slider, button, {}, from);
         EXPECT_TRUE(s.slider->toolTip().isEmpty());
         QTest::mouseMove(s.slider, QPoint(12, 60));

@@ -2,7 +2,6 @@
 // modules' bookkeeping and the program's three compiled-in modules.
 #include "strings/MLSImage.h"
 #include "strings/SoundRecMLS.h"
-#include "strings/SystemLocales.h"
 #include "strings/VoiceMailMLS.h"
 #include "strings/vqSharedMLS.h"
 
@@ -122,19 +121,17 @@ TEST(MLSError, TextIsTheMessageWithItsLineBreaksThenTheCodeOnItsOwnLine)
 
 namespace {
 
-// Gives the program-wide language table the installed locales for one test, then restores it.
-class MLSModule : public ::testing::Test {
-protected:
-    void SetUp() override { MLSLanguages = BuildLanguageTable(InstalledLocales()); }
-    void TearDown() override { MLSLanguages = saved; }
-    TMLSLanguageTable saved = MLSLanguages;
-    TMLSManager manager;
+struct ProgramModules : ::testing::Test {
+    void TearDown() override { FinalizeStringModules(); }
 };
 
 } // namespace
 
-TEST_F(MLSModule, ModulesRegisterInOrderLeaveWhenFreedTakeTheirLocalesIndexAndLoadOnlyAnImageOfTheirSize)
+// The program's start builds the language table the modules look their locales up in.
+TEST_F(ProgramModules, ModulesRegisterInOrderLeaveWhenFreedTakeTheirLocalesIndexAndLoadOnlyAnImageOfTheirSize)
 {
+    InitializeStringModules();
+    TMLSManager manager;
     auto a = std::make_unique<TSoundRecMLSModule>(manager);
     auto b = std::make_unique<TVoiceMailMLSModule>(manager, 1036);
     auto c = std::make_unique<TvqSharedMLSModule>(manager, 12345);
@@ -160,14 +157,6 @@ TEST_F(MLSModule, ModulesRegisterInOrderLeaveWhenFreedTakeTheirLocalesIndexAndLo
     c.reset();
     EXPECT_TRUE(manager.Modules().isEmpty());
 }
-
-namespace {
-
-struct ProgramModules : ::testing::Test {
-    void TearDown() override { FinalizeStringModules(); }
-};
-
-} // namespace
 
 // The named entries are the texts the rest of the program reads.
 TEST_F(ProgramModules, StartUpFillsTheThreeModulesForEnglishOnceAndFinalisationFreesThemForAnotherStart)
