@@ -125,7 +125,7 @@ TEST(BitmapControlFrames,
 
 // Centred frames are drawn unscaled in the middle; not centred, the control's own width is the frame
 // width, and a strip too narrow for it draws nothing.
-TEST(BitmapControlStrip, AutoSizeTakesOneFrameACountBelowOneIsIgnoredAndFramesAreCutFromTheStrip)
+TEST(BitmapControlStrip, AutoSizeTakesOneFrameFramesAreCutFromTheStripAndAStripIsFoundByNameOrDropped)
 {
     ButtonWindow w;
     ASSERT_EQ(w.button->ImageControl(), w.strip);
@@ -142,11 +142,7 @@ TEST(BitmapControlStrip, AutoSizeTakesOneFrameACountBelowOneIsIgnoredAndFramesAr
     EXPECT_EQ(f.Source, QRect(94, 0, 47, 48));
     EXPECT_EQ(f.Dest, QRect(6, 1, 47, 48));
     EXPECT_TRUE(ButtonFrameRects(2, QSize(60, 51), QSize(141, 48), 3, false).Source.isEmpty());
-}
-
-TEST(BitmapControlStrip, AStripNamedBeforeItExistsIsFoundLaterAndOneThatGoesAwayIsDropped)
-{
-    ButtonWindow w;
+    // A strip named before it exists is found later, and one that goes away is dropped.
     auto *later = new TBitmapControl(&w.window);
     later->setImage(QStringLiteral("imgLater"));
     EXPECT_EQ(later->ImageControl(), nullptr);

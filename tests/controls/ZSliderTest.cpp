@@ -114,22 +114,9 @@ TEST(SliderDragging, TheHorizontalSliderFollowsXAndLosesOneFrameOfTravel)
     EXPECT_EQ(s.slider->Position(), 70u);
 }
 
-TEST(SliderProperties, OutOfRangeValuesAreKeptOrCorrected)
-{
-    ShippedSlider s;
-    s.slider->setPosition(150); // kept and drawn there, without a change
-    EXPECT_EQ(s.slider->HolderRect().top(), 78);
-    EXPECT_EQ(s.changes.count(), 0);
-    s.slider->setMin(20);
-    s.slider->setMax(20); // max equal to min becomes min + 100
-    EXPECT_EQ(s.slider->Max(), 120u);
-    for (int below : {0, -4}) {
-        s.slider->setNumImages(below);
-        EXPECT_EQ(s.slider->NumImages(), 1);
-    }
-}
-
-TEST(SliderProperties, DisablingShowsTheDisabledFrameEnablingFrameZeroAndAFrameOutsideTheStripNoHolder)
+// Disabling shows the disabled frame and enabling frame 0; a frame outside the strip draws no holder.
+// Out-of-range values are kept or corrected.
+TEST(SliderProperties, FramesFollowTheEnabledStateAndOutOfRangeValuesAreKeptOrCorrected)
 {
     ShippedSlider s(3);
     s.slider->setTransparent(false);
@@ -143,6 +130,16 @@ TEST(SliderProperties, DisablingShowsTheDisabledFrameEnablingFrameZeroAndAFrameO
     for (int outside : {5, -1}) {
         s.slider->setImageIndex(outside);
         EXPECT_EQ(s.at(12, 30), trackColour) << "frame " << outside;
+    }
+    s.slider->setPosition(150); // kept and drawn there, without a change
+    EXPECT_EQ(s.slider->HolderRect().top(), 78);
+    EXPECT_EQ(s.changes.count(), 0);
+    s.slider->setMin(20);
+    s.slider->setMax(20); // max equal to min becomes min + 100
+    EXPECT_EQ(s.slider->Max(), 120u);
+    for (int below : {0, -4}) {
+        s.slider->setNumImages(below);
+        EXPECT_EQ(s.slider->NumImages(), 1);
     }
 }
 
@@ -163,4 +160,5 @@ TEST(SliderProperties, PictureControlsThatGoAwayAreDroppedAndTheHolderCursorShow
     EXPECT_TRUE(s.slider->HolderRect().isNull());
     QTest::mousePress(s.slider, Qt::LeftButton, {}, QPoint(12, 30));
     EXPECT_FALSE(s.slider->Dragging());
+    QTest::mouseRelease(s.slider, Qt::LeftButton, {}, QPoint(12, 30));
 }
