@@ -168,18 +168,14 @@ TEST_F(ProgramModules, StartUpFillsTheThreeModulesForEnglishOnceAndFinalisationF
     InitializeStringModules();
     EXPECT_EQ(SoundRecModule, first);
     EXPECT_EQ(MLSManager->Modules().size(), 3);
-    const struct {
-        TMLSModule *module;
-        std::span<const QString> strings;
-        const char *resource;
-    } modules[] = {{SoundRecModule, SoundRecModule->Strings, SoundRecMLSResource},
-                   {VoiceMailModule, VoiceMailModule->Strings, VoiceMailMLSResource},
-                   {vqSharedModule, vqSharedModule->Strings, vqSharedMLSResource}};
-    for (const auto &m : modules) {
-        EXPECT_EQ(m.module->LanguageIndex, 4) << m.resource;
-        for (std::size_t i = 0; i < m.strings.size(); ++i)
-            EXPECT_FALSE(m.strings[i].trimmed().isEmpty()) << m.resource << " entry " << i << " has no text";
-    }
+    for (TMLSModule *m : MLSManager->Modules())
+        EXPECT_EQ(m->LanguageIndex, 4) << m->ModuleName.toStdString();
+    for (std::span<const QString> strings : {std::span<const QString>(SoundRecModule->Strings),
+                                             std::span<const QString>(VoiceMailModule->Strings),
+                                             std::span<const QString>(vqSharedModule->Strings)})
+        for (std::size_t i = 0; i < strings.size(); ++i)
+            EXPECT_FALSE(strings[i].trimmed().isEmpty())
+                << strings.size() << " entries; " << i << " has no text";
     const struct {
         std::span<const QString> strings;
         std::size_t entry;
