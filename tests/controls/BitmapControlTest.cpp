@@ -128,11 +128,12 @@ TEST(BitmapControlFrames,
 TEST(BitmapControlStrip, AutoSizeTakesOneFrameFramesAreCutFromTheStripAndAStripIsFoundByNameOrDropped)
 {
     ButtonWindow w;
-    ASSERT_EQ(w.button->ImageControl(), w.strip);
     w.button->setAutoSize(false);
+    w.button->setImageControl(w.strip);
     w.button->resize(50, 50);
     for (int below : {0, -2})
         w.button->setNumImages(below);
+    EXPECT_EQ(w.button->NumImages(), 3);
     w.button->setAutoSize(true);
     EXPECT_EQ(w.button->geometry(), QRect(20, 30, 47, 48));
     TButtonFrame f = ButtonFrameRects(1, QSize(47, 48), QSize(141, 48), 3, false);

@@ -147,8 +147,9 @@ TEST(SliderProperties, PictureControlsThatGoAwayAreDroppedAndTheHolderCursorShow
 {
     ShippedSlider s;
     s.slider->setCursor(Qt::CrossCursor);
+    s.slider->setHolderCursor(Qt::SizeVerCursor);
     for (auto [pos, shape] :
-         {std::pair{QPointF(12, 30), Qt::PointingHandCursor}, {QPointF(12, 5), Qt::CrossCursor}}) {
+         {std::pair{QPointF(12, 30), Qt::SizeVerCursor}, {QPointF(12, 5), Qt::CrossCursor}}) {
         QMouseEvent move(QEvent::MouseMove, pos, pos, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(s.slider, &move);
         EXPECT_EQ(s.slider->cursor().shape(), shape);
