@@ -188,11 +188,6 @@ QByteArray header(std::int32_t kind, std::int32_t regions)
     return QByteArray(16, '\0') + le32(-2) + le32(kind) + le32(regions);
 }
 
-QByteArray withPicture(TShapeImageKind kind, const QByteArray &picture)
-{
-    return header(kind, 0) + picture;
-}
-
 } // namespace
 
 TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
@@ -213,13 +208,13 @@ TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
         {"NegativeVertexCount", header(0, 1) + le32(0) + le32(2) + le32(-3)},
         {"MoreVerticesThanBytes", header(0, 1) + le32(0) + le32(2) + le32(0x7fffffff) + le32(1)},
         {"VertexCutInHalf", header(0, 1) + le32(0) + le32(2) + le32(1) + le32(5)},
-        {"NotABitmapFile", withPicture(ikBitmap, "GIF89a and then some")},
-        {"BitmapPixelsCutShort", withPicture(ikBitmap, bmp.left(bmp.size() - 3))},
-        {"BitmapOfAbsurdSize", withPicture(ikBitmap, bmp.left(18) + le32(30000) + le32(30000) + bmp.mid(26))},
-        {"NotZlibData", withPicture(ikDeflatedBitmap, "definitely not deflated")},
+        {"NotABitmapFile", header(ikBitmap, 0) + "GIF89a and then some"},
+        {"BitmapPixelsCutShort", header(ikBitmap, 0) + bmp.left(bmp.size() - 3)},
+        {"BitmapOfAbsurdSize", header(ikBitmap, 0) + bmp.left(18) + le32(30000) + le32(30000) + bmp.mid(26)},
+        {"NotZlibData", header(ikDeflatedBitmap, 0) + "definitely not deflated"},
         {"ZlibStreamCutShort", deflatedBytes.left(deflatedBytes.size() - 10)},
         {"ZlibStreamCorrupt", corruptZlib},
-        {"NotAJpeg", withPicture(ikJpeg, "not a jpeg at all")},
+        {"NotAJpeg", header(ikJpeg, 0) + "not a jpeg at all"},
         {"JpegCutShort", jpegBytes.left(jpegBytes.size() * 2 / 3)},
     };
     for (const auto &[name, bytes] : cases) {
