@@ -104,23 +104,34 @@ TEST(BitmapControlFrames,
     EXPECT_EQ(w.button->toolTip(), QStringLiteral("Record a message"));
 }
 
-TEST(BitmapControlFrames,
-     ADisabledButtonShowsItsDisabledFrameIgnoresPressesAndAFrameOutsideTheStripDrawsNothing)
+// The caption's character, or Alt with it, clicks an enabled button only.
+TEST(BitmapControlFrames, TheAcceleratorClicksADisabledButtonShowsItsDisabledFrameAndIgnoresPressesAndKeys)
 {
     ButtonWindow w;
+    EXPECT_EQ(AcceleratorOf(QStringLiteral("Rock && &Roll")), QLatin1Char('R'));
+    EXPECT_TRUE(AcceleratorOf(QStringLiteral("No && accelerator")).isNull());
+    w.button->setCaption(QStringLiteral("&Play"));
+    QTest::keyClick(&w.window, Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(w.button->DialogChar(QLatin1Char('p')));
+    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('x')));
+    EXPECT_EQ(w.clicks.count(), 2);
+    w.button->setCaption(QString()); // the caption would cover the probed pixel
     w.button->setImageDisabled(1);
     w.button->setEnabled(false);
     EXPECT_EQ(w.shown(), frameColours[1]);
     QTest::mouseClick(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(w.clicks.count(), 0);
+    EXPECT_EQ(w.clicks.count(), 2);
     EXPECT_EQ(w.button->State(), TBitmapControl::bsUp);
-    w.button->setImageDisabled(3); // three frames only
+    w.button->setImageDisabled(3); // three frames only: a frame outside the strip draws nothing
     EXPECT_EQ(w.shown(), w.button->palette().color(QPalette::Button));
     w.button->setTransparent(true);
     for (int outside : {3, -1}) {
         w.button->setImageDisabled(outside);
         EXPECT_EQ(w.shown(), QColor(1, 2, 3)); // nothing at all is drawn over what lies beneath
     }
+    w.button->setCaption(QStringLiteral("&Play"));
+    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('P')));
+    EXPECT_EQ(w.clicks.count(), 2);
 }
 
 // Centred frames are drawn unscaled in the middle; not centred, the control's own width is the frame
@@ -199,22 +210,6 @@ TEST(BitmapControlCaption, IsPlacedAsTheHookSaysAndDrawnInTheTextOrWhenDisabledT
     const QSize size = QFontMetrics(font).size(Qt::TextShowMnemonic, QStringLiteral("&W"));
     EXPECT_EQ(count(shadow), 0);
     EXPECT_EQ(seen, QRect(CaptionPosition(w.button->size(), size, -1, -1, false), size));
-}
-
-TEST(BitmapControlAccelerator, TheCaptionsCharacterOrAltAndItClicksAnEnabledButtonOnly)
-{
-    ButtonWindow w;
-    EXPECT_EQ(AcceleratorOf(QStringLiteral("Rock && &Roll")), QLatin1Char('R'));
-    EXPECT_TRUE(AcceleratorOf(QStringLiteral("No && accelerator")).isNull());
-    w.button->setCaption(QStringLiteral("&Play"));
-    QTest::keyClick(&w.window, Qt::Key_P, Qt::AltModifier);
-    EXPECT_EQ(w.clicks.count(), 1);
-    EXPECT_TRUE(w.button->DialogChar(QLatin1Char('p')));
-    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('x')));
-    EXPECT_EQ(w.clicks.count(), 2);
-    w.button->setEnabled(false);
-    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('P')));
-    EXPECT_EQ(w.clicks.count(), 2);
 }
 
 // Hover off, entering fires its signal without a redraw; the 50 ms timer notices a pointer that left
