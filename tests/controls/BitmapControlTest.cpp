@@ -13,11 +13,6 @@ namespace {
 
 const QColor frameColours[] = {QColor(200, 0, 0), QColor(0, 200, 0), QColor(0, 0, 200)};
 
-QImage threeFrames()
-{
-    return controlstest::stripPicture(47, 48, {frameColours[0], frameColours[1], frameColours[2]});
-}
-
 // A window with a three-frame strip (each frame 47 x 48) and a button showing it.
 struct ButtonWindow {
     QWidget window;
@@ -29,8 +24,8 @@ struct ButtonWindow {
     {
         window.resize(300, 200);
         strip->setObjectName(QStringLiteral("imgStrip"));
-        strip->setBitmap(threeFrames());
-        strip->move(200, 0);
+        strip->setBitmap(
+            controlstest::stripPicture(47, 48, {frameColours[0], frameColours[1], frameColours[2]}));
         button->setImage(QStringLiteral("imgStrip"));
         button->setNumImages(3);
         button->setGeometry(20, 30, 47, 48);
@@ -57,7 +52,8 @@ struct ButtonWindow {
 
 } // namespace
 
-TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesAndAReleaseOutsideIsNoClick)
+// A release outside is no click, and the right and bottom edges are outside.
+TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesInTheActiveWindowAndOnlyAReleaseInsideClicks)
 {
     ButtonWindow w;
     EXPECT_EQ(w.shown(), frameColours[0]);
@@ -74,20 +70,20 @@ TEST(BitmapControlFrames, HoverPressDragOffAndBackShowTheirFramesAndAReleaseOuts
     EXPECT_EQ(w.clicks.count(), 0);
     EXPECT_EQ(w.button->State(), TBitmapControl::bsUp);
     EXPECT_FALSE(w.button->Pressed());
-}
-
-TEST(BitmapControlFrames, AReleaseInsideClicksButOnTheRightOrBottomEdgeIsOutside)
-{
-    ButtonWindow w;
-    w.pointAt(QPoint(10, 10));
-    QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    w.pointAt(QPoint(80, 10)); // dragged off and back on
-    w.pointAt(QPoint(46, 47)); // the last pixel inside
-    QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(46, 47));
-    EXPECT_EQ(w.clicks.count(), 1);
     for (QPoint edge : {QPoint(47, 10), QPoint(10, 48)})
         w.click(Qt::LeftButton, QPoint(10, 10), edge);
+    EXPECT_EQ(w.clicks.count(), 0);
+    w.click(Qt::LeftButton, QPoint(10, 10), QPoint(46, 47)); // the last pixel inside
     EXPECT_EQ(w.clicks.count(), 1);
+    QWidget other; // while the window is inactive, hover and down frames are never chosen
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    w.pointer = w.button->mapToGlobal(QPoint(10, 10));
+    EXPECT_FALSE(w.button->MouseInControl());
+    QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(w.button->CurrentFrame(), 0);
+    QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
 }
 
 // A right release ends a left press with a click, but the tooltip waits for the left button.
@@ -108,73 +104,57 @@ TEST(BitmapControlFrames,
     EXPECT_EQ(w.button->toolTip(), QStringLiteral("Record a message"));
 }
 
-TEST(BitmapControlFrames, WhileTheWindowIsInactiveHoverAndDownFramesAreNeverChosen)
+// The caption's character, or Alt with it, clicks an enabled button only.
+TEST(BitmapControlFrames, TheAcceleratorClicksADisabledButtonShowsItsDisabledFrameAndIgnoresPressesAndKeys)
 {
     ButtonWindow w;
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    w.pointer = w.button->mapToGlobal(QPoint(10, 10));
-    EXPECT_FALSE(w.button->MouseInControl());
-    QTest::mousePress(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(w.button->CurrentFrame(), 0);
-    QTest::mouseRelease(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-}
-
-TEST(BitmapControlFrames,
-     ADisabledButtonShowsItsDisabledFrameIgnoresPressesAndAFrameOutsideTheStripDrawsNothing)
-{
-    ButtonWindow w;
+    EXPECT_EQ(AcceleratorOf(QStringLiteral("Rock && &Roll")), QLatin1Char('R'));
+    EXPECT_TRUE(AcceleratorOf(QStringLiteral("No && accelerator")).isNull());
+    w.button->setCaption(QStringLiteral("&Play"));
+    QTest::keyClick(&w.window, Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(w.button->DialogChar(QLatin1Char('p')));
+    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('x')));
+    EXPECT_EQ(w.clicks.count(), 2);
+    w.button->setCaption(QString()); // the caption would cover the probed pixel
     w.button->setImageDisabled(1);
     w.button->setEnabled(false);
     EXPECT_EQ(w.shown(), frameColours[1]);
     QTest::mouseClick(w.button, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(w.clicks.count(), 0);
+    EXPECT_EQ(w.clicks.count(), 2);
     EXPECT_EQ(w.button->State(), TBitmapControl::bsUp);
-    w.button->setImageDisabled(3); // three frames only
+    w.button->setImageDisabled(3); // three frames only: a frame outside the strip draws nothing
     EXPECT_EQ(w.shown(), w.button->palette().color(QPalette::Button));
     w.button->setTransparent(true);
     for (int outside : {3, -1}) {
         w.button->setImageDisabled(outside);
         EXPECT_EQ(w.shown(), QColor(1, 2, 3)); // nothing at all is drawn over what lies beneath
     }
+    w.button->setCaption(QStringLiteral("&Play"));
+    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('P')));
+    EXPECT_EQ(w.clicks.count(), 2);
 }
 
-TEST(BitmapControlStrip, AutoSizeTakesOneFrameAndACountBelowOneIsIgnored)
+// Centred frames are drawn unscaled in the middle; not centred, the control's own width is the frame
+// width, and a strip too narrow for it draws nothing.
+TEST(BitmapControlStrip, AutoSizeTakesOneFrameFramesAreCutFromTheStripAndAStripIsFoundByNameOrDropped)
 {
-    QWidget window;
-    auto *strip = new TImage(&window);
-    strip->setBitmap(threeFrames());
-    auto *button = new TBitmapControl(&window);
-    button->move(5, 6);
-    button->setAutoSize(false);
-    button->setImageControl(strip);
-    EXPECT_EQ(button->size(), QSize(50, 50)); // attaching alone does not resize
-    button->setNumImages(3);
-    button->setAutoSize(true);
-    EXPECT_EQ(button->geometry(), QRect(5, 6, 47, 48));
-    for (int below : {0, -2}) {
-        button->setNumImages(below);
-        EXPECT_EQ(button->NumImages(), 3);
-    }
-}
-
-TEST(BitmapControlStrip, FrameOneIsColumns47To93AndCentredFramesAreDrawnUnscaledInTheMiddle)
-{
+    ButtonWindow w;
+    w.button->setAutoSize(false);
+    w.button->setImageControl(w.strip);
+    w.button->resize(50, 50);
+    for (int below : {0, -2})
+        w.button->setNumImages(below);
+    EXPECT_EQ(w.button->NumImages(), 3);
+    w.button->setAutoSize(true);
+    EXPECT_EQ(w.button->geometry(), QRect(20, 30, 47, 48));
     TButtonFrame f = ButtonFrameRects(1, QSize(47, 48), QSize(141, 48), 3, false);
     EXPECT_EQ(f.Source, QRect(47, 0, 47, 48));
     EXPECT_EQ(f.Dest, QRect(0, 0, 47, 48));
     f = ButtonFrameRects(2, QSize(60, 51), QSize(141, 48), 3, true);
     EXPECT_EQ(f.Source, QRect(94, 0, 47, 48));
     EXPECT_EQ(f.Dest, QRect(6, 1, 47, 48));
-    // Not centred, the control's own width is the frame width: a strip too narrow draws nothing.
     EXPECT_TRUE(ButtonFrameRects(2, QSize(60, 51), QSize(141, 48), 3, false).Source.isEmpty());
-}
-
-TEST(BitmapControlStrip, AStripNamedBeforeItExistsIsFoundLaterAndOneThatGoesAwayIsDropped)
-{
-    ButtonWindow w;
+    // A strip named before it exists is found later, and one that goes away is dropped.
     auto *later = new TBitmapControl(&w.window);
     later->setImage(QStringLiteral("imgLater"));
     EXPECT_EQ(later->ImageControl(), nullptr);
@@ -190,34 +170,20 @@ TEST(BitmapControlStrip, AStripNamedBeforeItExistsIsFoundLaterAndOneThatGoesAway
     EXPECT_EQ(w.button->size(), QSize(47, 48));
 }
 
-TEST(BitmapControlCaption, CentredCaptionSitsOnePixelAboveTheMiddleMovesWhenPressedAndTheHookMayMoveIt)
+// The centred caption sits one pixel above the middle and moves when pressed; the hook may move it,
+// and a disabled caption is drawn in the button shadow colour.
+TEST(BitmapControlCaption, IsPlacedAsTheHookSaysAndDrawnInTheTextOrWhenDisabledTheShadowColour)
 {
     EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(20, 13), -1, -1, false), QPoint(15, 17));
     EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(20, 13), -1, -1, true), QPoint(16, 18));
-    EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(20, 13), 4, -1, false), QPoint(4, 17));
-    EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(21, 14), -1, 9, false), QPoint(14, 9));
-    ButtonWindow w;
-    w.button->setCaption(QStringLiteral("&Go"));
-    QRect seen;
-    w.button->setOnTextBounds([&](QObject *, QRect &r) {
-        seen = r;
-        r.translate(100, 100); // drawn out of sight
-    });
-    const QImage img = controlstest::rendered(*w.button);
-    const QSize text = QFontMetrics(w.button->font()).size(Qt::TextShowMnemonic, QStringLiteral("&Go"));
-    EXPECT_EQ(seen, QRect(CaptionPosition(w.button->size(), text, -1, -1, false), text));
-    EXPECT_EQ(img.pixelColor(23, 24), frameColours[0]); // the frame is untouched by the caption
-}
-
-TEST(BitmapControlCaption, ADisabledCaptionIsDrawnInTheButtonShadowColour)
-{
+    EXPECT_EQ(CaptionPosition(QSize(50, 50), QSize(21, 14), 4, 9, false), QPoint(4, 9));
     ButtonWindow w;
     QFont font = w.button->font();
     font.setPixelSize(30);
     font.setBold(true);
     font.setStyleStrategy(QFont::NoAntialias);
     w.button->setFont(font);
-    w.button->setCaption(QStringLiteral("W"));
+    w.button->setCaption(QStringLiteral("&W"));
     const QColor shadow(10, 20, 30), text(250, 240, 230);
     QPalette pal = w.button->palette();
     pal.setColor(QPalette::Active, QPalette::Dark, shadow);
@@ -236,28 +202,22 @@ TEST(BitmapControlCaption, ADisabledCaptionIsDrawnInTheButtonShadowColour)
         EXPECT_GT(count(enabled ? text : shadow), 20) << enabled;
         EXPECT_EQ(count(enabled ? shadow : text), 0) << enabled;
     }
+    QRect seen;
+    w.button->setOnTextBounds([&](QObject *, QRect &r) {
+        seen = r;
+        r.translate(100, 100); // drawn out of sight
+    });
+    const QSize size = QFontMetrics(font).size(Qt::TextShowMnemonic, QStringLiteral("&W"));
+    EXPECT_EQ(count(shadow), 0);
+    EXPECT_EQ(seen, QRect(CaptionPosition(w.button->size(), size, -1, -1, false), size));
 }
 
-TEST(BitmapControlAccelerator, TheCaptionsCharacterOrAltAndItClicksAnEnabledButtonOnly)
+// Hover off, entering fires its signal without a redraw; the 50 ms timer notices a pointer that left
+// without a leave notification.
+TEST(BitmapControlHover, EnteringRedrawsOnlyWithHoverAndTheTimerNoticesAPointerThatLeftUnreported)
 {
     ButtonWindow w;
-    EXPECT_EQ(AcceleratorOf(QStringLiteral("Rock && &Roll")), QLatin1Char('R'));
-    EXPECT_TRUE(AcceleratorOf(QStringLiteral("No && accelerator")).isNull());
-    w.button->setCaption(QStringLiteral("&Play"));
-    QTest::keyClick(&w.window, Qt::Key_P, Qt::AltModifier);
-    EXPECT_EQ(w.clicks.count(), 1);
-    EXPECT_TRUE(w.button->DialogChar(QLatin1Char('p')));
-    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('x')));
-    EXPECT_EQ(w.clicks.count(), 2);
-    w.button->setEnabled(false);
-    EXPECT_FALSE(w.button->DialogChar(QLatin1Char('P')));
-    EXPECT_EQ(w.clicks.count(), 2);
-}
-
-TEST(BitmapControlHover, EnteringAndLeavingFireTheirSignalsAndRedrawOnlyWithHover)
-{
-    ButtonWindow w;
-    QSignalSpy enters(w.button, &TBitmapControl::mouseEnter);
+    QSignalSpy enters(w.button, &TBitmapControl::mouseEnter), leaves(w.button, &TBitmapControl::mouseLeave);
     QTest::qWait(50);
     ASSERT_EQ(w.button->LastImage(), 0);
     w.pointer = w.button->mapToGlobal(QPoint(5, 5));
@@ -265,18 +225,11 @@ TEST(BitmapControlHover, EnteringAndLeavingFireTheirSignalsAndRedrawOnlyWithHove
     QCoreApplication::sendEvent(w.button, &enter);
     QTest::qWait(20);
     EXPECT_EQ(enters.count(), 1);
-    EXPECT_EQ(w.button->LastImage(), 0); // Hover is off: no redraw
+    EXPECT_EQ(w.button->LastImage(), 0);
     w.button->setHover(true);
     QCoreApplication::sendEvent(w.button, &enter);
     QTRY_COMPARE_WITH_TIMEOUT(w.button->LastImage(), 1, 1000);
     EXPECT_EQ(enters.count(), 2);
-}
-
-TEST(BitmapControlHover, TheFiftyMillisecondTimerNoticesAPointerThatLeftUnreported)
-{
-    ButtonWindow w;
-    QSignalSpy leaves(w.button, &TBitmapControl::mouseLeave);
-    w.pointAt(QPoint(10, 10));
     w.pointer = QPoint(-1000, -1000); // gone, without a leave notification
     EXPECT_TRUE(leaves.wait(1000));
     QTest::qWait(120); // the timer stopped with the leave

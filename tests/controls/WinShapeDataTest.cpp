@@ -1,9 +1,10 @@
-// Stored shape data: the byte format, its three picture encodings, the legacy layout and the
-// refusal of data that does not hold together.
+// Stored shape data: the byte format, its three picture encodings (with the bitmap file layouts other
+// writers produce), the legacy layout, outline texts, and the refusal of data that does not hold together.
 #include "controls/WinShapeUtils.h"
 
 #include "controls/BitmapFile.h"
 #include "controls/ControlsTestSupport.h"
+#include "controls/ShapeOutline.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,16 @@ QByteArray hex(const char *text)
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }
 
-QByteArray int32(std::int32_t v)
+template <class T> QByteArray le32(T v)
 {
     QByteArray out;
-    TByteWriter(out).WriteInt32(v);
+    TByteWriter(out).WriteInt32(std::int32_t(v));
     return out;
+}
+
+QByteArray le16(std::uint16_t v)
+{
+    return QByteArray(1, char(v & 0xff)) + QByteArray(1, char(v >> 8));
 }
 
 TWinShapeData sampleShape(TShapeImageKind kind)
@@ -54,43 +60,50 @@ const char *twoPixelsBitmapFile = "424d 3e000000 00000000 36000000"             
                                   "08000000 00000000 00000000 00000000 00000000"  // size, resolution, colours
                                   "0000ff ff0000 0000";                           // one row, padded
 
-struct EncodingCase {
-    TShapeImageKind kind;
-    int tolerance; // largest channel difference the encoding may introduce
-};
+// File header and 40-byte info header in front of `rest` (colour table, masks and pixels).
+QByteArray bitmapFile(std::int32_t w, std::int32_t h, int bpp, std::uint32_t compression,
+                      std::uint32_t colours, const QByteArray &table, const QByteArray &pixels)
+{
+    const std::uint32_t offset = 14 + 40 + std::uint32_t(table.size());
+    return "BM" + le32(offset + std::uint32_t(pixels.size())) + le32(0) + le32(offset) + le32(40) +
+           le32(std::uint32_t(w)) + le32(std::uint32_t(h)) + le16(1) + le16(std::uint16_t(bpp)) +
+           le32(compression) + le32(std::uint32_t(pixels.size())) + le32(0) + le32(0) + le32(colours) +
+           le32(0) + table + pixels;
+}
 
-class ShapeDataRoundTrip : public ::testing::TestWithParam<EncodingCase> {};
-const char *const kindNames[] = {"Bitmap", "Deflated", "Jpeg"};
+QByteArray bgr0(int r, int g, int b)
+{
+    return QByteArray(1, char(b)) + QByteArray(1, char(g)) + QByteArray(1, char(r)) + QByteArray(1, '\0');
+}
 
 } // namespace
 
-TEST_P(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixelsAndAnEmptyPictureStaysEmpty)
+TEST(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixelsAndAnEmptyPictureStaysEmpty)
 {
-    TWinShapeData original = sampleShape(GetParam().kind);
-    const QByteArray bytes = original.SaveToBytes();
-    TWinShapeData copy;
-    copy.LoadFromBytes(bytes);
-    EXPECT_TRUE(copy.Loaded);
-    EXPECT_EQ(copy.Bounds, original.Bounds);
-    EXPECT_EQ(copy.ImageKind, original.ImageKind);
-    EXPECT_EQ(copy.Regions, original.Regions);
-    ASSERT_EQ(copy.Bitmap.size(), original.Bitmap.size());
-    EXPECT_LE(maxChannelDifference(copy.Bitmap, original.Bitmap), GetParam().tolerance);
-    if (GetParam().tolerance == 0) { // a lossless picture written again gives the same bytes
-        EXPECT_EQ(copy.SaveToBytes(), bytes);
+    // The largest channel difference each encoding may introduce.
+    for (auto [kind, tolerance] : {std::pair{ikBitmap, 0}, {ikDeflatedBitmap, 0}, {ikJpeg, 12}}) {
+        TWinShapeData original = sampleShape(kind);
+        const QByteArray bytes = original.SaveToBytes();
+        TWinShapeData copy;
+        copy.LoadFromBytes(bytes);
+        EXPECT_TRUE(copy.Loaded);
+        EXPECT_EQ(copy.Bounds, original.Bounds);
+        EXPECT_EQ(copy.ImageKind, kind);
+        EXPECT_EQ(copy.Regions, original.Regions);
+        ASSERT_EQ(copy.Bitmap.size(), original.Bitmap.size());
+        EXPECT_LE(maxChannelDifference(copy.Bitmap, original.Bitmap), tolerance) << kind;
+        if (tolerance == 0) {
+            EXPECT_EQ(copy.SaveToBytes(), bytes) << "a lossless picture is written the same";
+        }
+        original.Bitmap = QImage();
+        copy.LoadFromBytes(original.SaveToBytes());
+        EXPECT_EQ(copy.Bitmap.width(), 0) << kind;
+        EXPECT_EQ(copy.Regions, original.Regions);
     }
-    original.Bitmap = QImage();
-    copy.LoadFromBytes(original.SaveToBytes());
-    EXPECT_EQ(copy.Bitmap.width(), 0);
-    EXPECT_EQ(copy.Regions, original.Regions);
 }
 
-INSTANTIATE_TEST_SUITE_P(Encodings, ShapeDataRoundTrip,
-                         ::testing::Values(EncodingCase{ikBitmap, 0}, EncodingCase{ikDeflatedBitmap, 0},
-                                           EncodingCase{ikJpeg, 12}),
-                         [](const auto &info) { return std::string(kindNames[info.param.kind]); });
-
-TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByte)
+// The deflated picture is one zlib stream of the bitmap file, the JPEG a baseline JFIF.
+TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByteAndEachPictureInItsEncoding)
 {
     TWinShapeData data;
     data.Bounds = {1, 2, 30, 40};
@@ -102,10 +115,6 @@ TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByte)
                                     "01000000 02000000 1e000000 02000000 fcffffff 28000000") +
                                 hex(twoPixelsBitmapFile);
     EXPECT_EQ(data.SaveToBytes().toHex(' '), expected.toHex(' '));
-}
-
-TEST(ShapeDataFormat, TheDeflatedPictureIsOneZlibStreamOfTheBitmapFileAndTheJpegABaselineJfif)
-{
     const QByteArray deflated = pictureOnly(ikDeflatedBitmap, twoPixels()).mid(28);
     EXPECT_EQ(deflated.left(2), hex("789c")); // deflate, 32 KiB window, default level
     // qUncompress takes the expected size (big-endian) in front of a plain zlib stream.
@@ -134,14 +143,11 @@ TEST(ShapeDataLegacyLayout, IsReadAsTheReadersKindAPlainBitmapByDefaultAndWritte
     EXPECT_EQ(data.Regions[0].CombineMode, -1);
     EXPECT_EQ(data.Regions[0].Points, (std::vector<QPoint>{{11, 11}, {625, 11}, {11, 390}}));
     EXPECT_EQ(data.Bitmap.pixel(1, 0), qRgb(0, 0, 255));
-    const QByteArray written = data.SaveToBytes();
-    EXPECT_EQ(written.mid(16, 8), hex("feffffff 00000000"));
-    EXPECT_EQ(written.left(16), legacy.left(16));
-    EXPECT_EQ(written.mid(24), legacy.mid(16));
+    EXPECT_EQ(data.SaveToBytes(), legacy.left(16) + hex("feffffff 00000000") + legacy.mid(16));
 
     // Without a kind in the data, the picture is decoded as the reading object's current kind.
     const QByteArray current = pictureOnly(ikDeflatedBitmap, twoPixels());
-    const QByteArray kindless = current.left(16) + int32(0) + current.mid(28);
+    const QByteArray kindless = current.left(16) + le32(0) + current.mid(28);
     TWinShapeData reader;
     reader.ImageKind = ikDeflatedBitmap;
     reader.LoadFromBytes(kindless);
@@ -151,7 +157,7 @@ TEST(ShapeDataLegacyLayout, IsReadAsTheReadersKindAPlainBitmapByDefaultAndWritte
     EXPECT_THROW(fresh.LoadFromBytes(kindless), EShapeDataError); // zlib data is no bitmap file
 }
 
-TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexAndClearDropsRegionsButKeepsPictureBoundsAndKind)
+TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexClearAndAnUnknownPictureKindKeepPictureBoundsAndKind)
 {
     TWinShapeData data = sampleShape(ikJpeg);
     data.OffsetPoints(-2, 5);
@@ -165,13 +171,8 @@ TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexAndClearDropsRegionsButKee
     EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27}));
     EXPECT_EQ(data.ImageKind, ikJpeg);
     EXPECT_EQ(data.Bitmap.width(), 40);
-}
-
-TEST(ShapeDataOperations, AnUnknownPictureKindLeavesThePictureAsItWas)
-{
     QByteArray bytes = sampleShape(ikBitmap).SaveToBytes();
-    bytes.replace(20, 4, int32(9));
-    TWinShapeData data;
+    bytes.replace(20, 4, le32(9)); // an unknown picture kind leaves the picture as it was
     data.Bitmap = twoPixels();
     data.LoadFromBytes(bytes);
     EXPECT_TRUE(data.Loaded);
@@ -182,22 +183,14 @@ TEST(ShapeDataOperations, AnUnknownPictureKindLeavesThePictureAsItWas)
 
 namespace {
 
-struct CorruptCase {
-    const char *name;
-    QByteArray bytes;
-};
-
 QByteArray header(std::int32_t kind, std::int32_t regions)
 {
-    return QByteArray(16, '\0') + int32(-2) + int32(kind) + int32(regions);
+    return QByteArray(16, '\0') + le32(-2) + le32(kind) + le32(regions);
 }
 
-QByteArray withPicture(TShapeImageKind kind, const QByteArray &picture)
-{
-    return header(kind, 0) + picture;
-}
+} // namespace
 
-std::vector<CorruptCase> corruptCases()
+TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
 {
     const QByteArray jpegBytes = pictureOnly(ikJpeg, gradientPicture(32, 32));
     const QByteArray bmp = hex(twoPixelsBitmapFile);
@@ -205,46 +198,36 @@ std::vector<CorruptCase> corruptCases()
     QByteArray corruptZlib = deflatedBytes;
     corruptZlib[40] = char(corruptZlib[40] ^ 0x55);
     corruptZlib[41] = char(corruptZlib[41] ^ 0x55);
-    return {
+    const std::pair<const char *, QByteArray> cases[] = {
         {"NoBytes", QByteArray()},
         {"EndsInsideTheBounds", QByteArray(10, '\0')},
-        {"EndsBeforeTheRegionCount", QByteArray(16, '\0') + int32(-2) + int32(0)},
+        {"EndsBeforeTheRegionCount", QByteArray(16, '\0') + le32(-2) + le32(0)},
         {"MoreRegionsThanBytes", header(0, 1000000)},
         {"HugeRegionCount", header(0, 0x7fffffff)},
-        {"RegionRecordCutShort", header(0, 1) + int32(0) + int32(2)},
-        {"NegativeVertexCount", header(0, 1) + int32(0) + int32(2) + int32(-3)},
-        {"MoreVerticesThanBytes", header(0, 1) + int32(0) + int32(2) + int32(0x7fffffff) + int32(1)},
-        {"VertexCutInHalf", header(0, 1) + int32(0) + int32(2) + int32(1) + int32(5)},
-        {"NotABitmapFile", withPicture(ikBitmap, "GIF89a and then some")},
-        {"BitmapPixelsCutShort", withPicture(ikBitmap, bmp.left(bmp.size() - 3))},
-        {"BitmapOfAbsurdSize",
-         withPicture(ikBitmap, bmp.left(18) + int32(30000) + int32(30000) + bmp.mid(26))},
-        {"NotZlibData", withPicture(ikDeflatedBitmap, "definitely not deflated")},
+        {"RegionRecordCutShort", header(0, 1) + le32(0) + le32(2)},
+        {"NegativeVertexCount", header(0, 1) + le32(0) + le32(2) + le32(-3)},
+        {"MoreVerticesThanBytes", header(0, 1) + le32(0) + le32(2) + le32(0x7fffffff) + le32(1)},
+        {"VertexCutInHalf", header(0, 1) + le32(0) + le32(2) + le32(1) + le32(5)},
+        {"NotABitmapFile", header(ikBitmap, 0) + "GIF89a and then some"},
+        {"BitmapPixelsCutShort", header(ikBitmap, 0) + bmp.left(bmp.size() - 3)},
+        {"BitmapOfAbsurdSize", header(ikBitmap, 0) + bmp.left(18) + le32(30000) + le32(30000) + bmp.mid(26)},
+        {"NotZlibData", header(ikDeflatedBitmap, 0) + "definitely not deflated"},
         {"ZlibStreamCutShort", deflatedBytes.left(deflatedBytes.size() - 10)},
         {"ZlibStreamCorrupt", corruptZlib},
-        {"NotAJpeg", withPicture(ikJpeg, "not a jpeg at all")},
+        {"NotAJpeg", header(ikJpeg, 0) + "not a jpeg at all"},
         {"JpegCutShort", jpegBytes.left(jpegBytes.size() * 2 / 3)},
     };
+    for (const auto &[name, bytes] : cases) {
+        TWinShapeData data;
+        EXPECT_THROW(data.LoadFromBytes(bytes), EShapeDataError) << name;
+        EXPECT_FALSE(data.Loaded) << name;
+    }
 }
-
-class CorruptShapeData : public ::testing::TestWithParam<CorruptCase> {};
-
-} // namespace
-
-TEST_P(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
-{
-    TWinShapeData data;
-    EXPECT_THROW(data.LoadFromBytes(GetParam().bytes), EShapeDataError);
-    EXPECT_FALSE(data.Loaded);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, CorruptShapeData, ::testing::ValuesIn(corruptCases()),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegionsAndAStreamIsReadFromItsPosition)
 {
     const QByteArray bmp = hex(twoPixelsBitmapFile);
-    for (const QByteArray &bytes : {header(0, -1) + bmp, QByteArray(16, '\0') + int32(-7) + bmp}) {
+    for (const QByteArray &bytes : {header(0, -1) + bmp, QByteArray(16, '\0') + le32(-7) + bmp}) {
         TWinShapeData data;
         data.LoadFromBytes(bytes);
         EXPECT_TRUE(data.Loaded);
@@ -257,4 +240,88 @@ TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegionsAndAStream
     data.LoadFromStream(reader);
     EXPECT_EQ(data.Regions.size(), 2u);
     EXPECT_EQ(reader.Remaining(), 0);
+}
+
+// Paletted eight bits, plain and run-length encoded, and 5-6-5 bit fields with top-down rows; rows are
+// stored bottom first unless the height is negative, each padded to four bytes.
+TEST(BitmapFile, OtherLayoutsReadTheirPixels)
+{
+    const QByteArray rgb = bgr0(255, 0, 0) + bgr0(0, 255, 0) + bgr0(0, 0, 255);
+    const QByteArray masks = le32(0xf800) + le32(0x07e0) + le32(0x001f);
+    const struct {
+        QByteArray file;
+        std::vector<std::tuple<int, int, QRgb>> pixels;
+    } cases[] = {
+        {bitmapFile(3, 2, 8, 0, 3, rgb, QByteArray::fromHex("000102 00 020100 00")),
+         {{0, 1, qRgb(255, 0, 0)}, {2, 1, qRgb(0, 0, 255)}, {0, 0, qRgb(0, 0, 255)}}},
+        // Bottom row: 4 pixels of colour 1; next row: an absolute run 1,0,1 (padded); end of bitmap.
+        {bitmapFile(4, 2, 8, 1, 2, bgr0(0, 0, 0) + bgr0(200, 100, 50),
+                    QByteArray::fromHex("0401 0000 0003 010001 00 0000 0001")),
+         {{3, 1, qRgb(200, 100, 50)}, {0, 0, qRgb(200, 100, 50)}, {1, 0, qRgb(0, 0, 0)}}},
+        {bitmapFile(2, -2, 16, 3, 0, masks, le16(0xf800) + le16(0x001f) + le16(0x07e0) + le16(0xffff)),
+         {{0, 0, qRgb(255, 0, 0)},
+          {1, 0, qRgb(0, 0, 255)},
+          {0, 1, qRgb(0, 255, 0)},
+          {1, 1, qRgb(255, 255, 255)}}},
+    };
+    for (const auto &c : cases) {
+        const QImage img = ReadBitmapFileImage(c.file);
+        for (const auto &[x, y, colour] : c.pixels)
+            EXPECT_EQ(img.pixel(x, y), colour) << img.depth() << " at " << x << "," << y;
+    }
+}
+
+// Unknown depths, pixels cut short, no width, absurd sizes and runs longer than the data are refused.
+TEST(BitmapFile, Refusals)
+{
+    for (const QByteArray &file :
+         {QByteArray("BM"), bitmapFile(4, 4, 7, 0, 0, {}, QByteArray(64, '\0')),
+          bitmapFile(4, 4, 24, 0, 0, {}, QByteArray(47, '\0')),
+          bitmapFile(0, 4, 24, 0, 0, {}, QByteArray(48, '\0')),
+          bitmapFile(5000, 5000, 1, 2, 0, {}, QByteArray(8, '\0')),
+          bitmapFile(4, 4, 8, 1, 1, bgr0(1, 2, 3), QByteArray::fromHex("0005 0102"))})
+        EXPECT_THROW(ReadBitmapFileImage(file), EShapeDataError) << file.size();
+    EXPECT_TRUE(ReadBitmapFileImage(QByteArray()).isNull());
+}
+
+TEST(ShapeOutline, PolygonsVerticesCommentsComputedOrGivenBoundsAndThePictureAndEncoding)
+{
+    const TWinShapeData data = ParseShapeOutline(QStringLiteral(
+        "# voice-mail window\n\npolygon 0\n  11 20\n625 11\n600 390\npolygon 4 9\n100 100\n  # the hole\n"
+        "120 100\r\n110 130\n"));
+    ASSERT_EQ(data.Regions.size(), 2u);
+    EXPECT_EQ(data.Regions[0], (TWinShapeRegion{0, 0, {{11, 20}, {625, 11}, {600, 390}}}));
+    EXPECT_EQ(data.Regions[1], (TWinShapeRegion{9, 4, {{100, 100}, {120, 100}, {110, 130}}}));
+    EXPECT_EQ(data.Bounds, (TShapeBounds{11, 11, 625, 390}));
+    const TWinShapeData given =
+        ParseShapeOutline(QStringLiteral("bounds 2 2 263 220\npolygon -1\n5 5\n9 9\n"));
+    EXPECT_EQ(given.Bounds, (TShapeBounds{2, 2, 263, 220}));
+    EXPECT_EQ(given.Regions[0].CombineMode, -1);
+    QImage picture(8, 6, QImage::Format_ARGB32);
+    picture.fill(qRgb(10, 20, 30));
+    const TWinShapeData built = BuildShapeData(picture, QStringLiteral("polygon 0\n1 1\n7 1\n7 5\n"), ikJpeg);
+    EXPECT_EQ(built.ImageKind, ikJpeg);
+    EXPECT_EQ(built.Bitmap.size(), QSize(8, 6));
+    EXPECT_EQ(built.Bitmap.format(), QImage::Format_RGB32);
+    EXPECT_EQ(built.Bounds, (TShapeBounds{1, 1, 7, 5}));
+}
+
+// Each refusal names the line at fault.
+TEST(ShapeOutline, BadTextIsRefusedNamingTheLine)
+{
+    const std::pair<const char *, const char *> cases[] = {{"# x\n1 2\n", "line 2"},
+                                                           {"polygon 0\n1 two\n", "line 2"},
+                                                           {"polygon 0\n1 2 3\n", "line 2"},
+                                                           {"polygon\n", "line 1"},
+                                                           {"polygon 1 2 3\n", "line 1"},
+                                                           {"bounds 1 2 3\n", "line 1"},
+                                                           {"bounds 1 2 3 4\n\nbounds 1 2 3 4\n", "line 3"}};
+    for (auto [text, mentions] : cases) {
+        try {
+            ParseShapeOutline(QString::fromLatin1(text));
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const EShapeDataError &e) {
+            EXPECT_NE(std::string(e.what()).find(mentions), std::string::npos) << e.what();
+        }
+    }
 }

@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -43,68 +40,40 @@ struct ShapedWindow {
     }
 };
 
-// The outline an active control puts on its parent.
+// The outline an active control puts on its parent; picture point (x, y) is at (x - 11, y - 11) there.
 QRegion maskOf(TWinShapeData data)
 {
     ShapedWindow w(std::move(data));
     w.shape->setActive(true);
-    return w.window.mask();
-}
-
-// Picture point (x, y) in the parent's coordinates once AutoPos has placed the outline.
-QPoint onParent(int x, int y)
-{
-    return QPoint(x - 11, y - 11);
+    return w.window.mask().translated(11, 11);
 }
 
 } // namespace
 
-TEST(WinShapeMask, ContainsTheBodyButNotTheHoleAndNothingOutside)
-{
-    const QRegion mask = maskOf(windowShape());
-    for (auto [x, y, inside] : {std::tuple{50, 50, true},
-                                {620, 380, true},
-                                {150, 150, false},
-                                {99, 150, true},
-                                {5, 5, false},
-                                {630, 200, false}})
-        EXPECT_EQ(mask.contains(onParent(x, y)), inside) << x << "," << y;
-}
-
-TEST(WinShapeMask, APolygonMarkedMinusOneAndTheFirstPolygonsCombineCodeChangeNothing)
-{
-    const QRegion reference = maskOf(windowShape());
-    TWinShapeData skipped = windowShape();
-    skipped.Regions.push_back(rectangle(-1, 50, 50, 300, 300));
-    EXPECT_EQ(maskOf(skipped), reference);
-    for (std::int32_t code : {-1, 1, 2, 3, 4, 5, 42}) {
-        TWinShapeData data = windowShape();
-        data.Regions[0].CombineMode = code;
-        EXPECT_EQ(maskOf(data), reference) << "first combine code " << code;
-    }
-}
-
-TEST(WinShapeMask, EachCombineCodeMergesTheNextPolygonItsOwnWay)
+// Base 11..300 square, second polygon 200..500 square; probes in each part and outside both. The first
+// polygon's own code never counts, and -1 leaves its polygon out.
+TEST(WinShapeMask, EachCombineCodeMergesTheNextPolygonItsOwnWayAndTheFirstPolygonsCodeNeverCounts)
 {
     struct Case {
         std::int32_t code;
         bool inBaseOnly, inBoth, inSecondOnly;
     };
-    // Base 11..300 square, second polygon 200..500 square; probes in each part.
-    for (const Case &c :
-         {Case{1, false, true, false}, Case{2, true, true, true}, Case{3, true, false, true},
-          Case{4, true, false, false}, Case{5, true, true, false}, Case{0, true, true, false}}) {
+    const Case cases[] = {{1, false, true, false}, {2, true, true, true},  {3, true, false, true},
+                          {4, true, false, false}, {5, true, true, false}, {0, true, true, false},
+                          {-1, true, true, false}, {42, true, true, false}};
+    for (auto [code, inBaseOnly, inBoth, inSecondOnly] : cases) {
         const QRegion mask =
-            maskOf(windowShape({rectangle(0, 11, 11, 300, 300), rectangle(c.code, 200, 200, 500, 380)}));
-        EXPECT_EQ(mask.contains(onParent(100, 100)), c.inBaseOnly) << "code " << c.code;
-        EXPECT_EQ(mask.contains(onParent(250, 250)), c.inBoth) << "code " << c.code;
-        EXPECT_EQ(mask.contains(onParent(400, 350)), c.inSecondOnly) << "code " << c.code;
+            maskOf(windowShape({rectangle(code, 11, 11, 300, 300), rectangle(code, 200, 200, 500, 380)}));
+        EXPECT_EQ(mask.contains(QPoint(100, 100)), inBaseOnly) << "code " << code;
+        EXPECT_EQ(mask.contains(QPoint(250, 250)), inBoth) << "code " << code;
+        EXPECT_EQ(mask.contains(QPoint(400, 350)), inSecondOnly) << "code " << code;
+        EXPECT_FALSE(mask.contains(QPoint(5, 5)));
     }
     // A five-pointed star drawn in one stroke: filled alternately, its centre stays open.
     const QRegion star = maskOf(
         windowShape({TWinShapeRegion{0, 0, {{211, 11}, {331, 371}, {31, 151}, {391, 151}, {91, 371}}}}));
-    EXPECT_FALSE(star.contains(onParent(211, 200)));
-    EXPECT_TRUE(star.contains(onParent(211, 60)));
+    EXPECT_FALSE(star.contains(QPoint(211, 200)));
+    EXPECT_TRUE(star.contains(QPoint(211, 60)));
 }
 
 TEST(WinShapeMask, NewDataReplacesTheOutlineActiveFalseRestoresTheRectangleAndNoPolygonsLeaveTheParentAlone)
@@ -112,34 +81,28 @@ TEST(WinShapeMask, NewDataReplacesTheOutlineActiveFalseRestoresTheRectangleAndNo
     ShapedWindow w;
     w.shape->setActive(true);
     w.shape->LoadStoredData(windowShape({rectangle(0, 11, 11, 100, 100)}).SaveToBytes());
-    EXPECT_FALSE(w.window.mask().contains(onParent(300, 300)));
-    EXPECT_TRUE(w.window.mask().contains(onParent(50, 50)));
+    EXPECT_EQ(w.window.mask(), QRegion(0, 0, 89, 89));
     EXPECT_EQ(w.shape->Data().Regions[0].Points[0], QPoint(11, 11)); // the stored vertices stay
     w.shape->setActive(false);
     EXPECT_TRUE(w.window.mask().isEmpty());
     ShapedWindow bare(windowShape({}));
-    const QRegion earlier(0, 0, 30, 30);
-    bare.window.setMask(earlier);
+    bare.window.setMask(QRegion(0, 0, 30, 30));
     bare.shape->setActive(true);
-    EXPECT_EQ(bare.window.mask(), earlier);
+    EXPECT_EQ(bare.window.mask(), QRegion(0, 0, 30, 30));
 }
 
-TEST(WinShapePlacement, AutoPosPutsTheOutlinesCornerAtTheParentsOriginAndGrowsOnlyASmallerParent)
+// AutoPos puts the outline's corner at the parent's origin and grows only a smaller parent; without
+// loaded data, a picture or AutoPos the control stays put.
+TEST(WinShapePlacement, AutoPosPlacesTheOutlinesCornerAtTheParentsOriginOnlyWithLoadedDataAndAPicture)
 {
-    ShapedWindow small;
+    ShapedWindow small, large(windowShape(), QSize(800, 600));
     EXPECT_EQ(small.shape->geometry(), QRect(-11, -11, 625, 390));
     EXPECT_EQ(small.window.size(), QSize(614, 379));
-    ShapedWindow large(windowShape(), QSize(800, 600));
     EXPECT_EQ(large.window.size(), QSize(800, 600));
     EXPECT_EQ(large.shape->pos(), QPoint(-11, -11));
-    // A panel parent has no client offset.
-    auto *panel = new QWidget(&large.window);
+    auto *panel = new QWidget(&large.window); // a panel parent has no client offset
     panel->move(40, 50);
     EXPECT_EQ((new TWinShape(panel))->ParentClientOffset(), QPoint(0, 0));
-}
-
-TEST(WinShapePlacement, WithoutLoadedDataPictureOrAutoPosTheControlStaysPut)
-{
     TWinShapeData notLoaded = windowShape(), noPicture = windowShape();
     notLoaded.Loaded = false;
     noPicture.Bitmap = QImage();
@@ -148,28 +111,17 @@ TEST(WinShapePlacement, WithoutLoadedDataPictureOrAutoPosTheControlStaysPut)
         EXPECT_EQ(w.shape->geometry(), QRect(10, 10, 140, 90));
         EXPECT_EQ(w.window.size(), QSize(600, 300));
     }
-    QWidget window;
-    window.resize(600, 300);
-    auto *shape = new TWinShape(&window);
-    shape->setAutoPos(false);
-    shape->setGeometry(5, 6, 70, 80);
-    shape->Data() = windowShape();
-    shape->DataChanged();
-    EXPECT_EQ(shape->geometry(), QRect(5, 6, 70, 80));
-    EXPECT_EQ(window.size(), QSize(600, 300));
-    shape->setAutoPos(true);
-    EXPECT_EQ(shape->geometry(), QRect(-11, -11, 625, 390));
+    small.shape->setAutoPos(false);
+    small.shape->setGeometry(5, 6, 70, 80);
+    small.shape->DataChanged();
+    EXPECT_EQ(small.shape->geometry(), QRect(5, 6, 70, 80));
+    small.shape->setAutoPos(true);
+    EXPECT_EQ(small.shape->geometry(), QRect(-11, -11, 625, 390));
 }
 
 TEST(WinShapeStoredData, TheResourcePathCanBeSetBeforeOrAfterTheOtherPropertiesAndAMissingOneIsAnError)
 {
-    const QString file =
-        QDir::temp().filePath(QStringLiteral("chirpel-shape-%1.bin").arg(QCoreApplication::applicationPid()));
-    {
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(windowShape().SaveToBytes());
-    }
+    const QString file = QStringLiteral(":/chirpel/shapes/bubble.bin");
     QWidget first, last;
     for (auto [window, pathFirst] : {std::pair{&first, true}, {&last, false}}) {
         window->resize(10, 10);
@@ -179,7 +131,6 @@ TEST(WinShapeStoredData, TheResourcePathCanBeSetBeforeOrAfterTheOtherPropertiesA
         shape->setAutoPos(true);
         if (!pathFirst) shape->setStoredData(file);
     }
-    QFile::remove(file);
     EXPECT_EQ(first.size(), last.size());
     EXPECT_EQ(first.mask(), last.mask());
     EXPECT_FALSE(last.mask().isEmpty());
@@ -188,6 +139,7 @@ TEST(WinShapeStoredData, TheResourcePathCanBeSetBeforeOrAfterTheOtherPropertiesA
                  EShapeDataError);
 }
 
+// A custom draw hook or signal that declines the default leaves the control unpainted.
 TEST(WinShapePainting, DrawsThePictureOrElseItsColourUnlessACustomDrawDeclines)
 {
     ShapedWindow w;
@@ -197,7 +149,6 @@ TEST(WinShapePainting, DrawsThePictureOrElseItsColourUnlessACustomDrawDeclines)
     EXPECT_EQ(controlstest::rendered(*bare).pixel(5, 5), qRgb(0x80, 0x80, 0x80));
     bare->setColor(Qt::yellow);
     EXPECT_EQ(controlstest::rendered(*bare).pixel(5, 5), QColor(Qt::yellow).rgb());
-    // A custom draw hook or signal that declines the default leaves the control unpainted.
     int calls = 0;
     w.shape->setOnCustomDraw([&](QObject *sender, QPainter &canvas, bool &drawDefault) {
         EXPECT_EQ(sender, w.shape);
@@ -225,7 +176,6 @@ struct DragFixture : ::testing::Test {
     QPoint start;
     void SetUp() override
     {
-        window.resize(300, 200);
         shape->setAutoPos(false);
         shape->setGeometry(0, 0, 300, 200);
         window.move(100, 100);
@@ -235,9 +185,11 @@ struct DragFixture : ::testing::Test {
 
 } // namespace
 
+// Without a drag, a release outside the control is no click.
 TEST_F(DragFixture, AThreePixelMovementOrOneWithoutAutoDragNeitherMovesTheWindowNorSwallowsTheClick)
 {
-    for (auto [autoDrag, to] : {std::pair{true, QPoint(53, 47)}, std::pair{false, QPoint(90, 90)}}) {
+    for (auto [autoDrag, to] :
+         {std::pair{true, QPoint(53, 47)}, {false, QPoint(90, 90)}, {false, QPoint(350, 50)}}) {
         shape->setAutoDrag(autoDrag);
         QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(50, 50));
         QTest::mouseMove(shape, to);
@@ -245,42 +197,32 @@ TEST_F(DragFixture, AThreePixelMovementOrOneWithoutAutoDragNeitherMovesTheWindow
         QTest::mouseRelease(shape, Qt::LeftButton, {}, to);
     }
     EXPECT_EQ(clicks.count(), 2);
-    // Without a drag, a release outside the control is no click.
-    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseMove(shape, QPoint(350, 50));
-    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(350, 50));
-    EXPECT_EQ(clicks.count(), 2);
 }
 
-TEST_F(DragFixture, AFourPixelMovementDragsTheWindowAndTheEndingClickIsSwallowed)
-{
-    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseMove(shape, QPoint(54, 50));
-    EXPECT_EQ(window.pos(), start + QPoint(4, 0));
-    // The control moved with the window: the press point stays the anchor.
-    QTest::mouseMove(shape, QPoint(40, 70));
-    EXPECT_EQ(window.pos(), start + QPoint(-6, 20));
-    QTest::mouseRelease(shape, Qt::LeftButton, {}, QPoint(40, 70));
-    EXPECT_EQ(clicks.count(), 0);
-    QTest::mouseClick(shape, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(clicks.count(), 1);
-}
-
-TEST_F(DragFixture, MouseSignalsArriveBeforeTheDragAndCarryButtonModifiersAndPosition)
+// Mouse signals come first, with button, modifiers and position; the press point stays the anchor as
+// the control moves with the window.
+TEST_F(DragFixture, AFourPixelMovementDragsTheWindowAfterTheMouseSignalsAndTheEndingClickIsSwallowed)
 {
     QPoint windowAtMove;
     QSignalSpy downs(shape, &TControl::mouseDown), ups(shape, &TControl::mouseUp);
-    QObject::connect(
-        shape, &TControl::mouseMove,
-        [&](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &) { windowAtMove = window.pos(); });
-    QTest::mousePress(shape, Qt::LeftButton, Qt::ControlModifier, QPoint(20, 30));
-    QTest::mouseMove(shape, QPoint(40, 30));
-    EXPECT_EQ(windowAtMove, start); // the handler saw the window before the drag moved it
-    QTest::mouseRelease(shape, Qt::LeftButton, Qt::ControlModifier, QPoint(40, 30));
+    QObject::connect(shape, &TControl::mouseMove,
+                     [&](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &) {
+                         if (windowAtMove.isNull()) windowAtMove = window.pos();
+                     });
+    QTest::mousePress(shape, Qt::LeftButton, Qt::ControlModifier, QPoint(50, 50));
+    QTest::mouseMove(shape, QPoint(54, 50));
+    EXPECT_EQ(windowAtMove, start);
+    EXPECT_EQ(window.pos(), start + QPoint(4, 0));
+    QTest::mouseMove(shape, QPoint(40, 70));
+    EXPECT_EQ(window.pos(), start + QPoint(-6, 20));
+    QTest::mouseRelease(shape, Qt::LeftButton, Qt::ControlModifier, QPoint(40, 70));
+    EXPECT_EQ(clicks.count(), 0);
     ASSERT_EQ(downs.count(), 1);
     EXPECT_EQ(downs[0][0].value<Qt::MouseButton>(), Qt::LeftButton);
     EXPECT_EQ(downs[0][1].value<Qt::KeyboardModifiers>(), Qt::ControlModifier);
-    EXPECT_EQ(downs[0][2].toPoint(), QPoint(20, 30));
+    EXPECT_EQ(downs[0][2].toPoint(), QPoint(50, 50));
     ASSERT_EQ(ups.count(), 1);
-    EXPECT_EQ(ups[0][2].toPoint(), QPoint(40, 30));
+    EXPECT_EQ(ups[0][2].toPoint(), QPoint(40, 70));
+    QTest::mouseClick(shape, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(clicks.count(), 1);
 }

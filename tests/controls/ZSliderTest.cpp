@@ -42,60 +42,25 @@ struct ShippedSlider {
         slider->setBkgImage(QStringLiteral("imgTrack"));
     }
     QColor at(int x, int y) { return controlstest::rendered(*slider).pixelColor(x, y); }
-    void drag(Qt::MouseButton b, QPoint from, QPoint to)
-    {
-        QTest::mousePress(slider, b, {}, from);
-        QTest::mouseMove(slider, to);
-        QTest::mouseRelease(slider, b, {}, to);
-    }
 };
 
 } // namespace
 
-TEST(SliderGeometry, TheShippedSliderHasTravel52AndDrawsPosition50AtRows26To41SeeThroughOnlyWhenTransparent)
+// Worked example: position 50 draws the holder at rows 26 to 41, and dragging it to y = 13 gives 25,
+// to 52 gives 100, to 60 still 100 and to -10 gives 0; only real changes fire.
+TEST(SliderWorkedExample, TheShippedSliderDrawsPosition50AtRows26To41AndFollowsADragWithItsClamp)
 {
     ShippedSlider s;
     EXPECT_EQ(s.slider->size(), QSize(24, 68)); // sized by its track picture
     EXPECT_EQ(s.slider->Travel(), 52);
     EXPECT_EQ(s.slider->HolderRect(), QRect(0, 26, 24, 16));
-    for (auto [y, colour] : {std::pair{25, trackColour},
-                             {26, trackColour},
-                             {28, holderColour},
-                             {39, holderColour},
-                             {42, trackColour}})
+    const std::pair<int, QColor> rows[] = {
+        {25, trackColour}, {26, trackColour}, {28, holderColour}, {39, holderColour}, {42, trackColour}};
+    for (auto [y, colour] : rows)
         EXPECT_EQ(s.at(12, y), colour) << "row " << y;
     s.slider->setTransparent(false); // now the see-through colour is drawn
     EXPECT_EQ(s.at(12, 26), lime);
     EXPECT_EQ(s.at(12, 41), lime);
-}
-
-TEST(SliderGeometry, PositionAndPointerArithmetic)
-{
-    struct Case {
-        int travel, min, max, pointer;
-        uint position;
-        int offsetOfPosition;
-    };
-    // Halves go to the even neighbour; a track without travel only reaches its minimum.
-    for (const Case &c :
-         {Case{52, 0, 100, 13, 25, 13}, Case{52, 0, 100, 52, 100, 52}, Case{52, 0, 100, 60, 100, 52},
-          Case{52, 0, 100, -10, 0, 0}, Case{50, 100, 200, 25, 150, 25}, Case{50, 100, 200, -5, 100, 0},
-          Case{0, 0, 100, 30, 0, 0}}) {
-        const float scale = SliderScale(c.travel, c.min, c.max);
-        EXPECT_EQ(SliderPositionAt(c.pointer, scale, c.min, c.max), c.position)
-            << c.travel << "/" << c.pointer;
-        if (c.travel) {
-            EXPECT_EQ(HolderOffset(c.position, c.min, scale), c.offsetOfPosition) << c.position;
-        }
-    }
-    EXPECT_EQ(SliderPositionAt(5, 0.5f, 0, 100), 10u);
-    EXPECT_EQ(HolderOffset(5, 0, 0.5f), 2);
-    EXPECT_EQ(HolderOffset(7, 0, 0.5f), 4);
-}
-
-TEST(SliderDragging, DraggingTheHolderFollowsThePointerAndClampsAndOnlyChangesFire)
-{
-    ShippedSlider s;
     QTest::mousePress(s.slider, Qt::LeftButton, {}, QPoint(12, 30));
     EXPECT_TRUE(s.slider->Dragging());
     for (auto [y, position] : {std::pair{13, 25u}, {52, 100u}, {60, 100u}, {-10, 0u}, {26, 50u}}) {
@@ -107,12 +72,32 @@ TEST(SliderDragging, DraggingTheHolderFollowsThePointerAndClampsAndOnlyChangesFi
     EXPECT_EQ(s.changes.count(), 4); // 25, 100, 0, 50: the move to 60 changed nothing
 }
 
-TEST(SliderDragging, APressOutsideTheHolderOrWithAnotherButtonNeverStartsADrag)
+// Halves go to the even neighbour; a track without travel only reaches its minimum.
+TEST(SliderGeometry, PositionAndPointerArithmeticAwayFromZero)
+{
+    EXPECT_EQ(SliderPositionAt(25, SliderScale(50, 100, 200), 100, 200), 150u);
+    EXPECT_EQ(SliderPositionAt(-5, SliderScale(50, 100, 200), 100, 200), 100u);
+    EXPECT_EQ(HolderOffset(150, 100, SliderScale(50, 100, 200)), 25);
+    EXPECT_EQ(SliderPositionAt(30, SliderScale(0, 0, 100), 0, 100), 0u);
+    EXPECT_EQ(SliderPositionAt(5, 0.5f, 0, 100), 10u);
+    EXPECT_EQ(HolderOffset(5, 0, 0.5f), 2);
+    EXPECT_EQ(HolderOffset(7, 0, 0.5f), 4);
+}
+
+TEST(SliderDragging, APressOutsideTheHolderOrWithAnotherButtonNeverStartsADragAndTheTooltipWaits)
 {
     ShippedSlider s;
-    for (QPoint outside : {QPoint(12, 25), QPoint(12, 42), QPoint(12, 5)})
-        s.drag(Qt::LeftButton, outside, QPoint(12, 60));
-    s.drag(Qt::RightButton, QPoint(12, 30), QPoint(12, 60));
+    s.slider->setToolTip(QStringLiteral("Volume"));
+    const std::pair<Qt::MouseButton, QPoint> presses[] = {{Qt::LeftButton, QPoint(12, 25)},
+                                                          {Qt::LeftButton, QPoint(12, 42)},
+                                                          {Qt::RightButton, QPoint(12, 30)}};
+    for (auto [button, from] : presses) {
+        QTest::mousePress(s.slider, button, {}, from);
+        EXPECT_TRUE(s.slider->toolTip().isEmpty());
+        QTest::mouseMove(s.slider, QPoint(12, 60));
+        QTest::mouseRelease(s.slider, button, {}, QPoint(12, 60));
+    }
+    EXPECT_EQ(s.slider->toolTip(), QStringLiteral("Volume"));
     EXPECT_EQ(s.slider->Position(), 50u);
     EXPECT_EQ(s.changes.count(), 0);
 }
@@ -129,22 +114,9 @@ TEST(SliderDragging, TheHorizontalSliderFollowsXAndLosesOneFrameOfTravel)
     EXPECT_EQ(s.slider->Position(), 70u);
 }
 
-TEST(SliderProperties, OutOfRangeValuesAreKeptOrCorrected)
-{
-    ShippedSlider s;
-    s.slider->setPosition(150); // kept and drawn there, without a change
-    EXPECT_EQ(s.slider->HolderRect().top(), 78);
-    EXPECT_EQ(s.changes.count(), 0);
-    s.slider->setMin(20);
-    s.slider->setMax(20); // max equal to min becomes min + 100
-    EXPECT_EQ(s.slider->Max(), 120u);
-    for (int below : {0, -4}) {
-        s.slider->setNumImages(below);
-        EXPECT_EQ(s.slider->NumImages(), 1);
-    }
-}
-
-TEST(SliderProperties, DisablingShowsTheDisabledFrameEnablingFrameZeroAndAFrameOutsideTheStripNoHolder)
+// Disabling shows the disabled frame and enabling frame 0; a frame outside the strip draws no holder.
+// Out-of-range values are kept or corrected.
+TEST(SliderProperties, FramesFollowTheEnabledStateAndOutOfRangeValuesAreKeptOrCorrected)
 {
     ShippedSlider s(3);
     s.slider->setTransparent(false);
@@ -159,11 +131,29 @@ TEST(SliderProperties, DisablingShowsTheDisabledFrameEnablingFrameZeroAndAFrameO
         s.slider->setImageIndex(outside);
         EXPECT_EQ(s.at(12, 30), trackColour) << "frame " << outside;
     }
+    s.slider->setPosition(150); // kept and drawn there, without a change
+    EXPECT_EQ(s.slider->HolderRect().top(), 78);
+    EXPECT_EQ(s.changes.count(), 0);
+    s.slider->setMin(20);
+    s.slider->setMax(20); // max equal to min becomes min + 100
+    EXPECT_EQ(s.slider->Max(), 120u);
+    for (int below : {0, -4}) {
+        s.slider->setNumImages(below);
+        EXPECT_EQ(s.slider->NumImages(), 1);
+    }
 }
 
-TEST(SliderProperties, PictureControlsThatGoAwayAreDropped)
+TEST(SliderProperties, PictureControlsThatGoAwayAreDroppedAndTheHolderCursorShowsOverTheHolderOnly)
 {
     ShippedSlider s;
+    s.slider->setCursor(Qt::CrossCursor);
+    s.slider->setHolderCursor(Qt::SizeVerCursor);
+    for (auto [pos, shape] :
+         {std::pair{QPointF(12, 30), Qt::SizeVerCursor}, {QPointF(12, 5), Qt::CrossCursor}}) {
+        QMouseEvent move(QEvent::MouseMove, pos, pos, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(s.slider, &move);
+        EXPECT_EQ(s.slider->cursor().shape(), shape);
+    }
     delete s.holder;
     delete s.track;
     s.slider->setColor(Qt::blue);
@@ -172,21 +162,4 @@ TEST(SliderProperties, PictureControlsThatGoAwayAreDropped)
     QTest::mousePress(s.slider, Qt::LeftButton, {}, QPoint(12, 30));
     EXPECT_FALSE(s.slider->Dragging());
     QTest::mouseRelease(s.slider, Qt::LeftButton, {}, QPoint(12, 30));
-}
-
-TEST(SliderPointer, TheHolderCursorShowsOverTheHolderOnlyAndTheTooltipIsEmptyWhileAButtonIsHeld)
-{
-    ShippedSlider s;
-    s.slider->setCursor(Qt::CrossCursor);
-    for (auto [pos, shape] :
-         {std::pair{QPointF(12, 30), Qt::PointingHandCursor}, {QPointF(12, 5), Qt::CrossCursor}}) {
-        QMouseEvent move(QEvent::MouseMove, pos, pos, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(s.slider, &move);
-        EXPECT_EQ(s.slider->cursor().shape(), shape);
-    }
-    s.slider->setToolTip(QStringLiteral("Volume"));
-    QTest::mousePress(s.slider, Qt::LeftButton, {}, QPoint(12, 5));
-    EXPECT_TRUE(s.slider->toolTip().isEmpty());
-    QTest::mouseRelease(s.slider, Qt::LeftButton, {}, QPoint(12, 5));
-    EXPECT_EQ(s.slider->toolTip(), QStringLiteral("Volume"));
 }

@@ -3,16 +3,15 @@
 
 #include <gtest/gtest.h>
 
-// Typographic bytes decode to their characters, the five unassigned ones to the control character of
-// the same value, and all 256 survive decoding and encoding.
-TEST(AnsiCodePage, EachByteDecodesToItsCharacterAndEncodesBack)
+// Typographic bytes decode to their characters and the five unassigned ones to the control character of
+// the same value; all 256 survive the round trip, and a character outside the code page becomes '?'.
+TEST(AnsiCodePage, EachByteDecodesToItsCharacterAndEncodesBackAndOtherCharactersAreReported)
 {
     const struct {
         unsigned char byte;
         char16_t character;
-    } cases[] = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x92, 0x2019}, {0x93, 0x201C}, {0x96, 0x2013},
-                 {0x99, 0x2122}, {0x9F, 0x0178}, {0xA9, 0x00A9}, {0xE9, 0x00E9}, {0x41, 'A'},
-                 {0x81, 0x0081}, {0x8D, 0x008D}, {0x8F, 0x008F}, {0x90, 0x0090}, {0x9D, 0x009D}};
+    } cases[] = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x92, 0x2019}, {0x99, 0x2122}, {0x9F, 0x0178},
+                 {0xE9, 0x00E9}, {0x41, 'A'},    {0x81, 0x0081}, {0x8D, 0x008D}, {0x9D, 0x009D}};
     for (const auto &c : cases) {
         const char byte = char(c.byte);
         EXPECT_EQ(DecodeAnsiText(QByteArrayView(&byte, 1)), QString(QChar(c.character))) << int(c.byte);
@@ -23,14 +22,6 @@ TEST(AnsiCodePage, EachByteDecodesToItsCharacterAndEncodesBack)
     bool ok = false;
     EXPECT_EQ(EncodeAnsiText(DecodeAnsiText(all), &ok), all);
     EXPECT_TRUE(ok);
-}
-
-TEST(AnsiCodePage, CharactersOutsideTheCodePageBecomeQuestionMarksAndAreReported)
-{
-    bool ok = true;
     EXPECT_EQ(EncodeAnsiText(QStringLiteral("a\u0416b"), &ok), QByteArray("a?b"));
     EXPECT_FALSE(ok);
-    EXPECT_EQ(EncodeAnsiText(QStringLiteral("caf\u00e9 \u20ac5"), &ok), QByteArray("caf\xe9 \x80"
-                                                                                   "5"));
-    EXPECT_TRUE(ok);
 }

@@ -28,17 +28,18 @@ TEST(MLSImage, LaysTheImageOutByteForByteWithADescriptionOfThreeFixedWidthLines)
               119);
 }
 
-TEST(MLSSource, ReadsNumberedLinesVerbatimSkippingCommentsAndBlankLinesAndRefusesGapsAndRepeats)
+// Lines are read verbatim, comments and blank lines skipped, UTF-8 compiled to Windows-1252; gaps,
+// repeats, lines without a number, wrong counts and characters outside the code page are refused.
+TEST(MLSSource, ReadsNumberedLinesVerbatimCompilesThemToWindows1252AndRefusesWhatDoesNotFit)
 {
     QString error;
     const auto entries = ParseMLSSource("# header\n0=OK\r\n\n1= %d KB\n# note\n2=a=b\\nc\n3=\n", &error);
     ASSERT_TRUE(entries) << error.toStdString();
     EXPECT_EQ(*entries, QStringList({"OK", " %d KB", "a=b\\nc", ""}));
-    // Gaps, repeats and lines without a number are refused.
-    const struct {
-        const char *source;
-        const char *error;
-    } cases[] = {
+    const auto image = CompileMLSSource("0=Copyright \xc2\xa9\n1=caf\xc3\xa9\n", 2, 4, "d", &error);
+    ASSERT_TRUE(image) << error.toStdString();
+    EXPECT_EQ(*image, BuildMLSImage(4, "d", {"Copyright \xa9", "caf\xe9"}));
+    const std::pair<QByteArray, const char *> cases[] = {
         {"0=a\n2=b\n", "line 2: entry 2 where 1 was expected"},
         {"0=a\n0=b\n", "line 2: entry 0 where 1 was expected"},
         {"1=a\n", "line 1: entry 1 where 0 was expected"},
@@ -46,24 +47,11 @@ TEST(MLSSource, ReadsNumberedLinesVerbatimSkippingCommentsAndBlankLinesAndRefuse
         {"=a\n", "line 1: expected <number>=<text>"},
         {"x=a\n", "line 1: \"x\" is not an entry number"},
         {" 0=a\n", "line 1: \" 0\" is not an entry number"},
-    };
-    for (const auto &c : cases) {
-        QString error;
-        EXPECT_FALSE(ParseMLSSource(c.source, &error)) << c.source;
-        EXPECT_EQ(error, QString::fromLatin1(c.error)) << c.source;
+        {"0=a\n1=b\n2=c\n", "3 entries where 2 are needed"},
+        {"0=a\n1=\xd0\x96\n", "entry 1 has characters outside Windows-1252"},
+        {"0=" + QByteArray(70000, 'x') + "\n1=b\n", "entry 0 is longer than 65535 bytes"}};
+    for (const auto &[source, message] : cases) {
+        EXPECT_FALSE(CompileMLSSource(source, 2, 4, {}, &error)) << source.left(20).constData();
+        EXPECT_EQ(error, QString::fromLatin1(message)) << source.left(20).constData();
     }
-}
-
-TEST(MLSSource, CompilesUtf8SourcesToWindows1252ImagesAndRefusesWrongCountsAndOtherCharacters)
-{
-    QString error;
-    const auto image = CompileMLSSource("0=Copyright \xc2\xa9\n1=caf\xc3\xa9\n", 2, 4, "d", &error);
-    ASSERT_TRUE(image) << error.toStdString();
-    EXPECT_EQ(*image, BuildMLSImage(4, "d", {"Copyright \xa9", "caf\xe9"}));
-    EXPECT_FALSE(CompileMLSSource("0=a\n1=b\n", 3, 4, {}, &error));
-    EXPECT_EQ(error, "2 entries where 3 are needed");
-    EXPECT_FALSE(CompileMLSSource("0=a\n1=\xd0\x96\n", 2, 4, {}, &error));
-    EXPECT_EQ(error, "entry 1 has characters outside Windows-1252");
-    EXPECT_FALSE(CompileMLSSource("0=" + QByteArray(70000, 'x') + "\n", 1, 4, {}, &error));
-    EXPECT_EQ(error, "entry 0 is longer than 65535 bytes");
 }

@@ -1,10 +1,7 @@
-// The compiled-in artwork: every picture at its exact size, strips of whole frames on the colour
-// they sit on, and shape data whose outlines hold the controls the windows place on them.
+// The compiled-in artwork: button strips on the colour they sit on, see-through colours where meant, and
+// the windows' shape data: bounds, encoding, outlines that hold the controls placed on them.
 #include "controls/ScreenPicture.h"
 #include "controls/WinShape.h"
-#include "controls/WinShapeUtils.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -17,24 +14,21 @@ QImage picture(const char *name)
     return ReadPicture(ArtPicturePath(name));
 }
 
-TWinShapeData shape(const char *name)
-{
-    QFile file(QStringLiteral(":/chirpel/shapes/%1.bin").arg(QLatin1String(name)));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    TWinShapeData data;
-    data.LoadFromBytes(file.readAll());
-    return data;
-}
+// A window shaped by the named shape data, as the program loads it.
+struct ShapedWindow {
+    QWidget window;
+    TWinShape *shape = new TWinShape(&window);
+    explicit ShapedWindow(const char *name)
+    {
+        shape->setStoredData(QStringLiteral(":/chirpel/shapes/%1.bin").arg(QLatin1String(name)));
+        shape->setActive(true);
+    }
+    const TWinShapeData &data() const { return shape->Data(); }
+};
 
-// The region a shaped window gets from its polygons, relative to `origin` of the picture.
-QRegion outlineRegion(const TWinShapeData &data, QPoint origin = {})
+bool contains(const QRegion &region, const QRegion &part)
 {
-    return TWinShape::OutlineRegion(data.Regions, QPoint(0, 0)).translated(-origin);
-}
-
-bool contains(const QRegion &region, const QRect &rect)
-{
-    return region.intersected(rect) == QRegion(rect);
+    return region.intersected(part) == part;
 }
 
 bool near(QRgb a, QRgb b, int tolerance)
@@ -43,33 +37,16 @@ bool near(QRgb a, QRgb b, int tolerance)
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
-TEST(Artwork, EveryPictureIsCompiledInAtItsExactSizeInWholeFrames)
-{
-    const struct {
-        const char *name;
-        int width, height, frames;
-    } pictures[] = {
-        {"page_default", 451, 196, 1}, {"page_recording", 451, 196, 1}, {"btn_record", 360, 120, 3},
-        {"btn_play", 360, 120, 3},     {"btn_send", 360, 120, 3},       {"btn_stop", 360, 120, 3},
-        {"btn_close", 192, 64, 3},     {"btn_menu", 180, 60, 3},        {"monkey", 184, 92, 2},
-        {"bubble_ok", 168, 123, 1},    {"backdrop", 1280, 800, 1},      {"icon", 96, 96, 1},
-        {"icon256", 256, 256, 1},      {"level_face", 65, 105, 1},      {"level_close", 11, 11, 1},
-        {"slider_handle", 24, 16, 1},  {"slider_track", 24, 68, 1},     {"gsm_on", 12, 12, 1},
-        {"gsm_off", 12, 12, 1}};
-    for (const auto &p : pictures) {
-        const QImage image = picture(p.name);
-        EXPECT_EQ(image.size(), QSize(p.width, p.height)) << p.name;
-        EXPECT_EQ(image.width() % p.frames, 0) << p.name << ": a strip must split into equal frames";
-    }
-}
+// Window coordinates of the voice-mail window's controls.
+const QRect MenuButton(83, 193, 60, 60), CloseButton(516, 116, 64, 64), Monkey(143, 278, 92, 92);
 
 // Button frames (and the bubble's OK picture) are drawn opaque, whatever the Transparent setting: their
 // corners must already hold the colour of the place they sit on, or each shows as a patch.
 TEST(Artwork, ButtonFramesAreOpaqueOnTheColourOfThePlaceTheySitOn)
 {
     const QImage page = picture("page_default"), recordingPage = picture("page_recording");
-    const QImage body = shape("body").Bitmap, bubble = shape("bubble").Bitmap;
-    ASSERT_FALSE(body.isNull() || bubble.isNull());
+    const ShapedWindow bodyWindow("body"), bubbleWindow("bubble");
+    const QImage &body = bodyWindow.data().Bitmap, &bubble = bubbleWindow.data().Bitmap;
     // The button's top-left in the picture beneath it (the body starts 11 pixels up and left of its
     // window, the bubble 2); the body is stored as a JPEG, whose colours may drift a little.
     const struct {
@@ -97,9 +74,7 @@ TEST(Artwork, ButtonFramesAreOpaqueOnTheColourOfThePlaceTheySitOn)
                            beneath = place.under.pixel(place.at + corner);
                 EXPECT_EQ(qAlpha(mine), 255) << place.strip << " frame at " << x;
                 EXPECT_TRUE(near(mine, beneath, place.tolerance))
-                    << place.strip << " frame at " << x << " corner " << corner.x() << "," << corner.y()
-                    << ": " << qPrintable(QColor(mine).name()) << " on "
-                    << qPrintable(QColor(beneath).name());
+                    << place.strip << " frame at " << x << " corner " << corner.x() << "," << corner.y();
             }
     }
 }
@@ -135,57 +110,66 @@ TEST(Artwork, KeyColouredPicturesAreSeeThroughExactlyWhereMeantAndTheSliderTrack
         EXPECT_TRUE(near(track.pixel(23, y), face.pixel(35 + 23, 30 + y), 4)) << "row " << y;
 }
 
-TEST(Artwork, TheBubbleTailEndsOnTheHotPointAndTheBubbleHoldsItsTitleTextAndOkPicture)
+// Each window's mask starts at its outline's corner, so the controls' window coordinates apply to it.
+TEST(Artwork, EachShapeLoadsWithItsBoundsAndEncodingAndItsOutlineHoldsTheControlsPlacedOnIt)
 {
-    const TWinShapeData bubble = shape("bubble");
-    ASSERT_EQ(bubble.Regions.size(), 1u);
-    // The hot point (36, 218) is in window coordinates; the window starts at the bounds' corner.
-    const QPoint window(bubble.Bounds.Left, bubble.Bounds.Top), tip = QPoint(36, 218) + window;
-    const auto &points = bubble.Regions[0].Points;
+    const ShapedWindow body("body"), dashboard("dashboard"), bubble("bubble");
+    const struct {
+        const ShapedWindow &w;
+        TShapeImageKind kind;
+        TShapeBounds bounds;
+        std::vector<int> combineModes; // a 4 is the hole cut out of the window
+        std::vector<QRect> holds;
+    } shapes[] = {{body,
+                   ikJpeg,
+                   {11, 11, 625, 390},
+                   {2, 4},
+                   {MenuButton, CloseButton, Monkey, QRect(202, 323, 21, 19)}},
+                  {dashboard,
+                   ikDeflatedBitmap,
+                   {18, 13, 463, 190},
+                   {2}, // page buttons and progress line; the page is at (-3, -6)
+                   {QRect(31, 29, 120, 120), QRect(163, 29, 120, 120), QRect(295, 29, 120, 120),
+                    QRect(178, 80, 208, 18)}},
+                  {bubble,
+                   ikBitmap,
+                   {2, 2, 263, 220},
+                   {2}, // title, text and OK picture
+                   {QRect(47, 40, 192, 21), QRect(46, 68, 160, 92), QRect(40, 32, 168, 123)}}};
+    for (const auto &s : shapes) {
+        const TWinShapeData &data = s.w.data();
+        const TShapeBounds &b = s.bounds;
+        EXPECT_EQ(data.ImageKind, s.kind);
+        EXPECT_EQ(data.Bounds, b);
+        EXPECT_EQ(data.OutlineBounds(), b) << "the bounds are the vertices' extent";
+        EXPECT_EQ(data.Bitmap.size(), QSize(b.Right, b.Bottom)); // the outline stays inside the picture
+        ASSERT_EQ(data.Regions.size(), s.combineModes.size());
+        for (std::size_t i = 0; i < data.Regions.size(); ++i) {
+            EXPECT_EQ(data.Regions[i].CombineMode, s.combineModes[i]);
+            EXPECT_GE(data.Regions[i].PointCount(), i == 0 ? 24 : 8) << "curves need enough vertices";
+        }
+        EXPECT_EQ(s.w.shape->geometry(), QRect(-b.Left, -b.Top, b.Right, b.Bottom));
+        EXPECT_EQ(s.w.window.mask().boundingRect(), QRect(0, 0, b.Right - b.Left, b.Bottom - b.Top));
+        for (const QRect &r : s.holds)
+            EXPECT_TRUE(contains(s.w.window.mask(), r)) << r.x() << "," << r.y();
+    }
+    EXPECT_TRUE(contains(body.window.mask(), dashboard.window.mask())) << "the body would clip the dashboard";
+    // The hole lies inside the body, clear of every control: the desktop shows through it.
+    const QRegion hole = TWinShape::OutlineRegion({body.data().Regions[1]}, QPoint(-11, -11));
+    int holePixels = 0;
+    for (const QRect &r : hole)
+        holePixels += r.width() * r.height();
+    EXPECT_GT(holePixels, 500);
+    EXPECT_TRUE(body.window.mask().intersected(hole).isEmpty());
+    EXPECT_TRUE(contains(TWinShape::OutlineRegion({body.data().Regions[0]}, QPoint(-11, -11)), hole));
+    for (const QRect r : {MenuButton, CloseButton, Monkey, dashboard.window.mask().boundingRect()})
+        EXPECT_TRUE(hole.intersected(r).isEmpty()) << r.x() << "," << r.y();
+    // The bubble's tail ends on the hot point (36, 218), a vertex that nothing of the bubble reaches below.
+    const auto &points = bubble.data().Regions[0].Points;
+    const QPoint tip = QPoint(36, 218) + QPoint(2, 2);
     EXPECT_NE(std::find(points.begin(), points.end(), tip), points.end()) << "the tail's tip is a vertex";
     for (const QPoint p : points)
         EXPECT_LE(p.y(), tip.y()) << "nothing of the bubble reaches below its tail";
-    for (const QRect r : {QRect(47, 40, 192, 21), QRect(46, 68, 160, 92), QRect(40, 32, 168, 123)})
-        EXPECT_TRUE(contains(outlineRegion(bubble, window), r)) << r.x() << "," << r.y();
-}
-
-// Window coordinates of the voice-mail window's controls; the body picture starts 11 pixels up and
-// left of the window, the dashboard panel sits at the window's origin, the notebook at (-3, -6) of it.
-const QPoint BodyOrigin(11, 11), PageOrigin(-3, -6);
-const QRect MenuButton(83, 193, 60, 60), CloseButton(516, 116, 64, 64), Monkey(143, 278, 92, 92);
-
-TEST(Artwork, TheBodyHoldsEveryControlAndTheDashboardWhichHoldsThePageButtons)
-{
-    const QRegion body = outlineRegion(shape("body"), BodyOrigin);
-    EXPECT_EQ(body.boundingRect(), QRect(0, 0, 614, 379));
-    for (const QRect r :
-         {MenuButton, CloseButton, Monkey, QRect(202, 323, 21, 19)}) // the last: the monkey's spot
-        EXPECT_TRUE(contains(body, r)) << r.x() << "," << r.y();
-    const TWinShapeData dashboardData = shape("dashboard");
-    const QRegion dashboard =
-        outlineRegion(dashboardData, QPoint(dashboardData.Bounds.Left, dashboardData.Bounds.Top));
-    EXPECT_EQ(dashboard.boundingRect(), QRect(0, 0, 445, 177));
-    EXPECT_TRUE(body.intersected(dashboard) == dashboard) << "the body's outline would clip the dashboard";
-    // The three page buttons and the progress line, in page coordinates.
-    for (const QRect r : {QRect(34, 35, 120, 120), QRect(166, 35, 120, 120), QRect(298, 35, 120, 120),
-                          QRect(181, 86, 208, 18)})
-        EXPECT_TRUE(contains(dashboard, r.translated(PageOrigin))) << r.x() << "," << r.y();
-}
-
-TEST(Artwork, TheBodysHoleKeepsClearOfEveryControlAndTheDashboard)
-{
-    const TWinShapeData body = shape("body");
-    ASSERT_EQ(body.Regions.size(), 2u);
-    auto region = [&](std::size_t i) {
-        const auto &points = body.Regions[i].Points;
-        return QRegion(QPolygon(QList<QPoint>(points.begin(), points.end())), Qt::OddEvenFill)
-            .translated(-BodyOrigin);
-    };
-    const QRegion hole = region(1);
-    ASSERT_FALSE(hole.isEmpty());
-    EXPECT_TRUE(region(0).intersected(hole) == hole) << "the hole lies inside the body";
-    for (const QRect r : {MenuButton, CloseButton, Monkey, QRect(0, 0, 445, 177)})
-        EXPECT_TRUE(hole.intersected(r).isEmpty()) << r.x() << "," << r.y();
 }
 
 } // namespace
