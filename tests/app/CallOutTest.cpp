@@ -1,14 +1,11 @@
 // The tip bubble: where it lands, what it shows, and which presses and keys close it.
 #include "app/fCallOut.h"
-#include "app/fVoiceMail.h"
 
 #include "WindowTestSupport.h"
-#include "settings/SettingsFakes.h"
 
 #include <QLabel>
 #include <QTimer>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 #include <functional>
 

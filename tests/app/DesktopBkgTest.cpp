@@ -3,13 +3,10 @@
 #include "app/fDesktopBkg.h"
 
 #include "WindowTestSupport.h"
-#include "settings/SettingsFakes.h"
-#include "settings/TolvyOptions.h"
 
 #include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
 
 namespace {
 

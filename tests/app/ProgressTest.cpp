@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 namespace {
 

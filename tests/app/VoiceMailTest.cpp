@@ -5,16 +5,13 @@
 
 #include "WindowTestSupport.h"
 
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <vector>
 
