@@ -115,6 +115,14 @@ e2e_end() {
   for pid in "$@"; do kill -INT "$pid" 2>/dev/null || true; desktop_wait_exit "$pid" 5 || true; done
 }
 
+# e2e_start_sink FOLDER: the loopback SMTP sink (smtp_sink.py) on a free port (SINK_PORT, SINK_PID).
+e2e_start_sink() {
+  SINK_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  desktop_launch env PYTHONPATH="$E2E_HERE" /usr/bin/python3 -m aiosmtpd -n -l "127.0.0.1:$SINK_PORT" -c smtp_sink.MailSaver "$1"
+  SINK_PID=$DESKTOP_LAUNCHED_PID
+  e2e_wait 15 bash -c "exec 3<>/dev/tcp/127.0.0.1/$SINK_PORT" || fail "the SMTP sink did not start on port $SINK_PORT"
+}
+
 # e2e_popup_menu: prints "id x y w h" of a shown popup menu of the program (an override-redirect
 # window of its class that is no tooltip), or fails.
 e2e_popup_menu() {

@@ -26,14 +26,12 @@ chmod +x "$E2E_WORK/fakebin/xdg-email"
 export PATH="$E2E_WORK/fakebin:$PATH"
 
 sink_dir="$E2E_WORK/sink"
-port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+e2e_start_sink "$sink_dir"
 touch "$E2E_WORK/msmtprc" && chmod 600 "$E2E_WORK/msmtprc"
-export CHIRPEL_SENDMAIL="msmtp -C '$E2E_WORK/msmtprc' --host=127.0.0.1 --port=$port --from=chirpel@example.org --auth=off --tls=off"
-port_open() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
+export CHIRPEL_SENDMAIL="msmtp -C '$E2E_WORK/msmtprc' --host=127.0.0.1 --port=$SINK_PORT --from=chirpel@example.org --auth=off --tls=off"
 mails_are() { [ "$(find "$sink_dir" -name '*.eml' | wc -l)" -eq "$1" ]; }
 kept_are() { [ "$(find "$outbox" -name '*.eml' 2>/dev/null | wc -l)" -eq "$1" ]; }
 bubble() { desktop_window '^CallOutForm$'; }
-no_bubble() { ! bubble >/dev/null; }
 click_bubble() { # [MODIFIER]: a click on the bubble's text
   local X Y WIDTH HEIGHT WINDOW SCREEN
   eval "$(xdotool getwindowgeometry --shell "$(bubble)")"
@@ -44,7 +42,7 @@ send() { e2e_click_window "$E2E_SEND_X" "$E2E_SEND_Y"; }
 ctrl_click_bubble() {
   e2e_wait 10 bubble || { fail "no ready bubble with $1"; return; }
   click_bubble ctrl
-  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble with $1"
+  e2e_wait 5 e2e_no_visible_window '^CallOutForm$' || fail "a Ctrl+click did not close the ready bubble with $1"
 }
 set_value() { sed -i "s/^\"$1\"=.*/\"$1\"=$2/" "$E2E_USERREG"; }
 
@@ -52,9 +50,6 @@ e2e_write_settings HideTips 0 AutoRecord 1 AutoPlay 0 BeepOnRecord 0 AutoClose 0
   Bits16 1 WebMail 0 SendWait 0 ReciptName Grandma ReciptAddr gran@example.org LimitSize 1 IsGirl 1 CustCursor 0 \
   SoundPrompt 0 ShowShield 0 KidName "$kid" GuideName Monkey MsgFileName "$E2E_MESSAGE" \
   -- "Quality " 0 PlainSize 0 DurationSec 0 MinWaveLevel 50 MaxTimeSec 300 KidAge 5
-desktop_launch env PYTHONPATH="$E2E_HERE" /usr/bin/python3 -m aiosmtpd -n -l "127.0.0.1:$port" -c smtp_sink.MailSaver "$sink_dir"
-sink=$DESKTOP_LAUNCHED_PID
-e2e_wait 15 port_open || fail "the SMTP sink did not start on port $port"
 
 # 1. Record a tone and send it without waiting for a parent.
 e2e_must_start
@@ -130,5 +125,5 @@ cmp -s "$handoff" "$E2E_WORK/handoff.before" || fail "the hand-off changed with 
 test -e "$composed" && fail "the sender ran with WebMail on"
 mails_are 2 || fail "a mail was sent with WebMail on"
 e2e_close_button
-e2e_end "$sink"
+e2e_end "$SINK_PID"
 e2e_finish
