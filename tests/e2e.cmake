@@ -7,14 +7,7 @@ foreach(_script IN LISTS _e2e_scripts)
   get_filename_component(_stem ${_script} NAME_WE)
   string(REGEX REPLACE "_test$" "" _name ${_stem})
   add_test(NAME e2e.${_name} COMMAND bash ${_script})
-  set_tests_properties(e2e.${_name} PROPERTIES
-    LABELS e2e
-    RESOURCE_LOCK "display;soundserver"
-    TIMEOUT 240
+  set_tests_properties(e2e.${_name} PROPERTIES LABELS e2e RESOURCE_LOCK "display;soundserver" TIMEOUT 240
     FIXTURES_REQUIRED soundserver
     ENVIRONMENT "CHIRPEL_BIN_DIR=${CMAKE_BINARY_DIR}/bin;CHIRPEL_E2E_OUT=${CMAKE_BINARY_DIR}/e2e;${CHIRPEL_SOUND_ENV}")
 endforeach()
-# The level test sets the sound server's volumes, which the integration tests read and set too.
-if(TEST e2e.level)
-  set_tests_properties(e2e.level PROPERTIES RESOURCE_LOCK "display;soundserver")
-endif()

@@ -1,56 +1,54 @@
 #!/usr/bin/env bash
-# Starts and stops the private PulseAudio daemon that the sound integration tests talk to.
+# Starts and stops the private sound server the integration and end-to-end tests talk to: PulseAudio,
+# or as pipewire.sh (CHIRPEL_TEST_SOUND_SERVER=pipewire) pipewire, wireplumber and pipewire-pulse on
+# a session bus of their own, offering the same under the same names at the same socket.
 #
 #   CHIRPEL_SOUND_DIR=<folder> soundserver.sh start|stop|status
 #
-# Everything the daemon and its clients keep (home, runtime dir with the socket, state, log,
-# pid file) lives under $CHIRPEL_SOUND_DIR, so a user's own sound server is never touched.
-# The daemon offers:
+# Everything the servers and their clients keep lives under $CHIRPEL_SOUND_DIR, so a user's own
+# sound server is never touched. Clients reach it with PULSE_SERVER=unix:$CHIRPEL_SOUND_DIR/runtime/pulse/native.
 #   spk      null sink, the default sink; its monitor is the playback line
 #   micfeed  null sink that tests feed with `paplay -d micfeed file.wav`
 #   mic      its monitor remapped into an ordinary source, the default source (the microphone)
-#   keeper   null sink fed by 10 ms loopbacks from both monitors: idle null sinks otherwise run
-#            in 2-second blocks, which delays first data and the end of playback by up to 2 s
-# Clients reach it with PULSE_SERVER=unix:$CHIRPEL_SOUND_DIR/runtime/pulse/native.
+#   keeper   (PulseAudio) null sink fed by 10 ms loopbacks from both monitors: idle null sinks otherwise
+#            run in 2-second blocks, which delays first data and the end of playback by up to 2 s
 set -euo pipefail
-
 dir=${CHIRPEL_SOUND_DIR:?set CHIRPEL_SOUND_DIR to the folder the test sound server lives in}
 runtime=$dir/runtime
-pidfile=$runtime/pulse/pid
 socket=$runtime/pulse/native
+pids=$dir/server.pids
+export HOME=$dir/home XDG_RUNTIME_DIR=$runtime PULSE_RUNTIME_PATH=$runtime/pulse PULSE_STATE_PATH=$dir/state
+export XDG_CONFIG_HOME=$dir/config XDG_STATE_HOME=$dir/state XDG_DATA_HOME=$dir/data PULSE_SERVER=unix:$socket
+unset PULSE_COOKIE PIPEWIRE_REMOTE DBUS_SESSION_BUS_ADDRESS || true
 
-server_env() {
-    export HOME=$dir/home
-    export XDG_RUNTIME_DIR=$runtime
-    export PULSE_RUNTIME_PATH=$runtime/pulse
-    export PULSE_STATE_PATH=$dir/state
-    export PULSE_SERVER=unix:$socket
-    unset PULSE_COOKIE DBUS_SESSION_BUS_ADDRESS || true
+answers() { pactl info >/dev/null 2>&1; }
+# wait_for SECONDS COMMAND...: polls every 0.1 s.
+wait_for() {
+  local tries=$(($1 * 10))
+  shift
+  until "$@"; do ((tries-- > 0)) || return 1; sleep 0.1; done
 }
-
-answers() {
-    pactl info >/dev/null 2>&1
-}
+gone() { ! kill -0 "$1" 2>/dev/null; }
 
 stop_server() {
-    [ -f "$pidfile" ] || return 0
-    local pid
-    pid=$(cat "$pidfile" 2>/dev/null || true)
-    # Only the daemon started with this folder's configuration, never a reused pid.
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null &&
-        tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF -- "$dir/server.pa"; then
-        kill -TERM "$pid"
-        for _ in $(seq 50); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -0 "$pid" 2>/dev/null && kill -KILL "$pid"
-    fi
-    rm -f "$pidfile"
+  local pid
+  # Only what this script started from this folder (the ids it noted, newest first, and
+  # PulseAudio's own pid file), never a reused id.
+  for pid in $(cat "$runtime/pulse/pid" 2>/dev/null; tac "$pids" 2>/dev/null); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "XDG_RUNTIME_DIR=$runtime" || continue
+    kill -TERM "$pid" 2>/dev/null || continue
+    wait_for 5 gone "$pid" || kill -KILL "$pid" 2>/dev/null || true
+  done
+  rm -f "$pids" "$runtime/pulse/pid"
 }
 
-write_config() {
-    cat >"$dir/server.pa" <<EOF
+launch() {
+  "$@" >>"$dir/server.log" 2>&1 &
+  echo $! >>"$pids"
+}
+
+start_pulseaudio() {
+  cat >"$dir/server.pa" <<CONF
 load-module module-native-protocol-unix auth-anonymous=1 socket=$socket
 load-module module-null-sink sink_name=spk rate=44100 channels=2
 load-module module-null-sink sink_name=micfeed rate=44100 channels=2
@@ -60,38 +58,51 @@ load-module module-loopback source=spk.monitor sink=keeper latency_msec=10
 load-module module-loopback source=micfeed.monitor sink=keeper latency_msec=10
 set-default-sink spk
 set-default-source mic
-EOF
+CONF
+  pulseaudio -n -F "$dir/server.pa" --exit-idle-time=-1 --daemonize=yes --use-pid-file=yes \
+    --log-target="file:$dir/server.log" --log-level=notice
+  wait_for 10 answers || return 1
+  # The loopbacks settle their latency during the first seconds; a stream started before that
+  # sees its first data and its end late.
+  sleep 2
+}
+
+# The graph runs at 44100 Hz (clock.force-rate), the rate of the test material, so that what is
+# recorded can be compared sample for sample; PipeWire's own default of 48 kHz would resample.
+start_pipewire() {
+  export PIPEWIRE_RUNTIME_DIR=$runtime DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
+  rm -f "$runtime/bus"
+  launch dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS"
+  wait_for 5 test -S "$runtime/bus" || true
+  launch pipewire
+  sleep 0.5
+  launch wireplumber
+  launch pipewire-pulse
+  wait_for 10 answers || return 1
+  pw-metadata -n settings 0 clock.force-rate 44100 >/dev/null
+  pactl load-module module-null-sink sink_name=spk rate=44100 channels=2 >/dev/null
+  pactl load-module module-null-sink sink_name=micfeed rate=44100 channels=2 >/dev/null
+  pactl load-module module-remap-source source_name=mic master=micfeed.monitor >/dev/null
+  pactl set-default-sink spk
+  pactl set-default-source mic
+  sleep 1
 }
 
 start_server() {
-    server_env
-    stop_server
-    mkdir -p "$HOME" "$PULSE_STATE_PATH" "$PULSE_RUNTIME_PATH"
-    chmod 700 "$runtime" "$PULSE_RUNTIME_PATH"
-    rm -f "$socket"
-    write_config
-    pulseaudio -n -F "$dir/server.pa" --exit-idle-time=-1 --daemonize=yes --use-pid-file=yes \
-        --log-target="file:$dir/pulse.log" --log-level=notice
-    for _ in $(seq 100); do
-        if answers; then
-            # The loopbacks settle their latency during the first seconds; a stream started
-            # before that sees its first data and its end late.
-            sleep 2
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "soundserver: the daemon did not answer; see $dir/pulse.log" >&2
-    stop_server
-    return 1
+  stop_server
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_DATA_HOME" "$PULSE_RUNTIME_PATH"
+  chmod 700 "$runtime" "$PULSE_RUNTIME_PATH"
+  rm -f "$socket"
+  : >"$dir/server.log"
+  "start_${CHIRPEL_TEST_SOUND_SERVER:-pulseaudio}" && return 0
+  echo "soundserver: the server did not answer; see $dir/server.log" >&2
+  stop_server
+  return 1
 }
 
 case ${1:-} in
 start) start_server ;;
-stop) server_env && stop_server ;;
-status) server_env && answers && pactl info ;;
-*)
-    echo "usage: CHIRPEL_SOUND_DIR=<folder> $0 start|stop|status" >&2
-    exit 2
-    ;;
+stop) stop_server ;;
+status) answers && pactl info ;;
+*) echo "usage: CHIRPEL_SOUND_DIR=<folder> $0 start|stop|status" >&2 && exit 2 ;;
 esac

@@ -1,14 +1,11 @@
 // The tip bubble: where it lands, what it shows, and which presses and keys close it.
 #include "app/fCallOut.h"
-#include "app/fVoiceMail.h"
 
 #include "WindowTestSupport.h"
-#include "settings/SettingsFakes.h"
 
 #include <QLabel>
 #include <QTimer>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -34,8 +31,8 @@ void clickAt(QWidget *form, QPoint pos, Qt::MouseButton button, Qt::KeyboardModi
     QTest::mouseRelease(form->windowHandle(), button, keys, pos);
 }
 
-// Runs `step` `delayMs` after `show` starts waiting for its modal bubble; a bubble still open
-// after five seconds is closed and false returned, so the test fails rather than hangs.
+// Runs `step` `delayMs` after `show` starts waiting for its modal bubble; a bubble still open after five
+// seconds is closed and false returned, so the test fails rather than hangs.
 bool whileModal(const std::function<void()> &show, const std::function<void()> &step, int delayMs = 0)
 {
     QTimer::singleShot(delayMs, step);
@@ -68,11 +65,6 @@ protected:
     {
         form.ShowCallOut(QPoint(400, 400), text, title, false, pictureOnly);
     }
-    bool showModal(const std::function<void()> &step)
-    {
-        return whileModal([this] { form.ShowCallOut(QPoint(400, 400), "Ready", QString(), true, false); },
-                          step);
-    }
     QLabel *label(const char *name) { return named<QLabel>(&form, name); }
 };
 
@@ -80,16 +72,13 @@ protected:
 
 TEST(ParentsTest, ExactlyCtrlCountsPressedWithTheLeftButtonAloneOrReleasedWithNoButtonHeld)
 {
-    EXPECT_TRUE(IsParentsKeys(Qt::ControlModifier));
     EXPECT_TRUE(IsParentsKeys(Qt::ControlModifier | Qt::KeypadModifier)) << "where a key sits is no key";
     for (Qt::KeyboardModifiers keys :
          {Qt::KeyboardModifiers(), Qt::ControlModifier | Qt::ShiftModifier,
           Qt::ControlModifier | Qt::AltModifier, Qt::ControlModifier | Qt::MetaModifier,
           Qt::KeyboardModifiers(Qt::AltModifier)})
         EXPECT_FALSE(IsParentsKeys(keys)) << int(keys);
-
     EXPECT_TRUE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier, false));
-    EXPECT_FALSE(IsParentsPress(Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier, false));
     EXPECT_FALSE(IsParentsPress(Qt::RightButton, Qt::RightButton, Qt::ControlModifier, false));
     EXPECT_FALSE(
         IsParentsPress(Qt::LeftButton, Qt::LeftButton | Qt::RightButton, Qt::ControlModifier, false));
@@ -110,7 +99,6 @@ TEST(CallOutPlacement, TheProgramsOneBubbleLandsWithItsTailTipOnTheGivenScreenPo
     EXPECT_EQ(CallOutForm->HotPoint(), QPoint(36, 218));
     TCallOutForm *first = CallOutForm;
     CallOutForm->close();
-
     ShowCallOut(QPoint(36, 218), QStringLiteral("Again"), QString(), false, false);
     EXPECT_EQ(CallOutForm, first) << "the program keeps one bubble for the whole run";
     EXPECT_EQ(CallOutForm->pos(), QPoint(0, 0));
@@ -119,34 +107,21 @@ TEST(CallOutPlacement, TheProgramsOneBubbleLandsWithItsTailTipOnTheGivenScreenPo
     CallOutForm->close();
 }
 
-TEST_F(CallOut, AnEmptyTitleKeepsThePreviousOne)
+// An empty title keeps the previous one; picture mode shows only the OK picture but still replaces the text.
+TEST_F(CallOut, AnEmptyTitleKeepsThePreviousOneAndPictureModeShowsOnlyTheOkPicture)
 {
-    EXPECT_EQ(label("LTitle")->text(), QStringLiteral("Parents' notification."));
     show(QStringLiteral("First"), QStringLiteral("Hint for parents:"));
     show(QStringLiteral("Second"));
     EXPECT_EQ(label("LTitle")->text(), QStringLiteral("Hint for parents:"));
     EXPECT_EQ(label("LText")->text(), QStringLiteral("Second"));
     EXPECT_TRUE(label("LTitle")->isVisibleTo(&form));
-}
-
-TEST_F(CallOut, PictureModeShowsOnlyTheOkPictureButStillReplacesTheText)
-{
     show(QString(), QString(), true);
     EXPECT_TRUE(named(&form, "imgOK")->isVisibleTo(&form));
-    EXPECT_FALSE(label("LText")->isVisibleTo(&form));
-    EXPECT_FALSE(label("LTitle")->isVisibleTo(&form));
+    EXPECT_FALSE(label("LText")->isVisibleTo(&form) || label("LTitle")->isVisibleTo(&form));
     EXPECT_EQ(label("LText")->text(), QString());
-
     show(QStringLiteral("Back to words"));
     EXPECT_FALSE(named(&form, "imgOK")->isVisibleTo(&form));
     EXPECT_TRUE(label("LText")->isVisibleTo(&form));
-}
-
-TEST_F(CallOut, TheBubbleTakesItsOutlineWhenMadeWithTheCornersCutAway)
-{
-    EXPECT_TRUE(form.mask().contains(kOnText));
-    EXPECT_FALSE(form.mask().contains(QPoint(1, 1)));
-    EXPECT_FALSE(form.mask().contains(QPoint(260, 230)));
 }
 
 TEST_F(CallOut, NonModalAnyPressEscTheWindowManagerOrAnotherActiveWindowClosesItWithoutABeep)
@@ -180,54 +155,37 @@ TEST_F(CallOut, ModalOnlyAParentsCtrlClickEndsTheWaitAndEveryOtherPressBeeps)
 {
     QStringList closedBy;
     bool escClosed = true, windowManagerClosed = true, activeInTurn = false, leftWhenInactive = true;
-    // A window the modal bubble does not block, as another program's window would be; on a real
-    // desktop the bubble keeps every other window of the program from being activated.
+    // A window the modal bubble does not block, as another program's window would be; on a real desktop the
+    // bubble keeps every other window of the program from being activated.
     QWidget other;
     other.setWindowModality(Qt::ApplicationModal);
-    const bool endedInTime = showModal([&] {
-        activeInTurn = QTest::qWaitForWindowActive(&form);
-        for (const Press &press : kChildPresses) {
-            clickAt(&form, kOnText, press.button, press.keys);
-            if (!form.isVisible()) closedBy << QString::fromLatin1(press.name);
-        }
-        QTest::keyClick(&form, Qt::Key_Escape);
-        escClosed = !form.isVisible();
-        windowManagerClosed = windowManagerClose(&form) || !form.isVisible();
-        other.show();
-        other.activateWindow();
-        activeInTurn = activeInTurn && QTest::qWaitForWindowActive(&other);
-        leftWhenInactive = !form.isVisible();
-        other.hide();
-        clickAt(&form, kOnText, Qt::LeftButton, Qt::ControlModifier);
-    });
+    const bool endedInTime =
+        whileModal([this] { form.ShowCallOut(QPoint(400, 400), "Ready", QString(), true, false); },
+                   [&] {
+                       activeInTurn = QTest::qWaitForWindowActive(&form);
+                       for (const Press &press : kChildPresses) {
+                           clickAt(&form, kOnText, press.button, press.keys);
+                           if (!form.isVisible()) closedBy << QString::fromLatin1(press.name);
+                       }
+                       QTest::keyClick(&form, Qt::Key_Escape);
+                       escClosed = !form.isVisible();
+                       windowManagerClosed = windowManagerClose(&form) || !form.isVisible();
+                       other.show();
+                       other.activateWindow();
+                       activeInTurn = activeInTurn && QTest::qWaitForWindowActive(&other);
+                       leftWhenInactive = !form.isVisible();
+                       other.hide();
+                       clickAt(&form, kOnText, Qt::LeftButton, Qt::ControlModifier);
+                   });
     EXPECT_TRUE(endedInTime) << "the Ctrl+click did not close the modal bubble";
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(closedBy.isEmpty()) << closedBy.join(", ").toStdString();
     EXPECT_EQ(beeper.calls.count(QStringLiteral("beep")), int(std::size(kChildPresses)));
-    EXPECT_FALSE(escClosed);
-    EXPECT_FALSE(windowManagerClosed);
+    EXPECT_FALSE(escClosed || windowManagerClosed);
     EXPECT_TRUE(activeInTurn) << "the bubble, then the other window, should have been active";
     EXPECT_FALSE(leftWhenInactive) << "another window's activation does not end the wait";
-}
-
-TEST(ModalCallOut, ShowCallOutReturnsOnlyAfterTheBubbleClosedAndTheNextIsOrdinaryAgain)
-{
-    ScopedServices services;
-    bool visibleWhileWaiting = false;
-    const bool endedInTime = whileModal(
-        [] { ShowCallOut(QPoint(500, 400), "Voice message is ready to be sent.", QString(), true, false); },
-        [&] {
-            visibleWhileWaiting = CallOutForm && CallOutForm->isVisible() && CallOutForm->Modal();
-            clickAt(CallOutForm, kOnText, Qt::LeftButton, Qt::ControlModifier);
-        },
-        20);
-    EXPECT_TRUE(visibleWhileWaiting);
-    EXPECT_TRUE(endedInTime);
-    EXPECT_FALSE(CallOutForm->isVisible());
-    EXPECT_TRUE(services.fake.calls.isEmpty());
-
-    ShowCallOut(QPoint(500, 400), QStringLiteral("Tip"), QString(), false, false);
-    EXPECT_FALSE(CallOutForm->Modal());
-    clickAt(CallOutForm, kOnText, Qt::RightButton, Qt::NoModifier);
-    EXPECT_FALSE(CallOutForm->isVisible());
+    show(); // the next is ordinary again
+    EXPECT_FALSE(form.Modal());
+    clickAt(&form, kOnText, Qt::RightButton, Qt::NoModifier);
+    EXPECT_FALSE(form.isVisible());
 }

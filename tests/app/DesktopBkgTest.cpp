@@ -3,13 +3,10 @@
 #include "app/fDesktopBkg.h"
 
 #include "WindowTestSupport.h"
-#include "settings/SettingsFakes.h"
-#include "settings/TolvyOptions.h"
 
 #include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -29,11 +26,19 @@ protected:
 } // namespace
 
 // Its place beneath the other windows without taking the focus is shown by e2e/parents_test.sh.
-TEST_F(Shield, CoversThePrimaryScreenAndKeepsTheParentsColumn40PixelsFromTheRightEdge)
+// The full-screen picture is decoded only when first shown: a start without the shield pays for none.
+TEST_F(Shield, CoversThePrimaryScreenKeepsTheParentsColumnAtTheRightAndDecodesItsPictureOnce)
 {
     EXPECT_EQ(shield.geometry(), QGuiApplication::primaryScreen()->geometry());
-    EXPECT_FALSE(shield.isVisible());
+    EXPECT_TRUE(label("imgBkg")->pixmap().isNull());
     shield.show();
+    EXPECT_FALSE(label("imgBkg")->pixmap().isNull());
+    EXPECT_FALSE(label("imgBkg")->autoFillBackground()) << "the picture was read, no plain colour stands in";
+    const qint64 picture = label("imgBkg")->pixmap().cacheKey();
+    shield.hide();
+    shield.show();
+    EXPECT_EQ(label("imgBkg")->pixmap().cacheKey(), picture)
+        << "shown again, the picture is not decoded again";
     shield.resize(1024, 768);
     EXPECT_EQ(label("imgBkg")->geometry(), QRect(0, 0, 1024, 768));
     for (const char *name : {"LForParents", "LPressAndHold", "LClose", "LConfigure"})
@@ -43,32 +48,26 @@ TEST_F(Shield, CoversThePrimaryScreenAndKeepsTheParentsColumn40PixelsFromTheRigh
     EXPECT_EQ(ParentsColumnLeft(100, 139), -79) << "no clamp at the left edge";
 }
 
-TEST_F(Shield, DecodesItsFullScreenPictureOnlyWhenFirstShown)
+// Only a parent's Ctrl+left press on "Close Chirpel" ends it, not the window manager's close; the
+// keyboard lock is on exactly while the shield shows.
+TEST_F(Shield, OnlyAParentsCtrlLeftPressOnCloseChirpelEndsItAndTheKeyboardLockFollowsIt)
 {
-    EXPECT_TRUE(label("imgBkg")->pixmap().isNull()) << "a start without the shield pays for no backdrop";
-    shield.show();
-    EXPECT_FALSE(label("imgBkg")->pixmap().isNull());
-    EXPECT_FALSE(label("imgBkg")->autoFillBackground()) << "the picture was read, no plain colour stands in";
-    const qint64 picture = label("imgBkg")->pixmap().cacheKey();
-    shield.hide();
-    shield.show();
-    EXPECT_EQ(label("imgBkg")->pixmap().cacheKey(), picture)
-        << "shown again, the picture is not decoded again";
-}
-
-TEST_F(Shield, OnlyAParentsCtrlLeftPressOnCloseChirpelEndsItNotTheWindowManagersClose)
-{
-    const Press refused[] = {
-        {"plain left", Qt::LeftButton, Qt::NoModifier},
-        {"Ctrl+right", Qt::RightButton, Qt::ControlModifier},
-        {"Ctrl+Shift+left", Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier},
-        {"Ctrl+Alt+left", Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier},
-        {"Shift+left", Qt::LeftButton, Qt::ShiftModifier},
-    };
     QSignalSpy closed(&shield, &TDesktopWindow::closed);
+    EXPECT_FALSE(kid.KeysLocked);
     shield.show();
+    EXPECT_TRUE(kid.KeysLocked);
+    shield.hide();
+    EXPECT_FALSE(kid.KeysLocked);
+    EXPECT_EQ(keys.releases, 1);
+    shield.show();
+    EXPECT_EQ(keys.captures, 2);
     EXPECT_FALSE(windowManagerClose(&shield));
     EXPECT_TRUE(shield.isVisible());
+    const Press refused[] = {{"plain left", Qt::LeftButton, Qt::NoModifier},
+                             {"Ctrl+right", Qt::RightButton, Qt::ControlModifier},
+                             {"Ctrl+Shift+left", Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier},
+                             {"Ctrl+Alt+left", Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier},
+                             {"Shift+left", Qt::LeftButton, Qt::ShiftModifier}};
     int expectedBeeps = beeps();
     for (const Press &press : refused) {
         SCOPED_TRACE(press.name);
@@ -77,35 +76,20 @@ TEST_F(Shield, OnlyAParentsCtrlLeftPressOnCloseChirpelEndsItNotTheWindowManagers
         EXPECT_TRUE(shield.isVisible());
         EXPECT_EQ(closed.count(), 0);
     }
-
     QTest::mouseClick(label("LClose"), Qt::LeftButton, Qt::ControlModifier);
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(shield.isVisible());
     EXPECT_EQ(beeps(), expectedBeeps);
-}
-
-TEST_F(Shield, TheKeyboardLockIsOnExactlyWhileTheShieldShowsUntilTheProgramClosesIt)
-{
-    QSignalSpy closed(&shield, &TDesktopWindow::closed);
-    EXPECT_FALSE(kid.KeysLocked);
-    shield.show();
-    EXPECT_TRUE(kid.KeysLocked);
-    EXPECT_EQ(keys.captures, 1);
-
-    shield.hide();
-    EXPECT_FALSE(kid.KeysLocked);
-    EXPECT_EQ(keys.releases, 1);
-
-    shield.show();
-    EXPECT_EQ(keys.captures, 2);
-    EXPECT_TRUE(shield.close());
-    EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(kid.KeysLocked);
     EXPECT_EQ(keys.releases, 2);
 }
 
-TEST_F(Shield, ConfigureOpensTheOptionsOnAnyPressWithoutAParentsTest)
+// "Configure the program" opens the options on any press, without the parents' test; the program
+// icon and its label bring the voice-mail window back while it exists.
+TEST_F(Shield, ConfigureOpensTheOptionsOnAnyPressAndTheProgramIconBringsTheWindowBack)
 {
+    auto *voiceMail = new QWidget;
+    shield.SetVoiceMailForm(voiceMail);
     shield.show();
     QList<QWidget *> owners;
     shield.SetOnConfigure([&owners](QWidget *owner) { owners << owner; });
@@ -113,24 +97,14 @@ TEST_F(Shield, ConfigureOpensTheOptionsOnAnyPressWithoutAParentsTest)
     QTest::mouseClick(label("LConfigure"), Qt::RightButton, Qt::ControlModifier);
     EXPECT_EQ(owners, (QList<QWidget *>{&shield, &shield}));
     EXPECT_EQ(beeps(), 0);
-}
-
-TEST_F(Shield, TheProgramIconAndItsLabelBringTheVoiceMailWindowBack)
-{
-    auto *voiceMail = new QWidget;
-    shield.SetVoiceMailForm(voiceMail);
-    shield.show();
 
     QTest::mouseClick(label("Image1"), Qt::RightButton);
     EXPECT_FALSE(voiceMail->isVisible());
     QTest::mouseClick(label("Image1"), Qt::LeftButton);
     EXPECT_TRUE(voiceMail->isVisible());
-
     voiceMail->hide();
     QTest::mouseClick(label("Label1"), Qt::LeftButton);
     EXPECT_TRUE(voiceMail->isVisible());
-
-    // Once the window is gone the icon has nothing to show.
     delete voiceMail;
     QTest::mouseClick(label("Image1"), Qt::LeftButton);
     EXPECT_TRUE(shield.isVisible());
@@ -143,7 +117,6 @@ TEST_F(Shield, TheCursorTimerKeepsTheLargeHandUpToDateEvenWhileHidden)
     ASSERT_TRUE(kid.CursorActive);
     ASSERT_EQ(cursors.AppCursor(), 0);
     ASSERT_FALSE(shield.isVisible());
-
     EXPECT_TRUE(eventually([this] { return cursors.AppCursor() != 0; }));
     EXPECT_EQ(cursors.AppCursor(), int(crHandCursor));
     SuspendHandCursor(kid, true);

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -23,50 +22,67 @@ protected:
         ProgressCaption = caption;
         ProgressPrompt = prompt;
     }
-
-    static QPushButton *button(const char *name) { return named<QPushButton>(ProgressForm, name); }
-    static QLabel *label(const char *name) { return named<QLabel>(ProgressForm, name); }
-
     static QPoint screenCentred(const QWidget *w)
     {
         const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
         return CenteredPosition(QRect(QPoint(0, 0), screen), w->frameGeometry().size(), screen);
     }
-
-    const QString caption = ProgressCaption;
-    const QString prompt = ProgressPrompt;
+    const QString caption = ProgressCaption, prompt = ProgressPrompt;
 };
 
 } // namespace
 
-TEST_F(ProgressWindow, WithoutACancelHandlerItShowsNoButtonsAndIs92PixelsHighWithTheProgramWideTexts)
+// Without a cancel handler the button row goes and the window is 92 pixels high; with one, its
+// button calls the handler, which may free the window.
+TEST_F(ProgressWindow, TheCancelButtonShowsOnlyWithItsHandlerWhichMayFreeTheWindow)
 {
     ProgressCaption = QStringLiteral("Packing");
     ProgressPrompt = QStringLiteral("Making the message smaller...");
     ShowProgressNow(nullptr, false);
-    ASSERT_TRUE(ProgressShowing());
-    EXPECT_TRUE(ProgressForm->isVisible());
+    ASSERT_TRUE(ProgressShowing() && ProgressForm->isVisible());
     EXPECT_EQ(ProgressForm->height(), 92);
-    EXPECT_FALSE(button("btnOK")->isVisibleTo(ProgressForm));
-    EXPECT_FALSE(button("btnCancel")->isVisibleTo(ProgressForm));
+    EXPECT_FALSE(named<QPushButton>(ProgressForm, "btnOK")->isVisibleTo(ProgressForm));
+    EXPECT_FALSE(named<QPushButton>(ProgressForm, "btnCancel")->isVisibleTo(ProgressForm));
     EXPECT_EQ(ProgressForm->windowTitle(), QStringLiteral("Packing"));
-    EXPECT_EQ(label("LPrompt")->text(), QStringLiteral("Making the message smaller..."));
+    EXPECT_EQ(named<QLabel>(ProgressForm, "LPrompt")->text(),
+              QStringLiteral("Making the message smaller..."));
+    HideProgressWindow();
+
+    QObject *sender = nullptr;
+    ShowProgressWindow(nullptr, 0, false, [&sender](QObject *s) {
+        sender = s;
+        HideProgressWindow();
+    });
+    QPointer<TProgressForm> form = ProgressForm;
+    EXPECT_EQ(form->height(), 127);
+    auto *cancel = named<QPushButton>(form, "btnCancel");
+    ASSERT_TRUE(cancel->isVisibleTo(form));
+    EXPECT_TRUE(form->rect().contains(cancel->geometry()));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_EQ(sender, form.data());
+    EXPECT_FALSE(ProgressShowing());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
 }
 
 TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndTheWindowManagersCloseLeavesItOnScreen)
 {
     QWidget owner;
-    owner.resize(400, 300);
-    owner.move(100, 100);
+    owner.setGeometry(100, 100, 400, 300);
+    QPixmap red(32, 32);
+    red.fill(Qt::red);
+    owner.setWindowIcon(QIcon(red));
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
 
-    ShowProgressNow(&owner, false);
+    ShowProgressNow(&owner, true);
     EXPECT_FALSE(owner.isEnabled());
     EXPECT_TRUE(ProgressForm->isEnabled());
     ASSERT_NE(ProgressForm->windowHandle(), nullptr);
     EXPECT_EQ(ProgressForm->windowHandle()->transientParent(), owner.windowHandle());
     EXPECT_EQ(ProgressForm->OwnerForm(), &owner);
+    EXPECT_EQ(named<QLabel>(ProgressForm, "imgIcon")->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red))
+        << "the owner's icon replaces the picture when asked for";
     // Centred over the owner's frame; placed before it is framed, so its centre moves by up to half
     // of what the frame adds.
     const QPoint offCentre = ProgressForm->frameGeometry().center() - owner.frameGeometry().center();
@@ -76,34 +92,27 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndTheWindowManagersCloseL
     EXPECT_TRUE(ProgressForm->isVisible());
     EXPECT_FALSE(owner.isEnabled());
 
+    // Shown again while it exists: only centred again, with its texts and owner.
+    TProgressForm *first = ProgressForm;
+    first->move(0, 0);
+    ProgressCaption = QStringLiteral("Something else");
+    ShowProgressNow(nullptr, false);
+    EXPECT_EQ(ProgressForm, first);
+    EXPECT_EQ(first->pos(), screenCentred(first));
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Processing In Progress"));
+    EXPECT_EQ(first->OwnerForm(), &owner);
+
     HideProgressWindow();
     EXPECT_TRUE(owner.isEnabled());
     EXPECT_FALSE(ProgressShowing());
     EXPECT_TRUE(ProgressForm.isNull());
-
     // Once more, with no window left: nothing happens.
     owner.setEnabled(false);
     HideProgressWindow();
     EXPECT_FALSE(owner.isEnabled());
-    EXPECT_FALSE(ProgressShowing());
-}
-
-TEST_F(ProgressWindow, TheOwnersIconReplacesThePictureOnlyWhenAskedFor)
-{
-    QWidget owner;
-    QPixmap red(32, 32);
-    red.fill(Qt::red);
-    owner.setWindowIcon(QIcon(red));
-    owner.show();
-
-    ShowProgressNow(&owner, true);
-    const QImage shown = label("imgIcon")->pixmap().toImage();
-    ASSERT_FALSE(shown.isNull());
-    EXPECT_EQ(shown.pixelColor(16, 16), QColor(Qt::red));
-    HideProgressWindow();
 
     ShowProgressNow(&owner, false);
-    EXPECT_NE(label("imgIcon")->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red));
+    EXPECT_NE(named<QLabel>(ProgressForm, "imgIcon")->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red));
 }
 
 TEST_F(ProgressWindow, ADelayedWindowIsPlacedAtOnceButShowsOnlyAfterTheDelayUnlessHiddenFirst)
@@ -125,44 +134,4 @@ TEST_F(ProgressWindow, ADelayedWindowIsPlacedAtOnceButShowsOnlyAfterTheDelayUnle
     EXPECT_TRUE(ProgressForm->DelayPending());
     EXPECT_TRUE(eventually([] { return ProgressForm && ProgressForm->isVisible(); }));
     EXPECT_FALSE(ProgressForm->DelayPending());
-}
-
-TEST_F(ProgressWindow, AWindowThatExistsIsOnlyCentredAgainAndKeepsItsTextsAndOwner)
-{
-    QWidget owner;
-    owner.show();
-    ShowProgressNow(&owner, false);
-    TProgressForm *first = ProgressForm;
-    first->move(0, 0);
-
-    ProgressCaption = QStringLiteral("Something else");
-    ShowProgressNow(nullptr, false);
-
-    EXPECT_EQ(ProgressForm, first);
-    EXPECT_EQ(first->pos(), screenCentred(first));
-    EXPECT_EQ(first->windowTitle(), QStringLiteral("Processing In Progress"));
-    EXPECT_EQ(first->OwnerForm(), &owner);
-    EXPECT_TRUE(first->isVisible());
-    HideProgressWindow();
-    EXPECT_TRUE(owner.isEnabled());
-}
-
-TEST_F(ProgressWindow, TheCancelButtonCallsItsHandlerWhichMayFreeTheWindow)
-{
-    QObject *sender = nullptr;
-    ShowProgressWindow(nullptr, 0, false, [&sender](QObject *s) {
-        sender = s;
-        HideProgressWindow();
-    });
-    QPointer<TProgressForm> form = ProgressForm;
-    EXPECT_EQ(form->height(), 127);
-    QPushButton *cancel = button("btnCancel");
-    ASSERT_TRUE(cancel->isVisibleTo(form));
-    EXPECT_TRUE(form->rect().contains(cancel->geometry()));
-
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    EXPECT_EQ(sender, form.data());
-    EXPECT_FALSE(ProgressShowing());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.isNull());
 }

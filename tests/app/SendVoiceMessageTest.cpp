@@ -1,37 +1,22 @@
 // The send button: the four outcomes by setting, the refused sends, and the progress window's
 // rule while the message is packed, with the simulated device, clock and services.
 #include "app/fFakeProgress.h"
-#include "app/fVoiceMail.h"
-#include "controls/BitmapControl.h"
-#include "platform/audio/SimWaveDevice.h"
-#include "platform/mixer/SimMixer.h"
-#include "settings/SettingsFakes.h"
-#include "settings/TolvyOptions.h"
 #include "sound/WavFormatUtils.h"
-#include "sound/fRecord.h"
-#include "strings/vqMLS.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
+#include "WindowTestSupport.h"
 
 namespace {
 
-class SendButton : public ::testing::Test {
+class SendButton : public VoiceMailFixture {
 protected:
-    static void SetUpTestSuite() { InitializeStringModules(); }
-    static void TearDownTestSuite() { FinalizeStringModules(); }
-
     void SetUp() override
     {
         reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n"
                          "\"CommonFilesDir\"=\"/opt/common\"\n");
         folders.program = reg.dir.path();
-        InitializeTolvyOptions(reg.store, folders, keys, cursors);
-        VMProperties->MsgFileName = reg.dir.filePath("chirpel.wav");
+        VoiceMailFixture::SetUp();
         VMProperties->GSM610 = false;
         TolvyProperties->KidName = QStringLiteral("Anna");
-        previous = SetDefaultRecorderServices({&device, &mixer, [] { return true; }, VMProperties, &system});
-        window = std::make_unique<TVoiceMailForm>(nullptr, &system);
         window->SetShowCallOut([this](QPoint, const QString &text, const QString &, bool modal, bool pic) {
             bubbles << QStringLiteral("%1%2 %3").arg(modal ? "modal" : "", pic ? "picture" : "", text);
         });
@@ -50,30 +35,10 @@ protected:
         window->SetSendServices(services);
         TempRegistry::write(VMProperties->MsgFileName, "RIFF");
     }
-    void TearDown() override
-    {
-        window.reset();
-        SetDefaultRecorderServices(previous);
-        FinalizeTolvyOptions();
-    }
-    void send()
-    {
-        QTest::mouseClick(window->findChild<TBitmapControl *>("btnSend"), Qt::LeftButton);
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
+    void send() { press("btnSend"); }
     QString handOff() const { return QString::fromUtf8(TempRegistry::read(reg.dir.filePath("eMail.dat"))); }
 
-    TempRegistry reg;
-    FakeFolders folders;
-    FakeKeyCapture keys;
-    TCursorTable cursors;
-    FakeSystemServices system;
     FakeLauncher launcher;
-    platform::SimWaveDevice device;
-    platform::SimMixer mixer;
-    TRecorderServices previous;
-    std::unique_ptr<TVoiceMailForm> window;
     QStringList bubbles;       // "modal <text>", "picture " or " <text>"
     quint32 now = 0xFFFFFF00u; // the tick count wraps while packing
     quint32 packMs = 300;

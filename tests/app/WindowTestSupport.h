@@ -1,11 +1,23 @@
-// Helpers the window tests share: finding a named child, the window manager's close, and waiting
-// for what the event loop makes true.
+// Helpers the window tests share: finding a named child, the window manager's close, waiting for
+// what the event loop makes true, and the voice-mail window over the simulated wave device.
 #pragma once
+
+#include "app/fVoiceMail.h"
+#include "controls/BitmapControl.h"
+#include "platform/audio/SimWaveDevice.h"
+#include "platform/mixer/SimMixer.h"
+#include "settings/SettingsFakes.h"
+#include "settings/TolvyOptions.h"
+#include "sound/fRecord.h"
+#include "strings/vqMLS.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
+#include <gtest/gtest.h>
+
+#include <memory>
 
 // A mouse press as a case of a table.
 struct Press {
@@ -36,3 +48,46 @@ template <typename Condition> bool eventually(Condition condition)
         QTest::qWait(10);
     return condition();
 }
+
+inline void deliver()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// The voice-mail window with the program-wide settings in a temporary registry; its message is
+// chirpel.wav there.
+class VoiceMailFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitializeStringModules(); }
+    static void TearDownTestSuite() { FinalizeStringModules(); }
+    void SetUp() override
+    {
+        InitializeTolvyOptions(reg.store, folders, keys, cursors);
+        VMProperties->MsgFileName = reg.dir.filePath("chirpel.wav");
+        previous = SetDefaultRecorderServices({&device, &mixer, [] { return true; }, VMProperties, &system});
+        window = std::make_unique<TVoiceMailForm>(nullptr, &system);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        SetDefaultRecorderServices(previous);
+        FinalizeTolvyOptions();
+    }
+    TBitmapControl *button(const char *name) { return named<TBitmapControl>(window.get(), name); }
+    void press(const char *name)
+    {
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        deliver();
+    }
+
+    TempRegistry reg;
+    FakeFolders folders;
+    FakeKeyCapture keys;
+    TCursorTable cursors;
+    FakeSystemServices system;
+    platform::SimWaveDevice device;
+    platform::SimMixer mixer;
+    TRecorderServices previous;
+    std::unique_ptr<TVoiceMailForm> window;
+};

@@ -8,10 +8,8 @@ import sys
 
 mail_path, subject, to_addr, url, message_path, work = sys.argv[1:7]
 problems = []
-with open(mail_path, "rb") as f:
-    mail = email.message_from_binary_file(f, policy=email.policy.default)
-with open(message_path, "rb") as f:
-    message = f.read()
+mail = email.message_from_binary_file(open(mail_path, "rb"), policy=email.policy.default)
+message = open(message_path, "rb").read()
 
 if str(mail["Subject"]) != subject:
     problems.append("subject %r, not %r" % (str(mail["Subject"]), subject))
@@ -36,8 +34,7 @@ else:
 
     def seconds(data, name):
         path = "%s/%s" % (work, name)
-        with open(path, "wb") as f:
-            f.write(data)
+        open(path, "wb").write(data)
         pcm = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "s16le", "-ac", "1", "-ar", "8000", "-"],
                              capture_output=True, timeout=60).stdout
         return len(pcm) / 16000

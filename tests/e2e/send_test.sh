@@ -4,45 +4,34 @@
 # a Ctrl+click passes the bubble; the kept mail goes first, then the (stand-in) composer opens.
 # 3. WebMail on: nothing is handed off.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/desktop.sh"
-. "$here/chirpel_e2e.sh"
-
-e2e_require_private_sound
-e2e_new_user send
-E2E_SEND_X=355 E2E_SEND_Y=89
+. "$(dirname "$0")/chirpel_e2e.sh"
+e2e_begin send
 kid=$'Zo\u00eb'
 url=$(sed -n 's/^CHIRPEL_DOWNLOAD_URL:STRING=//p' "$E2E_BIN/../CMakeCache.txt")
 
 # The program runs from a folder of its own, so that its eMail.dat is this test's alone.
 mkdir -p "$E2E_WORK/bin" "$E2E_WORK/fakebin"
 cp "$E2E_BIN/chirpel" "$E2E_BIN/machine.reg" "$E2E_WORK/bin/"
-E2E_BIN="$E2E_WORK/bin"
-handoff="$E2E_BIN/eMail.dat"
+E2E_BIN="$E2E_WORK/bin" handoff="$E2E_WORK/bin/eMail.dat"
 export XDG_DATA_HOME="$E2E_WORK/data" XDG_STATE_HOME="$E2E_WORK/state" XDG_CACHE_HOME="$E2E_WORK/cache"
-outbox="$XDG_DATA_HOME/chirpel/outbox"
+outbox="$XDG_DATA_HOME/chirpel/outbox" composed="$E2E_WORK/composer.args"
 # The desktop's mail composer stands in as a script that notes its arguments and the attachment.
 cat >"$E2E_WORK/fakebin/xdg-email" <<SCRIPT
 #!/bin/sh
-printf '%s\0' "\$@" > "$E2E_WORK/composer.args.part"
+printf '%s\0' "\$@" > "$composed.part"
 while [ \$# -gt 0 ]; do [ "\$1" = --attach ] && cp "\$2" "$E2E_WORK/composer.attached"; shift; done
-mv "$E2E_WORK/composer.args.part" "$E2E_WORK/composer.args"
+mv "$composed.part" "$composed"
 SCRIPT
 chmod +x "$E2E_WORK/fakebin/xdg-email"
 export PATH="$E2E_WORK/fakebin:$PATH"
 
 sink_dir="$E2E_WORK/sink"
-port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+e2e_start_sink "$sink_dir"
 touch "$E2E_WORK/msmtprc" && chmod 600 "$E2E_WORK/msmtprc"
-export CHIRPEL_SENDMAIL="msmtp -C '$E2E_WORK/msmtprc' --host=127.0.0.1 --port=$port --from=chirpel@example.org --auth=off --tls=off"
-port_open() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
-# Out of service without giving up the port, which another program could take meanwhile.
-sink_down() { touch "$sink_dir/down"; }
-sink_up() { rm -f "$sink_dir/down"; }
+export CHIRPEL_SENDMAIL="msmtp -C '$E2E_WORK/msmtprc' --host=127.0.0.1 --port=$SINK_PORT --from=chirpel@example.org --auth=off --tls=off"
 mails_are() { [ "$(find "$sink_dir" -name '*.eml' | wc -l)" -eq "$1" ]; }
 kept_are() { [ "$(find "$outbox" -name '*.eml' 2>/dev/null | wc -l)" -eq "$1" ]; }
-bubble() { e2e_visible_window '^CallOutForm$'; }
-no_bubble() { ! bubble >/dev/null; }
+bubble() { desktop_window '^CallOutForm$'; }
 click_bubble() { # [MODIFIER]: a click on the bubble's text
   local X Y WIDTH HEIGHT WINDOW SCREEN
   eval "$(xdotool getwindowgeometry --shell "$(bubble)")"
@@ -53,111 +42,88 @@ send() { e2e_click_window "$E2E_SEND_X" "$E2E_SEND_Y"; }
 ctrl_click_bubble() {
   e2e_wait 10 bubble || { fail "no ready bubble with $1"; return; }
   click_bubble ctrl
-  e2e_wait 5 no_bubble || fail "a Ctrl+click did not close the ready bubble with $1"
+  e2e_wait 5 e2e_no_visible_window '^CallOutForm$' || fail "a Ctrl+click did not close the ready bubble with $1"
 }
-close_chirpel() { e2e_click_window "$E2E_CLOSE_X" "$E2E_CLOSE_Y"; e2e_expect_exit "after its close button"; }
-# The start page as drawn, once two looks half a second apart agree.
-idle_settled() { e2e_grab_dashboard "$E2E_WORK/idle.png" && sleep 0.5 && e2e_dashboard_is "$E2E_WORK/idle.png"; }
 set_value() { sed -i "s/^\"$1\"=.*/\"$1\"=$2/" "$E2E_USERREG"; }
 
-mkdir -p "$(dirname "$E2E_USERREG")"
-{
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n'
-  printf '"%s"="%s"\n' HideTips 0 AutoRecord 1 AutoPlay 0 BeepOnRecord 0 AutoClose 0 Mono 1 GSM610 1 PackOnSend 1 \
-    Bits16 1 WebMail 0 SendWait 0 ReciptName Grandma ReciptAddr gran@example.org LimitSize 1 IsGirl 1 CustCursor 0 \
-    SoundPrompt 0 ShowShield 0 KidName "$kid" GuideName Monkey MsgFileName "$E2E_MESSAGE"
-  printf '"%s"=dword:%08x\n' "Quality " 0 PlainSize 0 DurationSec 0 MinWaveLevel 50 MaxTimeSec 300 KidAge 5
-  echo
-} >"$E2E_USERREG"
-
-desktop_start
-desktop_launch env PYTHONPATH="$here" /usr/bin/python3 -m aiosmtpd -n -l "127.0.0.1:$port" -c smtp_sink.MailSaver "$sink_dir"
-sink=$DESKTOP_LAUNCHED_PID
-e2e_wait 15 port_open || fail "the SMTP sink did not start on port $port"
-sox -n -r 44100 -c 1 -b 16 "$E2E_WORK/tone.wav" synth 10 sine 440 vol 0.5
+e2e_write_settings HideTips 0 AutoRecord 1 AutoPlay 0 BeepOnRecord 0 AutoClose 0 Mono 1 GSM610 1 PackOnSend 1 \
+  Bits16 1 WebMail 0 SendWait 0 ReciptName Grandma ReciptAddr gran@example.org LimitSize 1 IsGirl 1 CustCursor 0 \
+  SoundPrompt 0 ShowShield 0 KidName "$kid" GuideName Monkey MsgFileName "$E2E_MESSAGE" \
+  -- "Quality " 0 PlainSize 0 DurationSec 0 MinWaveLevel 50 MaxTimeSec 300 KidAge 5
 
 # 1. Record a tone and send it without waiting for a parent.
-e2e_start_chirpel || { fail "the voice-mail window did not show"; e2e_finish send; }
-e2e_pointer_away
-e2e_wait 15 idle_settled || fail "the window did not settle on its start page"
-desktop_launch paplay -d micfeed "$E2E_WORK/tone.wav"
-feed=$DESKTOP_LAUNCHED_PID
-sleep 0.5
-e2e_click_window "$E2E_RECORD_X" "$E2E_RECORD_Y"
-e2e_pointer_away
-e2e_wait 15 e2e_dashboard_is_not "$E2E_WORK/idle.png" || fail "the record button did not start a recording"
+e2e_must_start
+e2e_grab_idle
+e2e_feed_tone 10
+e2e_press "$E2E_RECORD_X" "$E2E_RECORD_Y"
+e2e_wait 15 e2e_not_idle || fail "the record button did not start a recording"
 sleep 3
-e2e_click_window "$E2E_RECORD_X" "$E2E_RECORD_Y"
-e2e_pointer_away
+e2e_press "$E2E_RECORD_X" "$E2E_RECORD_Y"
 # The message file appears when the stop has saved the recording.
 e2e_wait 15 test -s "$E2E_MESSAGE" || fail "the stop button did not save a message"
-kill -INT "$feed" 2>/dev/null || true
-desktop_wait_exit "$feed" 5 || true
+e2e_end "$FEED_PID"
 send
 if e2e_wait 10 bubble; then e2e_shot send-confirmed.png; else fail "no confirmation bubble after the send"; fi
 if e2e_wait 30 mails_are 1; then
   [ "$(cat "$sink_dir/0.rcpt")" = gran@example.org ] || fail "the envelope went to $(cat "$sink_dir/0.rcpt")"
-  /usr/bin/python3 "$here/mail_check.py" "$sink_dir/0.eml" "Voice message from $kid" gran@example.org "$url" \
+  /usr/bin/python3 "$E2E_HERE/mail_check.py" "$sink_dir/0.eml" "Voice message from $kid" gran@example.org "$url" \
     "$E2E_MESSAGE" "$E2E_WORK" || fail "the mail is not the message as sent"
 else
   fail "the sink received no mail"
 fi
 grep -qx 'ForceNoUI=1' "$handoff" || fail "the hand-off does not say ForceNoUI=1"
 
-# While the sink is out of service the mail waits in the outbox.
-sink_down
+# While the sink is out of service (it refuses mail but keeps its port) the mail waits in the outbox.
+touch "$sink_dir/down"
 e2e_pointer_away
 send
 e2e_wait 30 kept_are 1 || fail "the mail was not kept in the outbox while the sink was out of service"
-close_chirpel
+e2e_close_button
 
 # 2. SendWait on: the ready bubble waits for a parent's Ctrl+click.
 set_value SendWait '"1"'
-sink_up
-e2e_start_chirpel || { fail "the voice-mail window did not show again"; e2e_finish send; }
+rm -f "$sink_dir/down"
+e2e_must_start
 send
 if e2e_wait 10 bubble; then
   e2e_shot send-ready.png
   click_bubble
   sleep 1
   bubble >/dev/null || fail "a plain click closed the modal ready bubble"
-  ! test -e "$E2E_WORK/composer.args" || fail "the sender started before the parent's Ctrl+click"
+  ! test -e "$composed" || fail "the sender started before the parent's Ctrl+click"
   ctrl_click_bubble "SendWait on"
 else
   fail "no ready bubble with SendWait on"
 fi
 e2e_wait 30 mails_are 2 || fail "the kept mail was not delivered at the sender's next start"
 e2e_wait 10 kept_are 0 || fail "the delivered mail is still in the outbox"
-if e2e_wait 20 test -e "$E2E_WORK/composer.args"; then
-  mapfile -d '' -t args <"$E2E_WORK/composer.args"
+if e2e_wait 20 test -e "$composed"; then
+  mapfile -d '' -t args <"$composed"
   expected=(--utf8 --subject "Voice message from $kid" --body)
   [ "${args[*]:0:4}" = "${expected[*]}" ] || fail "the composer got ${args[*]:0:4}"
   [[ "${args[4]}" == *"download your FREE"* ]] || fail "the composer's body is not the template"
   n=${#args[@]}
-  [ "${args[n - 3]}" = --attach ] && [ "${args[n - 1]}" = gran@example.org ] ||
-    fail "the composer got ${args[*]: -3}"
+  [ "${args[n - 3]}" = --attach ] && [ "${args[n - 1]}" = gran@example.org ] || fail "the composer got ${args[*]: -3}"
   [ "$(basename "${args[n - 2]}")" = chirpel.wav ] && cmp -s "$E2E_WORK/composer.attached" "$E2E_MESSAGE" ||
     fail "the composer was not given the message"
 else
   fail "the mail composer was not opened with ForceNoUI 0"
 fi
 grep -qx 'ForceNoUI=0' "$handoff" || fail "the hand-off does not say ForceNoUI=0 with SendWait on"
-close_chirpel
+e2e_close_button
 
 # 3. WebMail on: the message is left for a parent; no hand-off is written.
 set_value WebMail '"1"'
 cp -p "$handoff" "$E2E_WORK/handoff.before"
-rm -f "$E2E_WORK/composer.args"
-e2e_start_chirpel || { fail "the voice-mail window did not show a third time"; e2e_finish send; }
+rm -f "$composed"
+e2e_must_start
 send
 ctrl_click_bubble "WebMail on"
 sleep 2
 [ "$handoff" -nt "$E2E_WORK/handoff.before" ] && fail "the hand-off was written with WebMail on"
 cmp -s "$handoff" "$E2E_WORK/handoff.before" || fail "the hand-off changed with WebMail on"
-test -e "$E2E_WORK/composer.args" && fail "the sender ran with WebMail on"
+test -e "$composed" && fail "the sender ran with WebMail on"
 mails_are 2 || fail "a mail was sent with WebMail on"
-close_chirpel
-kill -TERM "$sink" 2>/dev/null
-desktop_wait_exit "$sink" 5 || true
-
-e2e_finish send
+e2e_close_button
+e2e_end "$SINK_PID"
+e2e_finish

@@ -1,6 +1,6 @@
-# A loopback SMTP sink for the tests: every mail it accepts lands whole in a folder as
-# <n>.eml, beside <n>.rcpt with the envelope's recipients. While the folder holds a file "down"
-# it refuses every mail as a server that is out of service would. Run it through aiosmtpd:
+# A loopback SMTP sink for the tests: every mail it accepts lands whole in a folder as <n>.eml,
+# beside <n>.rcpt with the envelope's recipients. While the folder holds a file "down" it refuses
+# every mail as a server that is out of service would. Run it through aiosmtpd:
 #   PYTHONPATH=tests/e2e /usr/bin/python3 -m aiosmtpd -n -l 127.0.0.1:PORT -c smtp_sink.MailSaver FOLDER
 import os
 
@@ -21,8 +21,7 @@ class MailSaver:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
-        n = len([f for f in os.listdir(self.folder) if f.endswith(".eml")])
-        base = os.path.join(self.folder, str(n))
+        base = os.path.join(self.folder, str(len([f for f in os.listdir(self.folder) if f.endswith(".eml")])))
         with open(base + ".rcpt", "w") as f:
             f.write("\n".join(envelope.rcpt_tos) + "\n")
         # Whole or not at all: a reader polling for .eml never sees half a mail.

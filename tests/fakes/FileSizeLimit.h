@@ -9,15 +9,10 @@ public:
     explicit FileSizeLimit(rlim_t bytes) : FOldHandler(std::signal(SIGXFSZ, SIG_IGN))
     {
         getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
+        rlimit limit{bytes, FOld.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FOld), std::signal(SIGXFSZ, FOldHandler); }
     FileSizeLimit(const FileSizeLimit &) = delete;
     FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 

@@ -1,28 +1,59 @@
 // Helpers for tests that talk to the private test sound server (tests/soundserver.sh).
 #pragma once
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
+#include <QThread>
 
 #include <functional>
 
 namespace soundserver {
 
-// True when PULSE_SERVER names a sound server that answers.
-bool running();
 // Runs pactl against the test server; its standard output. `exitCode` receives pactl's code.
-QString pactl(const QStringList &arguments, int *exitCode = nullptr);
+inline QString pactl(const QStringList &arguments, int *exitCode = nullptr)
+{
+    QProcess p;
+    p.start("pactl", arguments);
+    const bool finished = p.waitForFinished(10000);
+    if (exitCode) *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// True when PULSE_SERVER names a sound server that answers.
+inline bool running()
+{
+    int code = -1;
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) pactl({"info"}, &code);
+    return code == 0;
+}
+
 // Writes a sine tone as a 16-bit PCM wave file with sox.
-bool writeTone(const QString &fileName, double frequency, double seconds, int rate = 44100, int channels = 1,
-               double amplitude = 0.5);
+inline bool writeTone(const QString &fileName, double frequency, double seconds, int rate = 44100,
+                      int channels = 1, double amplitude = 0.5)
+{
+    const auto n = [](double v) { return QString::number(v); };
+    return QProcess::execute("sox",
+                             {"-n", "-r", n(rate), "-c", n(channels), "-b", "16", "-e", "signed-integer",
+                              fileName, "synth", n(seconds), "sine", n(frequency), "vol", n(amplitude)}) == 0;
+}
 
 // Plays a wave file with paplay while it lives: into the virtual microphone by default
 // (`device` "micfeed"), or on another sink ("spk" is the default sink, the playback line).
 class Player {
 public:
-    explicit Player(const QString &fileName, const QString &device = QStringLiteral("micfeed"));
-    ~Player();
+    explicit Player(const QString &fileName, const QString &device = QStringLiteral("micfeed"))
+    {
+        FProcess.start("paplay", {"-d", device, fileName});
+        FProcess.waitForStarted(5000);
+    }
+    ~Player()
+    {
+        if (FProcess.state() == QProcess::NotRunning) return;
+        FProcess.terminate();
+        if (!FProcess.waitForFinished(3000)) FProcess.kill(), FProcess.waitForFinished(3000);
+    }
     bool started() const { return FProcess.state() == QProcess::Running; }
     // Waits for paplay to finish; false if it did not within `timeoutMs`.
     bool waitForEnd(int timeoutMs)
@@ -35,8 +66,20 @@ private:
 };
 
 // Runs the event loop until `done` is true or `timeoutMs` passed; returns `done()`.
-bool processEventsUntil(const std::function<bool()> &done, int timeoutMs);
+inline bool processEventsUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    return done();
+}
 // Runs the event loop for `ms` milliseconds.
-void processEventsFor(int ms);
+inline void processEventsFor(int ms)
+{
+    processEventsUntil([] { return false; }, ms);
+}
 
 } // namespace soundserver

@@ -1,9 +1,15 @@
-// Where tests find the source tree and the build's outputs.
+// Where tests find the source tree and the build's outputs (executables are in bin/).
 #pragma once
 
 #include <QString>
 
 namespace testpaths {
-QString sourceDir(); // the source tree's root
-QString binaryDir(); // the build tree's root (executables are in bin/)
+inline QString sourceDir()
+{
+    return QStringLiteral(CHIRPEL_SOURCE_DIR);
+}
+inline QString binaryDir()
+{
+    return QStringLiteral(CHIRPEL_BINARY_DIR);
+}
 } // namespace testpaths

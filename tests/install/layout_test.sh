@@ -13,31 +13,17 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install"; exit 1; }
 
 id=org.chirpel.Chirpel
-expected=(
-  bin/chirpel
-  bin/chirpel-pack
-  "lib/chirpel/Vantorq Systems/SendMail"
-  share/chirpel/machine.reg
-  share/chirpel/chirpelTips.enu
-  share/applications/$id.desktop
-  share/metainfo/$id.metainfo.xml
-  share/icons/hicolor/scalable/apps/$id.svg
-  share/man/man1/chirpel.1.gz
-  share/man/man1/chirpel-pack.1.gz
-  share/man/man1/chirpel-sendmail.1.gz
-  share/doc/chirpel/copyright
-  share/doc/chirpel/changelog.Debian.gz
-)
+programs=(bin/chirpel bin/chirpel-pack "lib/chirpel/Vantorq Systems/SendMail")
+expected=("${programs[@]}" share/chirpel/machine.reg share/chirpel/chirpelTips.enu share/applications/$id.desktop
+  share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg share/man/man1/chirpel.1.gz
+  share/man/man1/chirpel-pack.1.gz share/man/man1/chirpel-sendmail.1.gz share/doc/chirpel/copyright
+  share/doc/chirpel/changelog.Debian.gz)
 for size in 16 24 32 48 64 128 256; do expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png"); done
 
 for f in "${expected[@]}"; do [ -f "$prefix/$f" ] || fail "missing $f"; done
-for f in bin/chirpel bin/chirpel-pack "lib/chirpel/Vantorq Systems/SendMail"; do
-  [ -x "$prefix/$f" ] || fail "$f is not executable"
-done
+for f in "${programs[@]}"; do [ -x "$prefix/$f" ] || fail "$f is not executable"; done
 # Nothing else: every installed file is one the package means to ship.
-(cd "$prefix" && find . -type f | sed 's|^\./||' | sort) >"$work/found"
-printf '%s\n' "${expected[@]}" | sort >"$work/wanted"
-extra=$(comm -23 "$work/found" "$work/wanted")
+extra=$(comm -23 <(cd "$prefix" && find . -type f | sed 's|^\./||' | sort) <(printf '%s\n' "${expected[@]}" | sort))
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
 
 # The sender is where the installed machine.reg sends the program to look for it.

@@ -3,46 +3,50 @@
 # random points of writing its settings (a SIGTERM asks it to end normally, then SIGKILL follows).
 # Afterwards every file must be the old one or the complete new one, and no temporary file may be
 # left. Then the refusals: chirpel-pack on a FIFO, a device, a folder and a name with a newline;
-# chirpel with a FIFO or /dev/zero for its settings file, and with no display.
-#
+# chirpel with a FIFO or /dev/zero for its settings file, and with no display. Every wait is bounded.
 #   killtrials.sh BIN_DIR [PACK_TRIALS [SETTINGS_TRIALS]]
-#
-# Every wait is bounded. Prints the counts; exits 1 on any failure.
 set -u
 bin=${1:?usage: killtrials.sh BIN_DIR [PACK_TRIALS [SETTINGS_TRIALS]]}
-pack_trials=${2:-100}
-settings_trials=${3:-50}
+pack_trials=${2:-100} settings_trials=${3:-50}
 work=$(mktemp -d "${TMPDIR:-/tmp}/chirpel-kill.XXXXXX")
 trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
-failures=0
+failures=0 named_moments=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+die() { echo "killtrials: $*" >&2; exit 1; }
 now_ms() { date +%s%3N; }
 # A uniformly random delay in seconds from 0 to $1 milliseconds.
 random_delay() { awk -v max="$1" -v seed="$RANDOM$RANDOM" 'BEGIN { srand(seed); printf "%.4f", rand() * max / 1000 }'; }
-# Files in $1 other than the ones named after it.
-leftovers() { local dir=$1; shift; ls -A "$dir" | grep -v -x -F "$(printf '%s\n' "$@")"; }
+# Files in folder $1 other than $2.
+leftovers() { ls -A "$1" | grep -v -x -F "$2"; }
 # The only thing a kill may leave is the one named temporary file of the instant between linking
 # the new file in and renaming it over the old one; the next save removes it. Never two.
-named_moments=0
 check_leftovers() {
   local extra
   extra=$(leftovers "$1" "$2")
-  [ -z "$extra" ] && return 0
+  if [ -z "$extra" ]; then return 0; fi
   if [ "$(wc -l <<<"$extra")" = 1 ] && [[ $extra == "$2".chirpel-tmp.* ]]; then
     named_moments=$((named_moments + 1))
   else
     fail "$3 left $extra"
   fi
 }
+# classify FILE TRIAL NAME=REFERENCE...: counts the trial under the first reference the file equals.
+classify() {
+  local file=$1 trial=$2 pair
+  shift 2
+  for pair in "$@"; do
+    cmp -s "$file" "${pair#*=}" && { eval "${pair%%=*}=\$((${pair%%=*} + 1))"; return; }
+  done
+  fail "$trial: $(basename "$file") is neither the old nor a complete new file:"$'\n'"$(head -c 2000 "$file")"
+}
 
 # ---- chirpel-pack ---------------------------------------------------------------------------
 pack="$bin/chirpel-pack"
 mkdir -p "$work/pack"
-sox -n -r 44100 -c 2 -b 16 "$work/original.wav" synth 20 sine 300-3000 vol 0.5 2>/dev/null ||
-  { echo "killtrials: sox is needed" >&2; exit 2; }
+sox -n -r 44100 -c 2 -b 16 "$work/original.wav" synth 20 sine 300-3000 vol 0.5 2>/dev/null || die "sox is needed"
 cp "$work/original.wav" "$work/packed.wav"
 start=$(now_ms)
-"$pack" "$work/packed.wav" || { echo "killtrials: chirpel-pack fails without a kill" >&2; exit 1; }
+"$pack" "$work/packed.wav" || die "chirpel-pack fails without a kill"
 pack_ms=$(($(now_ms) - start + 5))
 old=0 new=0
 for ((i = 0; i < pack_trials; i++)); do
@@ -52,41 +56,29 @@ for ((i = 0; i < pack_trials; i++)); do
   sleep "$(random_delay "$pack_ms")"
   kill -KILL "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  if cmp -s "$work/pack/msg.wav" "$work/original.wav"; then
-    old=$((old + 1))
-  elif cmp -s "$work/pack/msg.wav" "$work/packed.wav"; then
-    new=$((new + 1))
-  else
-    fail "pack trial $i: the message is neither the old nor the packed file"
-  fi
+  classify "$work/pack/msg.wav" "pack trial $i" old="$work/original.wav" new="$work/packed.wav"
   check_leftovers "$work/pack" msg.wav "pack trial $i"
 done
 "$pack" "$work/pack/msg.wav" 2>/dev/null # one save to the end clears what a kill left
-extra=$(leftovers "$work/pack" msg.wav)
-[ -z "$extra" ] || fail "a complete save left $extra"
+[ -z "$(leftovers "$work/pack" msg.wav)" ] || fail "a complete save left $(leftovers "$work/pack" msg.wav)"
 echo "chirpel-pack: $pack_trials kills within ${pack_ms} ms of start: $old old, $new packed," \
   "$named_moments with a named temporary file left for the next save, failures so far $failures"
 
 # ---- chirpel's settings write -----------------------------------------------------------------
-export QT_QPA_PLATFORM=offscreen
-export XDG_CONFIG_HOME="$work/config" TMPDIR_SAVED=${TMPDIR:-} PULSE_SERVER="unix:$work/no-sound-server"
+export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" PULSE_SERVER="unix:$work/no-sound-server"
 reg="$XDG_CONFIG_HOME/chirpel/user.reg"
 mkdir -p "$(dirname "$reg")"
-old_reg=$'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n"ReciptName"="Grandma"\n'
 # Runs chirpel until it is up, asks it to end, and kills it $1 seconds later (empty: let it end).
 run_chirpel() {
   "$bin/chirpel" 2>>"$work/chirpel.log" &
   local pid=$!
   sleep 1
   kill -TERM "$pid" 2>/dev/null
-  if [ -n "$1" ]; then
-    sleep "$1"
-    kill -KILL "$pid" 2>/dev/null
-  fi
+  [ -z "$1" ] || { sleep "$1" && kill -KILL "$pid" 2>/dev/null; }
   timeout 20 tail -s 0.01 --pid="$pid" -f /dev/null
   wait "$pid" 2>/dev/null
 }
-printf '%s' "$old_reg" >"$work/old.reg"
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n"ReciptName"="Grandma"\n' >"$work/old.reg"
 cp "$work/old.reg" "$reg"
 start=$(now_ms)
 run_chirpel ""
@@ -97,45 +89,31 @@ cp "$reg" "$work/new.reg"
 grep -v -e '^"IsGirl"=' -e '^"CustCursor"=' -e '^"SoundPrompt"=' -e '^"ShowShield"=' -e '^"KidName"=' \
   -e '^"GuideName"=' -e '^"KidAge"=' "$work/new.reg" >"$work/between.reg"
 # The old file lacks the numbers, so the program starts on the defaults and writes all 27 values.
-[ "$(grep -c '=' "$work/new.reg")" -ge 27 ] ||
-  { echo "killtrials: chirpel did not write its settings at SIGTERM" >&2; exit 1; }
+[ "$(grep -c '=' "$work/new.reg")" -ge 27 ] || die "chirpel did not write its settings at SIGTERM"
 old=0 between=0 new=0
 for ((i = 0; i < settings_trials; i++)); do
   cp "$work/old.reg" "$reg"
   # Half the kills in the first eighth, where the saves are.
   run_chirpel "$(random_delay $((i % 2 ? end_ms : end_ms / 8)))"
-  if cmp -s "$reg" "$work/old.reg"; then
-    old=$((old + 1))
-  elif cmp -s "$reg" "$work/new.reg"; then
-    new=$((new + 1))
-  elif cmp -s "$reg" "$work/between.reg"; then
-    between=$((between + 1))
-  else
-    fail "settings trial $i: user.reg is neither the old nor a complete new file:"$'\n'"$(cat "$reg")"
-  fi
+  classify "$reg" "settings trial $i" old="$work/old.reg" new="$work/new.reg" between="$work/between.reg"
   check_leftovers "$(dirname "$reg")" user.reg "settings trial $i"
 done
 run_chirpel ""
-extra=$(leftovers "$(dirname "$reg")" user.reg)
-[ -z "$extra" ] || fail "a complete settings save left $extra"
-echo "chirpel settings: $settings_trials kills within ${end_ms} ms of SIGTERM: $old old, $between with the message settings saved and the profile not yet, $new new," \
-  "$named_moments named temporary files in all so far, failures so far $failures"
+[ -z "$(leftovers "$(dirname "$reg")" user.reg)" ] || fail "a complete settings save left $(leftovers "$(dirname "$reg")" user.reg)"
+echo "chirpel settings: $settings_trials kills within ${end_ms} ms of SIGTERM: $old old, $between with the message" \
+  "settings saved and the profile not yet, $new new, $named_moments named temporary files in all so far, failures so far $failures"
 
 # ---- refusals ---------------------------------------------------------------------------------
 mkfifo "$work/fifo.wav"
 ln -s /dev/zero "$work/zero.wav"
 mkdir "$work/folder.wav"
-for target in fifo.wav zero.wav folder.wav; do
+printf 'not a wave' >"$work/pack/bad"$'\n'"name.wav"
+for target in fifo.wav zero.wav folder.wav pack/bad$'\n'name.wav; do
   timeout 10 "$pack" "$work/$target" 2>"$work/err"
   rc=$?
-  [ "$rc" = 2 ] || fail "chirpel-pack on $target: exit status $rc, not 2 (124 is a hang)"
   [ "$(wc -l <"$work/err")" = 1 ] || fail "chirpel-pack on $target: not one line: $(cat "$work/err")"
+  [[ $target == pack/* ]] || [ "$rc" = 2 ] || fail "chirpel-pack on $target: exit status $rc, not 2 (124 is a hang)"
 done
-cp "$work/original.wav" "$work/pack/bad"$'\n'"name.wav"
-printf 'not a wave' >"$work/pack/bad"$'\n'"name.wav"
-timeout 10 "$pack" "$work/pack/bad"$'\n'"name.wav" 2>"$work/err"
-[ "$(wc -l <"$work/err")" = 1 ] || fail "a name with a newline makes more than one line: $(cat "$work/err")"
-
 for kind in fifo zero; do
   rm -f "$reg"
   if [ $kind = fifo ]; then mkfifo "$reg"; else ln -s /dev/zero "$reg"; fi
@@ -145,12 +123,9 @@ for kind in fifo zero; do
   grep -q "chirpel.settings: the settings file cannot be read" "$work/chirpel.log" ||
     fail "no log line for a $kind settings file: $(cat "$work/chirpel.log")"
 done
-
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= timeout 20 "$bin/chirpel" 2>&1)
 rc=$?
 [ "$rc" = 1 ] || fail "without a display chirpel exits with $rc, not 1"
-[ "$out" = "chirpel: Chirpel needs a graphical desktop; DISPLAY is not set" ] ||
-  fail "without a display chirpel says: $out"
-
+[ "$out" = "chirpel: Chirpel needs a graphical desktop; DISPLAY is not set" ] || fail "without a display chirpel says: $out"
 echo "killtrials: $failures failures"
 [ "$failures" = 0 ]
