@@ -182,12 +182,10 @@ TEST_F(SettingsStore, TheProgramWideObjectsLiveFromInitialisationToFinalisation)
                            "KidName",     "GuideName",    "KidAge"}))
         << "message settings first, then the kid profile";
     EXPECT_EQ(stored(QStringLiteral("LimitSize")), RegValue::fromText(QStringLiteral("1"))) << "truth as text";
-}
 
-TEST_F(SettingsStore, FinalisationReportsSettingsThatCouldNotBeSaved)
-{
+    // A settings folder that is a file cannot hold the settings file: finalisation says so.
     InitializeTolvyOptions(reg.store, folders, keys, cursors);
-    // A settings folder that is a file cannot hold the settings file.
+    QDir(QFileInfo(reg.userFile).absolutePath()).removeRecursively();
     TempRegistry::write(QFileInfo(reg.userFile).absolutePath(), "in the way");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(FinalizeTolvyOptions());
@@ -209,32 +207,22 @@ TEST_F(SettingsStore, TheHandCursorsAreLargeHandsThatFollowTheLeftButtonOnlyWhil
     }
 
     UpdateHandCursor(kid, Qt::LeftButton);
-    EXPECT_EQ(cursors.AppCursor(), 0) << "not active after a first run";
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
+    EXPECT_TRUE(cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor()) << "not active after a first run";
     SuspendHandCursor(kid, false);
-    EXPECT_TRUE(kid.CursorActive);
     UpdateHandCursor(kid, Qt::NoButton);
-    EXPECT_EQ(cursors.AppCursor(), crHandCursor);
-    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    ASSERT_TRUE(kid.CursorActive && cursors.AppCursor() == crHandCursor && QGuiApplication::overrideCursor());
     EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(1, 1));
     UpdateHandCursor(kid, Qt::LeftButton | Qt::RightButton);
     EXPECT_EQ(cursors.AppCursor(), crHandDown);
     EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(5, 7));
-
-    SuspendHandCursor(kid, true);
-    EXPECT_FALSE(kid.CursorActive);
-    EXPECT_EQ(cursors.AppCursor(), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
-    // Without the custom cursor, resuming shows each window's own cursor.
-    kid.CustCursor = false;
-    kid.CursorActive = true;
-    cursors.SetAppCursor(crHandCursor);
-    SuspendHandCursor(kid, false);
-    EXPECT_FALSE(kid.CursorActive);
-    EXPECT_EQ(cursors.AppCursor(), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // Suspended; and resumed without the custom cursor, which shows each window's own cursor.
+    for (const bool custom : {true, false}) {
+        kid.CustCursor = custom;
+        kid.CursorActive = true;
+        cursors.SetAppCursor(crHandCursor);
+        SuspendHandCursor(kid, custom);
+        EXPECT_TRUE(!kid.CursorActive && cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor()) << custom;
+    }
 }
 
 TEST_F(SettingsStore, TheKeysAreCapturedOnceAndReleasedOnlyWhenCapturedAndARefusalIsNoError)
