@@ -165,7 +165,8 @@ TEST_F(OptionsDialog, TheMailClientFlipsTheNotebookAndTheRecipientFollowsTheSend
     for (const bool wait : {true, false, true}) {
         find<QRadioButton>(wait ? "rbSendWait" : "RadioButton4")->click();
         for (const char *edit : {"edReciptName", "edReciptAddr"})
-            EXPECT_TRUE(find<QWidget>(edit)->isEnabled() != wait && base(edit) == (wait ? face : window)) << edit;
+            EXPECT_TRUE(find<QWidget>(edit)->isEnabled() != wait && base(edit) == (wait ? face : window))
+                << edit;
     }
     EXPECT_EQ(snapshot(kid, vm), before);
 }

@@ -113,12 +113,14 @@ TEST_F(SettingsStore, StoredKeysAreReadByTheFailureRule)
         expectValues(vm, vmValues, what);
         expectValues(kid, kidValues, what);
     };
-    check("first run: the defaults, and the large cursor waits for the options dialog", "REGEDIT4\n",
-          "HideTips=0 AutoRecord=1 AutoPlay=1 BeepOnRecord=1 AutoClose=0 Quality=0 Mono=1 Bits16=1 PackOnSend=1 "
-          "GSM610=1 PlainSize=0 DurationSec=0 MinWaveLevel=50 MaxTimeSec=300 WebMail=0 SendWait=1 LimitSize=1 "
-          "MsgFileName=/tmp/chirpel.wav ReciptName= ReciptAddr=",
-          "CursorActive=0 KeysLocked=0 KidName= KidAge=0 IsGirl=0 CustCursor=1 GuideName=Monkey SoundPrompt=0 "
-          "ShowShield=0");
+    check(
+        "first run: the defaults, and the large cursor waits for the options dialog", "REGEDIT4\n",
+        "HideTips=0 AutoRecord=1 AutoPlay=1 BeepOnRecord=1 AutoClose=0 Quality=0 Mono=1 Bits16=1 "
+        "PackOnSend=1 "
+        "GSM610=1 PlainSize=0 DurationSec=0 MinWaveLevel=50 MaxTimeSec=300 WebMail=0 SendWait=1 LimitSize=1 "
+        "MsgFileName=/tmp/chirpel.wav ReciptName= ReciptAddr=",
+        "CursorActive=0 KeysLocked=0 KidName= KidAge=0 IsGirl=0 CustCursor=1 GuideName=Monkey SoundPrompt=0 "
+        "ShowShield=0");
     check(
         "complete", completeKey(),
         "HideTips=1 AutoRecord=0 AutoPlay=0 BeepOnRecord=0 AutoClose=1 Quality=2 Mono=0 Bits16=0 "
@@ -174,14 +176,16 @@ TEST_F(SettingsStore, TheProgramWideObjectsLiveFromInitialisationToFinalisation)
     EXPECT_EQ(TolvyProperties, nullptr);
     EXPECT_EQ(VMProperties, nullptr);
     EXPECT_EQ(keys.releases, 1) << "the kid profile gives the keys back";
-    EXPECT_EQ(namesInFile(reg.readUser()),
-              QStringList({"HideTips",    "AutoRecord",   "AutoPlay",   "BeepOnRecord", "AutoClose",  "Mono",
-                           "GSM610",      "PackOnSend",   "Bits16",     "Quality ",     "PlainSize",  "MsgFileName",
-                           "DurationSec", "MinWaveLevel", "WebMail",    "SendWait",     "ReciptName", "ReciptAddr",
-                           "MaxTimeSec",  "LimitSize",    "IsGirl",     "CustCursor",   "SoundPrompt", "ShowShield",
-                           "KidName",     "GuideName",    "KidAge"}))
+    EXPECT_EQ(
+        namesInFile(reg.readUser()),
+        QStringList({"HideTips",    "AutoRecord",   "AutoPlay", "BeepOnRecord", "AutoClose",   "Mono",
+                     "GSM610",      "PackOnSend",   "Bits16",   "Quality ",     "PlainSize",   "MsgFileName",
+                     "DurationSec", "MinWaveLevel", "WebMail",  "SendWait",     "ReciptName",  "ReciptAddr",
+                     "MaxTimeSec",  "LimitSize",    "IsGirl",   "CustCursor",   "SoundPrompt", "ShowShield",
+                     "KidName",     "GuideName",    "KidAge"}))
         << "message settings first, then the kid profile";
-    EXPECT_EQ(stored(QStringLiteral("LimitSize")), RegValue::fromText(QStringLiteral("1"))) << "truth as text";
+    EXPECT_EQ(stored(QStringLiteral("LimitSize")), RegValue::fromText(QStringLiteral("1")))
+        << "truth as text";
 
     // A settings folder that is a file cannot hold the settings file: finalisation says so.
     InitializeTolvyOptions(reg.store, folders, keys, cursors);
@@ -207,7 +211,8 @@ TEST_F(SettingsStore, TheHandCursorsAreLargeHandsThatFollowTheLeftButtonOnlyWhil
     }
 
     UpdateHandCursor(kid, Qt::LeftButton);
-    EXPECT_TRUE(cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor()) << "not active after a first run";
+    EXPECT_TRUE(cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor())
+        << "not active after a first run";
     SuspendHandCursor(kid, false);
     UpdateHandCursor(kid, Qt::NoButton);
     ASSERT_TRUE(kid.CursorActive && cursors.AppCursor() == crHandCursor && QGuiApplication::overrideCursor());
@@ -221,7 +226,8 @@ TEST_F(SettingsStore, TheHandCursorsAreLargeHandsThatFollowTheLeftButtonOnlyWhil
         kid.CursorActive = true;
         cursors.SetAppCursor(crHandCursor);
         SuspendHandCursor(kid, custom);
-        EXPECT_TRUE(!kid.CursorActive && cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor()) << custom;
+        EXPECT_TRUE(!kid.CursorActive && cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor())
+            << custom;
     }
 }
 

@@ -83,7 +83,8 @@ TEST_F(WaveDeviceTest, TheFormatIsSetOnlyOnAnEmptyElementAndOnlyToMonoOrStereoEi
     gsm.formatTag = 49;
     for (const WaveFormat &format : {pcmFormat(1, 0, 8), pcmFormat(1, 8000, 12), pcmFormat(3, 8000, 16),
                                      pcmFormat(1, 8000, 24), wrongRate, gsm})
-        EXPECT_EQ(device.setFormat(id, format), WaveOutOfRange) << format.channels << " " << format.bitsPerSample;
+        EXPECT_EQ(device.setFormat(id, format), WaveOutOfRange)
+            << format.channels << " " << format.bitsPerSample;
     EXPECT_EQ(device.setFormat(id, pcmFormat(1, 44100, 8)), WaveNoError);
     EXPECT_EQ(device.setFormat(id, pcmFormat(1, 8000, 16)), WaveNoError);
     device.record(id);

@@ -67,11 +67,14 @@ TEST(WaveFileTest, ImagesAreWrittenAsRiffWaveFmtDataAndReadBackOrRefused)
         {"12-bit", riff(fmt(1, 1, 8000, 2, 12) + data), {}},
         {"inconsistent alignment", riff(fmt(1, 2, 8000, 3, 16) + data), {}},
         {"no channels", riff(fmt(1, 0, 8000, 0, 16) + data), {}},
-        {"GSM at an impossible rate", riff(fmt(49, 1, 524288000, 65, 0, 2) + chunk("data", QByteArray(65, 1))), {}},
+        {"GSM at an impossible rate",
+         riff(fmt(49, 1, 524288000, 65, 0, 2) + chunk("data", QByteArray(65, 1))),
+         {}},
     };
     for (const auto &c : cases) {
         WaveImage image;
-        EXPECT_EQ(parseWaveImage(c.bytes, image), c.samples.isEmpty() ? WaveInvalidFile : WaveNoError) << c.what;
+        EXPECT_EQ(parseWaveImage(c.bytes, image), c.samples.isEmpty() ? WaveInvalidFile : WaveNoError)
+            << c.what;
         EXPECT_EQ(image.data, c.samples) << c.what;
     }
     WaveImage back;
@@ -86,7 +89,8 @@ TEST(WaveFileTest, MissingAndUnreadableFilesAndMissingFoldersHaveTheirOwnCodesAn
     EXPECT_EQ(readWaveFile(dir.filePath("absent.wav"), image), WaveFileNotFound);
     EXPECT_EQ(readWaveFile(QString(), image), WaveFileNotFound);
     EXPECT_EQ(readWaveFile(dir.path(), image), WaveFileRead);
-    EXPECT_EQ(writeWaveFile(dir.filePath("no/such/folder.wav"), pcmFormat(1, 8000, 8), "ab"), WaveFileNotSaved);
+    EXPECT_EQ(writeWaveFile(dir.filePath("no/such/folder.wav"), pcmFormat(1, 8000, 8), "ab"),
+              WaveFileNotSaved);
     EXPECT_EQ(writeWaveFile(QString(), pcmFormat(1, 8000, 8), "ab"), WaveFileNotSaved);
 
     const QString target = dir.filePath("chirpel.wav");
@@ -97,7 +101,8 @@ TEST(WaveFileTest, MissingAndUnreadableFilesAndMissingFoldersHaveTheirOwnCodesAn
     }
     ASSERT_EQ(readWaveFile(target, image), WaveNoError);
     EXPECT_EQ(image.data, QByteArray(100, '\x80'));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"chirpel.wav"}) << "no temporary file is left";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"chirpel.wav"})
+        << "no temporary file is left";
 }
 
 TEST(WaveFileTest, GsmCompressedMessagesAreDecodedForPlayback)

@@ -29,7 +29,8 @@ TEST_F(ProfileFile, KeysAreUpdatedInPlaceWithoutRegardToCaseAndForeignLinesStayB
     EXPECT_TRUE(file.WriteString("header", "Subject", " as given = \"quoted\" Zo\u00eb"));
     EXPECT_TRUE(file.WriteString("Tail", "y", "2"));
     EXPECT_TRUE(file.WriteString("New", "k", "v"));
-    EXPECT_EQ(TempRegistry::read(path).left(foreign.size()), foreign) << "nothing reaches the disk before the update";
+    EXPECT_EQ(TempRegistry::read(path).left(foreign.size()), foreign)
+        << "nothing reaches the disk before the update";
     ASSERT_TRUE(file.UpdateFile()) << file.Error().toStdString();
     EXPECT_EQ(TempRegistry::read(path), foreign + "[HEADER]\r\nToName=Grandma\r\nToAddr=a@b\r\n"
                                                   "Subject= as given = \"quoted\" Zo\xc3\xab\r\n\r\n"

@@ -19,8 +19,9 @@ TEST(RegFile, WritesRegeditFormAndEveryKindOfValueReadsBackAsWritten)
     key.set(QStringLiteral("Quality "), RegValue::fromNumber(300));
     key.set(QStringLiteral("quality "), RegValue::fromNumber(301)); // the same name: the first spelling stays
     key.set(QStringLiteral("Path"), RegValue::fromExpandText(QStringLiteral("/t")));
-    EXPECT_EQ(formatRegFile(hive, kUser), kHead + "\"ReciptName\"=\"Grandma \\\"Gigi\\\" C:\\\\x\"\n"
-                                                  "\"Quality \"=dword:0000012d\n\"Path\"=hex(2):2f,74,00\n\n");
+    EXPECT_EQ(formatRegFile(hive, kUser), kHead +
+                                              "\"ReciptName\"=\"Grandma \\\"Gigi\\\" C:\\\\x\"\n"
+                                              "\"Quality \"=dword:0000012d\n\"Path\"=hex(2):2f,74,00\n\n");
     EXPECT_EQ(key.find(QStringLiteral("Quality")), nullptr) << "the trailing blank belongs to the name";
 
     key.set(QStringLiteral("Empty"), RegValue::fromText(QString()));
@@ -40,12 +41,13 @@ TEST(RegFile, WritesRegeditFormAndEveryKindOfValueReadsBackAsWritten)
 
 TEST(RegFile, ReadsRegeditConventions)
 {
-    const std::optional<RegHive> hive = parseRegFile("\xef\xbb\xbfREGEDIT4\r\n; written by hand\r\n\r\n"
-                                                     "[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\r\n"
-                                                     "@=\"default\"\r\n\"Msg\"=hex(2):2f,74,6d,70,2f,\\\r\n  78,00\r\n"
-                                                     "[hkey_current_user\\SOFTWARE\\brimblet\\chirpel]\r\n"
-                                                     "\"Age\"=dword:00000007\r\n\"Age\"=dword:00000008\r\n",
-                                                     kUser);
+    const std::optional<RegHive> hive =
+        parseRegFile("\xef\xbb\xbfREGEDIT4\r\n; written by hand\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\r\n"
+                     "@=\"default\"\r\n\"Msg\"=hex(2):2f,74,6d,70,2f,\\\r\n  78,00\r\n"
+                     "[hkey_current_user\\SOFTWARE\\brimblet\\chirpel]\r\n"
+                     "\"Age\"=dword:00000007\r\n\"Age\"=dword:00000008\r\n",
+                     kUser);
     ASSERT_TRUE(hive);
     ASSERT_EQ(hive->keyPaths().size(), 1);
     const RegKeyValues *key = hive->key(QStringLiteral("software\\brimblet\\CHIRPEL"));

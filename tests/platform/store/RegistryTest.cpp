@@ -18,10 +18,9 @@ namespace {
 
 const QString kKey = QStringLiteral("Software\\Brimblet\\Chirpel");
 const QByteArray kHead = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n";
-const QByteArray kStored = kHead +
-                           "\"Text\"=\"hello\"\n\"Expand\"=hex(2):3c,54,65,6d,70,44,69,72,3e,00\n"
-                           "\"Number\"=dword:fffffffe\n\"EmptyBlob\"=hex:\n\"Blob\"=hex:01\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Other]\n\"Keep\"=\"me\"\n";
+const QByteArray kStored = kHead + "\"Text\"=\"hello\"\n\"Expand\"=hex(2):3c,54,65,6d,70,44,69,72,3e,00\n"
+                                   "\"Number\"=dword:fffffffe\n\"EmptyBlob\"=hex:\n\"Blob\"=hex:01\n\n"
+                                   "[HKEY_CURRENT_USER\\Software\\Other]\n\"Keep\"=\"me\"\n";
 
 // Saves one value through the store; false when the store refused.
 bool saveOne(RegFileStore &store, const QString &value)
@@ -67,7 +66,8 @@ TEST(Registry, ReadsEachKindByItsRulesAndWritesReachTheFileWhenTheKeyCloses)
         r.writeString(QStringLiteral("Text"), QStringLiteral("bye"));
         r.writeInteger(QStringLiteral("New"), 300);
         EXPECT_EQ(reg.readUser(), kStored) << "nothing is stored before the key closes";
-        EXPECT_EQ(r.readString(QStringLiteral("Text")), QStringLiteral("bye")) << "the handle sees its writes";
+        EXPECT_EQ(r.readString(QStringLiteral("Text")), QStringLiteral("bye"))
+            << "the handle sees its writes";
     }
     Registry check(RootKey::CurrentUser, reg.store);
     ASSERT_TRUE(check.openKeyReadOnly(kKey));
@@ -91,7 +91,8 @@ TEST(Registry, OnlyOpeningToCreateMakesAKeyAndTheMachineHiveIsReadOnly)
     EXPECT_EQ(reg.readUser(), kHead + "\n");
 
     const QString current = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion");
-    reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + current.toUtf8() + "]\n\"CommonFilesDir\"=\"/usr/lib\"\n");
+    reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + current.toUtf8() +
+                     "]\n\"CommonFilesDir\"=\"/usr/lib\"\n");
     Registry m(RootKey::LocalMachine, reg.store);
     EXPECT_FALSE(m.openKey(current, true));
     ASSERT_TRUE(m.openKeyReadOnly(current));
@@ -146,7 +147,8 @@ TEST(RegistryFiles, WhatIsNotAReadableFileLoadsEmptyAtOnceAndIsNeverReplaced)
         };
         EXPECT_TRUE(std::string(what) == "no permission" ? asAnotherUser(check) : check()) << what;
         ::lstat(path.constData(), &after);
-        EXPECT_TRUE(after.st_mode == before.st_mode && after.st_ino == before.st_ino) << what << ": left as it was";
+        EXPECT_TRUE(after.st_mode == before.st_mode && after.st_ino == before.st_ino)
+            << what << ": left as it was";
         EXPECT_FALSE(QFileInfo::exists(reg.userFile + ".bad")) << what << ": not damaged, only unreadable";
     }
 }
@@ -159,7 +161,8 @@ TEST(RegistryFiles, ADamagedFileIsTakenAsEmptyAndTheLastFiveAreKeptWhenSettingsA
     testing::internal::CaptureStderr();
     for (int n = 1; n <= 7; ++n) {
         reg.writeUser(damaged(n));
-        EXPECT_FALSE(Registry(RootKey::CurrentUser, reg.store).openKeyReadOnly(kKey)) << "nothing of it is taken";
+        EXPECT_FALSE(Registry(RootKey::CurrentUser, reg.store).openKeyReadOnly(kKey))
+            << "nothing of it is taken";
         ASSERT_TRUE(saveOne(reg.store, QString::number(n))) << n;
     }
     const std::string said = testing::internal::GetCapturedStderr();
