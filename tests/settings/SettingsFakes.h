@@ -26,7 +26,6 @@ struct TempRegistry {
     void writeUser(const QByteArray &text) const { write(userFile, text); }
     void writeMachine(const QByteArray &text) const { write(machineFile, text); }
     QByteArray readUser() const { return read(userFile); }
-
     static void write(const QString &path, const QByteArray &text)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -42,46 +41,27 @@ struct TempRegistry {
 
 class FakeKeyCapture final : public platform::KeyCapture {
 public:
-    bool captureTaskSwitchKeys() override
-    {
-        ++captures;
-        return accept;
-    }
+    bool captureTaskSwitchKeys() override { return ++captures, accept; }
     void releaseTaskSwitchKeys() override { ++releases; }
-
     bool accept = true;
-    int captures = 0;
-    int releases = 0;
+    int captures = 0, releases = 0;
 };
 
 class FakeFolders final : public platform::SystemFolders {
 public:
-    QString tempFolder() const override { return note(QStringLiteral("temp"), temp); }
-    QString windowsFolder() const override { return note(QStringLiteral("windows"), windows); }
-    QString systemFolder() const override { return note(QStringLiteral("system"), system); }
-    QString programFolder() const override { return note(QStringLiteral("program"), program); }
+    QString tempFolder() const override { return asked << QStringLiteral("temp"), temp; }
+    QString windowsFolder() const override { return asked << QStringLiteral("windows"), windows; }
+    QString systemFolder() const override { return asked << QStringLiteral("system"), system; }
+    QString programFolder() const override { return asked << QStringLiteral("program"), program; }
     QString currentFolder() const override { return current; }
-    bool folderExists(const QString &path) const override
-    {
-        looked << path;
-        return existing.contains(path);
-    }
+    bool folderExists(const QString &path) const override { return looked << path, existing.contains(path); }
 
-    QString temp = QStringLiteral("/tmp/");
-    QString windows = QStringLiteral("/usr");
-    QString system = QStringLiteral("/usr/bin");
-    QString program = QStringLiteral("/opt/chirpel/bin");
-    QString current = QStringLiteral("/home/kid");
+    QString temp = QStringLiteral("/tmp/"), windows = QStringLiteral("/usr"),
+            system = QStringLiteral("/usr/bin");
+    QString program = QStringLiteral("/opt/chirpel/bin"), current = QStringLiteral("/home/kid");
     QStringList existing;
     mutable QStringList asked;  // which folders were asked for, in order
     mutable QStringList looked; // which paths were tested as folders
-
-private:
-    QString note(const QString &what, const QString &value) const
-    {
-        asked << what;
-        return value;
-    }
 };
 
 class FakeLauncher final : public platform::ProcessLauncher {
@@ -94,11 +74,9 @@ public:
         ++starts;
         return result;
     }
-
     bool result = true;
     int starts = 0;
-    QString lastCommandLine;
-    QString lastWorkingFolder;
+    QString lastCommandLine, lastWorkingFolder;
     int lastShowMode = -1;
 };
 
@@ -115,7 +93,6 @@ public:
         boxOwner = owner;
         boxText = text;
     }
-
     QStringList calls;
     std::function<void()> onBeep; // a look at the program at the moment of a beep
     QWidget *boxOwner = nullptr;

@@ -100,20 +100,6 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsStore, AFirstRunWithoutAKeyStartsFromTheDefaults)
-{
-    folders.temp = QStringLiteral("/var/tmp/");
-    TVMProperties vm(reg.store, folders);
-    expectValues(vm,
-                 "HideTips=0 AutoRecord=1 AutoPlay=1 BeepOnRecord=1 AutoClose=0 Quality=0 Mono=1 Bits16=1 "
-                 "PackOnSend=1 GSM610=1 PlainSize=0 DurationSec=0 MinWaveLevel=50 MaxTimeSec=300 WebMail=0 "
-                 "SendWait=1 LimitSize=1 MsgFileName=/var/tmp/chirpel.wav ReciptName= ReciptAddr=");
-    TTolvyProperties kid(reg.store, keys, cursors);
-    // The large cursor waits until the options dialog has been used.
-    expectValues(kid, "CursorActive=0 KeysLocked=0 KidName= KidAge=0 IsGirl=0 CustCursor=1 GuideName=Monkey "
-                      "SoundPrompt=0 ShowShield=0");
-}
-
 // How a stored key, complete or changed, is read. A missing number or a value of the wrong kind
 // fails the read: the defaults come back (AutoRecord on, Quality 0, ...), what was read before the
 // failure stays (HideTips, PlainSize, DurationSec) and what comes after is not read (WebMail).
@@ -128,6 +114,14 @@ TEST_F(SettingsStore, StoredKeysAreReadByTheFailureRule)
         expectValues(kid, kidValues, what);
     };
     check(
+        "first run: the defaults, and the large cursor waits for the options dialog", "REGEDIT4\n",
+        "HideTips=0 AutoRecord=1 AutoPlay=1 BeepOnRecord=1 AutoClose=0 Quality=0 Mono=1 Bits16=1 "
+        "PackOnSend=1 "
+        "GSM610=1 PlainSize=0 DurationSec=0 MinWaveLevel=50 MaxTimeSec=300 WebMail=0 SendWait=1 LimitSize=1 "
+        "MsgFileName=/tmp/chirpel.wav ReciptName= ReciptAddr=",
+        "CursorActive=0 KeysLocked=0 KidName= KidAge=0 IsGirl=0 CustCursor=1 GuideName=Monkey SoundPrompt=0 "
+        "ShowShield=0");
+    check(
         "complete", completeKey(),
         "HideTips=1 AutoRecord=0 AutoPlay=0 BeepOnRecord=0 AutoClose=1 Quality=2 Mono=0 Bits16=0 "
         "PackOnSend=0 "
@@ -135,10 +129,8 @@ TEST_F(SettingsStore, StoredKeysAreReadByTheFailureRule)
         "LimitSize=0 MsgFileName=/home/kid/hi.wav ReciptName=Grandma ReciptAddr=gran@example.org",
         "KidName=Zoë KidAge=5 GuideName=Owl IsGirl=1 SoundPrompt=1 ShowShield=1 CustCursor=0 CursorActive=0");
     check("missing number", completeKey({"MaxTimeSec"}),
-          "HideTips=1 AutoRecord=1 AutoPlay=1 BeepOnRecord=1 AutoClose=0 Quality=0 Mono=1 Bits16=1 "
-          "PackOnSend=1 "
-          "GSM610=1 PlainSize=500001 DurationSec=4 MinWaveLevel=50 MaxTimeSec=300 WebMail=0 SendWait=1 "
-          "LimitSize=1 MsgFileName=/tmp/chirpel.wav ReciptName= ReciptAddr=",
+          "HideTips=1 AutoRecord=1 Quality=0 GSM610=1 PlainSize=500001 DurationSec=4 MinWaveLevel=50 "
+          "MaxTimeSec=300 WebMail=0 MsgFileName=/tmp/chirpel.wav ReciptAddr=",
           "");
     check("missing truth and text values are no failure", completeKey({"GSM610", "ReciptName"}),
           "GSM610=0 ReciptName= Quality=2 MaxTimeSec=60 ReciptAddr=gran@example.org", "");
@@ -170,29 +162,6 @@ TEST_F(SettingsStore, StoredKeysAreReadByTheFailureRule)
     }
 }
 
-TEST_F(SettingsStore, EachObjectWritesItsValuesInItsOwnOrder)
-{
-    TTolvyProperties kid(reg.store, keys, cursors);
-    {
-        TVMProperties vm(reg.store, folders);
-        vm.ReciptName = QStringLiteral("Grandpa \"Bo\"");
-    }
-    EXPECT_EQ(namesInFile(reg.readUser()),
-              QStringList({"HideTips",  "AutoRecord",  "AutoPlay",    "BeepOnRecord", "AutoClose",
-                           "Mono",      "GSM610",      "PackOnSend",  "Bits16",       "Quality ",
-                           "PlainSize", "MsgFileName", "DurationSec", "MinWaveLevel", "WebMail",
-                           "SendWait",  "ReciptName",  "ReciptAddr",  "MaxTimeSec",   "LimitSize"}));
-    EXPECT_EQ(stored(QStringLiteral("ReciptName")), RegValue::fromText(QStringLiteral("Grandpa \"Bo\"")));
-    // Truth values are stored as the texts "1" and "0".
-    EXPECT_EQ(stored(QStringLiteral("LimitSize")), RegValue::fromText(QStringLiteral("1")));
-    EXPECT_EQ(stored(QStringLiteral("HideTips")), RegValue::fromText(QStringLiteral("0")));
-
-    reg.writeUser("REGEDIT4\n");
-    EXPECT_TRUE(kid.Save());
-    EXPECT_EQ(namesInFile(reg.readUser()), QStringList({"IsGirl", "CustCursor", "SoundPrompt", "ShowShield",
-                                                        "KidName", "GuideName", "KidAge"}));
-}
-
 TEST_F(SettingsStore, TheProgramWideObjectsLiveFromInitialisationToFinalisation)
 {
     EXPECT_EQ(TolvyProperties, nullptr);
@@ -207,16 +176,20 @@ TEST_F(SettingsStore, TheProgramWideObjectsLiveFromInitialisationToFinalisation)
     EXPECT_EQ(TolvyProperties, nullptr);
     EXPECT_EQ(VMProperties, nullptr);
     EXPECT_EQ(keys.releases, 1) << "the kid profile gives the keys back";
-    const QStringList names = namesInFile(reg.readUser());
-    ASSERT_EQ(names.size(), 27);
-    EXPECT_EQ(names.first(), "HideTips") << "message settings are written first";
-    EXPECT_EQ(names.last(), "KidAge");
-}
+    EXPECT_EQ(
+        namesInFile(reg.readUser()),
+        QStringList({"HideTips",    "AutoRecord",   "AutoPlay", "BeepOnRecord", "AutoClose",   "Mono",
+                     "GSM610",      "PackOnSend",   "Bits16",   "Quality ",     "PlainSize",   "MsgFileName",
+                     "DurationSec", "MinWaveLevel", "WebMail",  "SendWait",     "ReciptName",  "ReciptAddr",
+                     "MaxTimeSec",  "LimitSize",    "IsGirl",   "CustCursor",   "SoundPrompt", "ShowShield",
+                     "KidName",     "GuideName",    "KidAge"}))
+        << "message settings first, then the kid profile";
+    EXPECT_EQ(stored(QStringLiteral("LimitSize")), RegValue::fromText(QStringLiteral("1")))
+        << "truth as text";
 
-TEST_F(SettingsStore, FinalisationReportsSettingsThatCouldNotBeSaved)
-{
+    // A settings folder that is a file cannot hold the settings file: finalisation says so.
     InitializeTolvyOptions(reg.store, folders, keys, cursors);
-    // A settings folder that is a file cannot hold the settings file.
+    QDir(QFileInfo(reg.userFile).absolutePath()).removeRecursively();
     TempRegistry::write(QFileInfo(reg.userFile).absolutePath(), "in the way");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(FinalizeTolvyOptions());
@@ -238,48 +211,36 @@ TEST_F(SettingsStore, TheHandCursorsAreLargeHandsThatFollowTheLeftButtonOnlyWhil
     }
 
     UpdateHandCursor(kid, Qt::LeftButton);
-    EXPECT_EQ(cursors.AppCursor(), 0) << "not active after a first run";
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
+    EXPECT_TRUE(cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor())
+        << "not active after a first run";
     SuspendHandCursor(kid, false);
-    EXPECT_TRUE(kid.CursorActive);
     UpdateHandCursor(kid, Qt::NoButton);
-    EXPECT_EQ(cursors.AppCursor(), crHandCursor);
-    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    ASSERT_TRUE(kid.CursorActive && cursors.AppCursor() == crHandCursor && QGuiApplication::overrideCursor());
     EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(1, 1));
     UpdateHandCursor(kid, Qt::LeftButton | Qt::RightButton);
     EXPECT_EQ(cursors.AppCursor(), crHandDown);
     EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(5, 7));
-
-    SuspendHandCursor(kid, true);
-    EXPECT_FALSE(kid.CursorActive);
-    EXPECT_EQ(cursors.AppCursor(), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
-    // Without the custom cursor, resuming shows each window's own cursor.
-    kid.CustCursor = false;
-    kid.CursorActive = true;
-    cursors.SetAppCursor(crHandCursor);
-    SuspendHandCursor(kid, false);
-    EXPECT_FALSE(kid.CursorActive);
-    EXPECT_EQ(cursors.AppCursor(), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // Suspended; and resumed without the custom cursor, which shows each window's own cursor.
+    for (const bool custom : {true, false}) {
+        kid.CustCursor = custom;
+        kid.CursorActive = true;
+        cursors.SetAppCursor(crHandCursor);
+        SuspendHandCursor(kid, custom);
+        EXPECT_TRUE(!kid.CursorActive && cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor())
+            << custom;
+    }
 }
 
-TEST_F(SettingsStore, TheKeysAreCapturedOnceAndReleasedOnlyWhenCaptured)
+TEST_F(SettingsStore, TheKeysAreCapturedOnceAndReleasedOnlyWhenCapturedAndARefusalIsNoError)
 {
     TTolvyProperties kid(reg.store, keys, cursors);
     SetKeyboardLock(kid, false);
-    EXPECT_EQ(keys.releases, 0);
     SetKeyboardLock(kid, true);
     SetKeyboardLock(kid, true);
-    EXPECT_EQ(keys.captures, 1);
-    EXPECT_TRUE(kid.KeysLocked);
+    EXPECT_TRUE(keys.captures == 1 && keys.releases == 0 && kid.KeysLocked);
     SetKeyboardLock(kid, false);
-    EXPECT_EQ(keys.releases, 1);
-    EXPECT_FALSE(kid.KeysLocked);
-
+    EXPECT_TRUE(keys.releases == 1 && !kid.KeysLocked);
     keys.accept = false;
     SetKeyboardLock(kid, true);
-    EXPECT_TRUE(kid.KeysLocked) << "a refused capture is not an error";
+    EXPECT_TRUE(kid.KeysLocked);
 }

@@ -11,7 +11,7 @@
 
 using namespace platform;
 
-TEST(ErrorBox, IsAModalStopBoxCaptionedErrorWithOnlyOkOnTopOfEverything)
+TEST(ErrorBox, IsAModalStopBoxCaptionedErrorWithOnlyOkOnTopAndTheProgramWideServicesCanBeReplaced)
 {
     QStringList seen;
     QTimer::singleShot(50, [&] {
@@ -22,18 +22,13 @@ TEST(ErrorBox, IsAModalStopBoxCaptionedErrorWithOnlyOkOnTopOfEverything)
              << QString::number(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         box->button(QMessageBox::Ok)->click();
     });
-    HostSystemServices().errorBox(nullptr, QStringLiteral("first\r\nsecond"));
-    EXPECT_EQ(seen,
-              (QStringList{"Error", "first\nsecond", QString::number(QMessageBox::Critical),
-                           QString::number(QMessageBox::Ok), QString::number(Qt::ApplicationModal), "1"}));
-}
-
-TEST(ErrorBox, TheProgramWideServicesCanBeReplacedAndRestored)
-{
     SystemServices &real = defaultSystemServices();
     HostSystemServices other;
     EXPECT_EQ(setDefaultSystemServices(&other), &real);
-    EXPECT_EQ(&defaultSystemServices(), &other);
+    defaultSystemServices().errorBox(nullptr, QStringLiteral("first\r\nsecond"));
+    EXPECT_EQ(seen,
+              (QStringList{"Error", "first\nsecond", QString::number(QMessageBox::Critical),
+                           QString::number(QMessageBox::Ok), QString::number(Qt::ApplicationModal), "1"}));
     setDefaultSystemServices(nullptr);
     EXPECT_EQ(&defaultSystemServices(), &real);
 }

@@ -42,18 +42,6 @@ TEST(AtomicFile, ANewFileIsPrivateOrOrdinaryAndAReplacedOneKeepsItsBits)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"chirpel.wav", "user.reg"}));
 }
 
-TEST(AtomicFile, AFileInAFolderThatIsNotThereFailsAtTheFirstStepAndNamesIt)
-{
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("gone/chirpel.wav").toStdString();
-    const ReplaceResult result = ReplaceFileAtomically(path, "new", 3);
-    EXPECT_FALSE(result);
-    EXPECT_EQ(result.error, ENOENT);
-    EXPECT_STREQ(result.step, "Cannot create a file beside");
-    EXPECT_EQ(result.path, path);
-    EXPECT_TRUE(QDir(dir.path()).isEmpty());
-}
-
 TEST(AtomicFile, ANamedLeftoverOfAWriterThatIsGoneIsRemovedByTheNextSaveAndALiveOnesIsNot)
 {
     QTemporaryDir dir;

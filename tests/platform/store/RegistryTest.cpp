@@ -1,4 +1,5 @@
-// The registry over its files: opening, reading and writing keys; atomic saves; damaged files.
+// The registry over its files: keys opened, read and written; saves whole or not at all; damaged
+// files kept aside five deep; files that cannot be read refused at once and never replaced.
 #include "platform/store/Registry.h"
 
 #include "fakes/FileSizeLimit.h"
@@ -6,54 +7,62 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace platform;
 
 namespace {
 
 const QString kKey = QStringLiteral("Software\\Brimblet\\Chirpel");
+const QByteArray kHead = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n";
+const QByteArray kStored = kHead + "\"Text\"=\"hello\"\n\"Expand\"=hex(2):3c,54,65,6d,70,44,69,72,3e,00\n"
+                                   "\"Number\"=dword:fffffffe\n\"EmptyBlob\"=hex:\n\"Blob\"=hex:01\n\n"
+                                   "[HKEY_CURRENT_USER\\Software\\Other]\n\"Keep\"=\"me\"\n";
 
-const QByteArray kStored = "REGEDIT4\n\n"
-                           "[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n"
-                           "\"Text\"=\"hello\"\n"
-                           "\"Expand\"=hex(2):3c,54,65,6d,70,44,69,72,3e,00\n"
-                           "\"Number\"=dword:fffffffe\n"
-                           "\"EmptyBlob\"=hex:\n"
-                           "\"Blob\"=hex:01\n"
-                           "\n"
-                           "[HKEY_CURRENT_USER\\Software\\Other]\n"
-                           "\"Keep\"=\"me\"\n";
+// Saves one value through the store; false when the store refused.
+bool saveOne(RegFileStore &store, const QString &value)
+{
+    Registry r(RootKey::CurrentUser, store);
+    return r.openKey(kKey, true) && r.writeString(QStringLiteral("A"), value) && r.closeKey();
+}
+
+// Runs `check` as a user other than the file's owner (root reads everything); true when it held.
+bool asAnotherUser(const std::function<bool()> &check)
+{
+    if (::geteuid() != 0) return check();
+    const pid_t child = ::fork();
+    if (child == 0) _exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && check() ? 0 : 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 } // namespace
 
-TEST(Registry, ReadsEachKindByTheRegistryRulesAndAFailedOpenKeepsTheKey)
-{
-    TempRegistry reg;
-    reg.writeUser(kStored);
-    Registry r(RootKey::CurrentUser, reg.store);
-    ASSERT_TRUE(r.openKeyReadOnly(kKey));
-
-    EXPECT_EQ(r.readString(QStringLiteral("Text")), QStringLiteral("hello"));
-    EXPECT_EQ(r.readString(QStringLiteral("Expand")), QStringLiteral("<TempDir>")) << "taken literally";
-    EXPECT_EQ(r.readString(QStringLiteral("Missing")), QString()) << "a missing text is empty, no error";
-    EXPECT_EQ(r.readString(QStringLiteral("EmptyBlob")), QString()) << "no data is no error";
-    EXPECT_EQ(r.readString(QStringLiteral("Blob")), std::nullopt);
-    EXPECT_EQ(r.readString(QStringLiteral("Number")), std::nullopt);
-    EXPECT_EQ(r.readInteger(QStringLiteral("Number")), -2);
-    EXPECT_EQ(r.readInteger(QStringLiteral("Missing")), std::nullopt);
-    EXPECT_EQ(r.readInteger(QStringLiteral("Text")), std::nullopt);
-
-    EXPECT_FALSE(r.openKeyReadOnly(QStringLiteral("Software"))) << "relative to the open key";
-    EXPECT_EQ(r.currentPath(), kKey) << "a failed open keeps the key";
-    EXPECT_EQ(r.readString(QStringLiteral("Text")), QStringLiteral("hello"));
-}
-
-TEST(Registry, WritesReachTheFileWhenTheKeyClosesAndOtherKeysStay)
+TEST(Registry, ReadsEachKindByItsRulesAndWritesReachTheFileWhenTheKeyCloses)
 {
     TempRegistry reg;
     reg.writeUser(kStored);
     {
         Registry r(RootKey::CurrentUser, reg.store);
-        ASSERT_TRUE(r.openKey(kKey, true));
+        ASSERT_TRUE(r.openKeyReadOnly(kKey));
+        EXPECT_EQ(r.readString(QStringLiteral("Text")), QStringLiteral("hello"));
+        EXPECT_EQ(r.readString(QStringLiteral("Expand")), QStringLiteral("<TempDir>")) << "taken literally";
+        EXPECT_EQ(r.readString(QStringLiteral("Missing")), QString()) << "a missing text is empty, no error";
+        EXPECT_EQ(r.readString(QStringLiteral("EmptyBlob")), QString()) << "no data is no error";
+        EXPECT_EQ(r.readString(QStringLiteral("Blob")), std::nullopt);
+        EXPECT_EQ(r.readString(QStringLiteral("Number")), std::nullopt);
+        EXPECT_EQ(r.readInteger(QStringLiteral("Number")), -2);
+        EXPECT_EQ(r.readInteger(QStringLiteral("Missing")), std::nullopt);
+        EXPECT_EQ(r.readInteger(QStringLiteral("Text")), std::nullopt);
+        EXPECT_FALSE(r.openKeyReadOnly(QStringLiteral("Software"))) << "relative to the open key";
+        EXPECT_EQ(r.currentPath(), kKey) << "a failed open keeps the key";
+        EXPECT_FALSE(r.writeString(QStringLiteral("Text"), QStringLiteral("x"))) << "open for reading only";
+
+        ASSERT_TRUE(r.openKey(QLatin1Char('\\') + kKey, false));
         r.writeString(QStringLiteral("Text"), QStringLiteral("bye"));
         r.writeInteger(QStringLiteral("New"), 300);
         EXPECT_EQ(reg.readUser(), kStored) << "nothing is stored before the key closes";
@@ -64,12 +73,11 @@ TEST(Registry, WritesReachTheFileWhenTheKeyClosesAndOtherKeysStay)
     ASSERT_TRUE(check.openKeyReadOnly(kKey));
     EXPECT_EQ(check.readString(QStringLiteral("Text")), QStringLiteral("bye"));
     EXPECT_EQ(check.readInteger(QStringLiteral("New")), 300);
-    EXPECT_EQ(check.readInteger(QStringLiteral("Number")), -2);
     ASSERT_TRUE(check.openKeyReadOnly(QStringLiteral("\\Software\\Other")));
     EXPECT_EQ(check.readString(QStringLiteral("Keep")), QStringLiteral("me"));
 }
 
-TEST(Registry, OnlyOpeningToCreateMakesAKeyWithTheFileAndItsFolder)
+TEST(Registry, OnlyOpeningToCreateMakesAKeyAndTheMachineHiveIsReadOnly)
 {
     TempRegistry reg;
     Registry r(RootKey::CurrentUser, reg.store);
@@ -80,19 +88,15 @@ TEST(Registry, OnlyOpeningToCreateMakesAKeyWithTheFileAndItsFolder)
     EXPECT_FALSE(QFile::exists(reg.userFile));
     ASSERT_TRUE(r.openKey(kKey, true));
     r.closeKey();
-    EXPECT_EQ(reg.readUser(), QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n\n"));
-}
+    EXPECT_EQ(reg.readUser(), kHead + "\n");
 
-TEST(Registry, TheMachineHiveIsReadOnly)
-{
-    TempRegistry reg;
-    reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n"
-                     "\"CommonFilesDir\"=\"/usr/lib\"\n");
-    Registry r(RootKey::LocalMachine, reg.store);
-    EXPECT_FALSE(r.openKey(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"), true));
-    ASSERT_TRUE(r.openKeyReadOnly(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion")));
-    EXPECT_EQ(r.readString(QStringLiteral("CommonFilesDir")), QStringLiteral("/usr/lib"));
-    EXPECT_FALSE(r.writeString(QStringLiteral("CommonFilesDir"), QStringLiteral("/x")));
+    const QString current = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion");
+    reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + current.toUtf8() +
+                     "]\n\"CommonFilesDir\"=\"/usr/lib\"\n");
+    Registry m(RootKey::LocalMachine, reg.store);
+    EXPECT_FALSE(m.openKey(current, true));
+    ASSERT_TRUE(m.openKeyReadOnly(current));
+    EXPECT_EQ(m.readString(QStringLiteral("CommonFilesDir")), QStringLiteral("/usr/lib"));
 }
 
 TEST(RegistryFiles, AFailedWriteKeepsThePreviousFileAndSaysSoOnStandardError)
@@ -112,54 +116,61 @@ TEST(RegistryFiles, AFailedWriteKeepsThePreviousFileAndSaysSoOnStandardError)
     EXPECT_FALSE(closed);
     EXPECT_EQ(reg.store.failedSaves(), 1);
     EXPECT_EQ(reg.readUser(), kStored);
-    EXPECT_NE(said.find("cannot write the settings file"), std::string::npos) << said;
     EXPECT_NE(said.find("previous file is kept"), std::string::npos) << said;
     EXPECT_EQ(QDir(QFileInfo(reg.userFile).absolutePath()).entryList(QDir::Files), QStringList{"user.reg"})
         << "no temporary file is left behind";
 }
 
-TEST(RegistryFiles, ADamagedFileReadsEmptyAndIsKeptAsBadWhenSettingsAreSaved)
+TEST(RegistryFiles, WhatIsNotAReadableFileLoadsEmptyAtOnceAndIsNeverReplaced)
+{
+    using Make = std::function<void(const char *)>;
+    const std::pair<const char *, Make> cases[] = {
+        {"fifo", [](const char *p) { ::mkfifo(p, 0600); }},
+        {"device", [](const char *p) { [[maybe_unused]] int r = ::symlink("/dev/zero", p); }},
+        {"folder", [](const char *p) { ::mkdir(p, 0700); }},
+        {"no permission", [](const char *p) { TempRegistry::write(p, "REGEDIT4\n"), ::chmod(p, 0600); }},
+    };
+    for (const auto &[what, make] : cases) {
+        TempRegistry reg;
+        QDir().mkpath(QFileInfo(reg.userFile).absolutePath());
+        const QByteArray path = QFile::encodeName(reg.userFile);
+        make(path.constData());
+        for (const QString &folder :
+             {reg.dir.path(), reg.dir.filePath("config"), reg.dir.filePath("config/chirpel")})
+            ::chmod(QFile::encodeName(folder).constData(), 0777);
+        struct stat before {
+        }, after{};
+        ::lstat(path.constData(), &before);
+        const auto check = [&] {
+            return reg.store.load(RootKey::CurrentUser).isEmpty() && reg.store.userFileUnreadable() &&
+                   !saveOne(reg.store, QStringLiteral("new"));
+        };
+        EXPECT_TRUE(std::string(what) == "no permission" ? asAnotherUser(check) : check()) << what;
+        ::lstat(path.constData(), &after);
+        EXPECT_TRUE(after.st_mode == before.st_mode && after.st_ino == before.st_ino)
+            << what << ": left as it was";
+        EXPECT_FALSE(QFileInfo::exists(reg.userFile + ".bad")) << what << ": not damaged, only unreadable";
+    }
+}
+
+TEST(RegistryFiles, ADamagedFileIsTakenAsEmptyAndTheLastFiveAreKeptWhenSettingsAreSaved)
 {
     TempRegistry reg;
-    const QByteArray damaged = kStored.left(kStored.size() - 4); // "Keep" cut inside its text
-    reg.writeUser(damaged);
-
-    Registry r(RootKey::CurrentUser, reg.store);
-    EXPECT_FALSE(r.openKeyReadOnly(kKey)) << "nothing of a damaged file is taken";
-    EXPECT_EQ(reg.readUser(), damaged) << "reading changes nothing";
-
+    const QByteArray overLong(16 * 1024 * 1024 + 1, 'x'); // too long to be a settings file
+    const auto damaged = [&](int n) { return n == 6 ? overLong : kStored.left(kStored.size() - 2 - n); };
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(r.openKey(kKey, true));
-    r.writeString(QStringLiteral("A"), QStringLiteral("1"));
-    EXPECT_TRUE(r.closeKey());
+    for (int n = 1; n <= 7; ++n) {
+        reg.writeUser(damaged(n));
+        EXPECT_FALSE(Registry(RootKey::CurrentUser, reg.store).openKeyReadOnly(kKey))
+            << "nothing of it is taken";
+        ASSERT_TRUE(saveOne(reg.store, QString::number(n))) << n;
+    }
     const std::string said = testing::internal::GetCapturedStderr();
-
-    EXPECT_EQ(TempRegistry::read(reg.userFile + QStringLiteral(".bad")), damaged);
     EXPECT_NE(said.find("user.reg.bad"), std::string::npos) << said;
-    EXPECT_EQ(reg.readUser(), QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Brimblet\\Chirpel]\n"
-                                         "\"A\"=\"1\"\n\n"));
-}
-
-TEST(RegistryFiles, TheUserFileLivesUnderTheConfigurationFolder)
-{
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME"), oldHome = qgetenv("HOME");
-    qputenv("XDG_CONFIG_HOME", "/somewhere/conf");
-    EXPECT_EQ(defaultUserRegPath(), QStringLiteral("/somewhere/conf/chirpel/user.reg"));
-    qputenv("XDG_CONFIG_HOME", "relative/conf");
-    qputenv("HOME", "/home/kid");
-    EXPECT_EQ(defaultUserRegPath(), QStringLiteral("/home/kid/.config/chirpel/user.reg"));
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(defaultUserRegPath(), QStringLiteral("/home/kid/.config/chirpel/user.reg"));
-    qputenv("HOME", oldHome);
-    if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
-}
-
-TEST(RegistryFiles, TheBuildPutsTheMachineFoldersBesideTheProgramAndItsTests)
-{
-    RegFileStore store(QString(), defaultMachineRegPath());
-    Registry r(RootKey::LocalMachine, store);
-    ASSERT_TRUE(r.openKeyReadOnly(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion")))
-        << qPrintable(defaultMachineRegPath());
-    EXPECT_FALSE(r.readString(QStringLiteral("ProgramFilesDir")).value_or(QString()).isEmpty());
-    EXPECT_TRUE(QFileInfo(r.readString(QStringLiteral("CommonFilesDir")).value_or(QString())).isDir());
+    EXPECT_EQ(reg.readUser(), kHead + "\"A\"=\"7\"\n\n");
+    const QString bad = reg.userFile + ".bad";
+    const QStringList kept{bad, bad + ".1", bad + ".2", bad + ".3", bad + ".4"};
+    for (int i = 0, n = 7; i < kept.size(); ++i, --n)
+        EXPECT_EQ(TempRegistry::read(kept[i]), damaged(n)) << kept[i].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(bad + ".5"));
 }
