@@ -36,6 +36,7 @@ set(_art_src ${CMAKE_CURRENT_SOURCE_DIR}/art)
 set(_art_base ${CMAKE_CURRENT_BINARY_DIR}/artwork)
 file(MAKE_DIRECTORY ${_art_base}/art ${_art_base}/shapes)
 set(_art_files)
+set(_screen_files)
 # In sanitizer builds the generators run instrumented; what the toolkit keeps until exit is no leak
 # of theirs and must not fail the build.
 set(_art_run ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0)
@@ -63,7 +64,9 @@ function(_chirpel_art name width height)
     DEPENDS artrender ${svg}
     COMMENT "Rendering art/${file}"
     VERBATIM)
-  if(NOT ARG_NO_RESOURCE)
+  if(ARG_OPAQUE)
+    set(_screen_files ${_screen_files} ${picture} PARENT_SCOPE)
+  elseif(NOT ARG_NO_RESOURCE)
     set(_art_files ${_art_files} ${picture} PARENT_SCOPE)
   endif()
 endfunction()
@@ -121,4 +124,8 @@ set_property(GLOBAL PROPERTY CHIRPEL_DESKTOP_ICON ${_art_base}/art/icon256.png)
 # Not compressed again: the pictures are PNG already, and the screen pictures are shown from
 # where the program keeps them, which needs them uncompressed.
 qt_add_resources(chirpel_resources art PREFIX "/chirpel" BASE ${_art_base} FILES ${_art_files}
+  OPTIONS --no-compress)
+# The screen pictures in a resource of their own: each file is a whole number of 32-bit words, so
+# every one's pixels start on a word boundary and are shown where they lie, not copied.
+qt_add_resources(chirpel_resources screen_pictures PREFIX "/chirpel" BASE ${_art_base} FILES ${_screen_files}
   OPTIONS --no-compress)
