@@ -92,16 +92,6 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndTheWindowManagersCloseL
     EXPECT_TRUE(ProgressForm->isVisible());
     EXPECT_FALSE(owner.isEnabled());
 
-    // Shown again while it exists: only centred again, with its texts and owner.
-    TProgressForm *first = ProgressForm;
-    first->move(0, 0);
-    ProgressCaption = QStringLiteral("Something else");
-    ShowProgressNow(nullptr, false);
-    EXPECT_EQ(ProgressForm, first);
-    EXPECT_EQ(first->pos(), screenCentred(first));
-    EXPECT_EQ(first->windowTitle(), QStringLiteral("Processing In Progress"));
-    EXPECT_EQ(first->OwnerForm(), &owner);
-
     HideProgressWindow();
     EXPECT_TRUE(owner.isEnabled());
     EXPECT_FALSE(ProgressShowing());
@@ -113,6 +103,24 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileItExistsAndTheWindowManagersCloseL
 
     ShowProgressNow(&owner, false);
     EXPECT_NE(named<QLabel>(ProgressForm, "imgIcon")->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red));
+}
+
+// Shown again while it exists: only centred again, with its texts and owner. Its own window, so that
+// no placement by the window manager is still on its way.
+TEST_F(ProgressWindow, AWindowThatExistsIsOnlyCentredAgainAndKeepsItsTextsAndOwner)
+{
+    QWidget owner;
+    owner.show();
+    ShowProgressNow(&owner, false);
+    TProgressForm *first = ProgressForm;
+    first->move(0, 0);
+    ProgressCaption = QStringLiteral("Something else");
+    ShowProgressNow(nullptr, false);
+    EXPECT_EQ(ProgressForm, first);
+    EXPECT_EQ(first->pos(), screenCentred(first));
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Processing In Progress"));
+    EXPECT_EQ(first->OwnerForm(), &owner);
+    HideProgressWindow();
 }
 
 TEST_F(ProgressWindow, ADelayedWindowIsPlacedAtOnceButShowsOnlyAfterTheDelayUnlessHiddenFirst)
