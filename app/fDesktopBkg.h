@@ -4,6 +4,7 @@
 
 #include "platform/desktop/SystemServices.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
@@ -65,6 +66,8 @@ private:
     void CursorTimerTimer();
     // The backdrop picture, or a plain sky colour when it cannot be read.
     void LoadBackdrop();
+    // Shows the backdrop picture stretched to the window, drawn anew only when the size changed.
+    void FitBackdrop();
 
     TTolvyProperties *Profile() const;
     // Puts the window back where the program placed it after the window manager moved, sized,
@@ -78,6 +81,8 @@ private:
     QPointer<QWidget> FVoiceMailForm;
     TConfigureEvent FOnConfigure;
     QRect FPlacement;
+    // The backdrop as stored, before it is stretched to the screen.
+    QImage FBackdrop;
     bool FRestoring = false;
     bool FLinkFitted = false;
 };

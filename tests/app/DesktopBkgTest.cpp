@@ -41,6 +41,7 @@ TEST_F(Shield, CoversThePrimaryScreenKeepsTheParentsColumnAtTheRightAndDecodesIt
         << "shown again, the picture is not decoded again";
     shield.resize(1024, 768);
     EXPECT_EQ(label("imgBkg")->geometry(), QRect(0, 0, 1024, 768));
+    EXPECT_EQ(label("imgBkg")->pixmap().size(), QSize(1024, 768)) << "the picture is stretched anew";
     for (const char *name : {"LForParents", "LPressAndHold", "LClose", "LConfigure"})
         EXPECT_EQ(label(name)->x(), 845) << name;
     shield.resize(800, 600);
