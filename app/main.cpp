@@ -6,6 +6,7 @@
 #include "app/fVoiceMail.h"
 #include "controls/Preload.h"
 #include "platform/audio/WaveDevice.h"
+#include "platform/desktop/FontConfiguration.h"
 #include "platform/desktop/SystemServices.h"
 #include "platform/mixer/Mixer.h"
 #include "settings/TolvyOptions.h"
@@ -65,8 +66,19 @@ int main(int argc, char **argv)
     preload::Start(
         {QStringLiteral(":/chirpel/shapes/body.bin"), QStringLiteral(":/chirpel/shapes/dashboard.bin")});
 
-    // Qt's application object must exist before any picture (the cursors) can be made, so it is
-    // built ahead of the unit initialisations; it is set up for this program only after them.
+    // The texts and the settings need no window system: they are read before connecting to it.
+    try {
+        InitializeStringModules();
+    } catch (const std::exception &error) {
+        // The modules exist with what could be read; the program runs on with empty texts.
+        qCWarning(lcApp, "%s", error.what());
+    }
+    InitializeTolvyOptions();
+    // The shield's text is the first laid out: the font configuration is read while the window
+    // system connects, and the toolkit's font list as soon as it has.
+    const bool shieldFirst = TolvyProperties->ShowShield;
+    if (shieldFirst) preload::RunAhead(platform::LoadFontConfiguration);
+
     gPreviousHandler = qInstallMessageHandler(HoldOrExplain);
     QApplication app(argc, argv);
     qInstallMessageHandler(gPreviousHandler);
@@ -78,15 +90,7 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("chirpel"));
     platform::QuitOnTerminationSignals();
 
-    try {
-        InitializeStringModules();
-    } catch (const std::exception &error) {
-        // The modules exist with what could be read; the program runs on with empty texts.
-        qCWarning(lcApp, "%s", error.what());
-    }
-    InitializeTolvyOptions();
-    // The shield's text is the first laid out: the font configuration is read meanwhile.
-    if (TolvyProperties->ShowShield) preload::RunAhead(LoadFonts);
+    if (shieldFirst) preload::RunAhead(LoadFonts);
 
     InstallFontSubstitutes();
     // The program ends when its main window, the shield, closes; not when its last window hides.
@@ -103,7 +107,7 @@ int main(int argc, char **argv)
         voiceMail->SetDesktopWindow(desktop.get());
         desktop->SetVoiceMailForm(voiceMail.get());
     };
-    if (TolvyProperties->ShowShield) {
+    if (shieldFirst) {
         makeShield();
         desktop->show();
         // The shield is painted before the voice-mail window comes up over it.

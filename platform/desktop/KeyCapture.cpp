@@ -115,14 +115,33 @@ void X11KeyCapture::releaseTaskSwitchKeys()
     d->held.clear();
 }
 
+namespace {
+
+// Chooses the back end when first used rather than when asked for, so that the settings that
+// drive it can be made before the window system is connected.
+class SessionKeyCapture final : public KeyCapture {
+public:
+    bool captureTaskSwitchKeys() override { return backEnd().captureTaskSwitchKeys(); }
+    void releaseTaskSwitchKeys() override { backEnd().releaseTaskSwitchKeys(); }
+
+private:
+    static KeyCapture &backEnd()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+            static X11KeyCapture x11;
+            return x11;
+        }
+        static NoKeyCapture none;
+        return none;
+    }
+};
+
+} // namespace
+
 KeyCapture &defaultKeyCapture()
 {
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        static X11KeyCapture x11;
-        return x11;
-    }
-    static NoKeyCapture none;
-    return none;
+    static SessionKeyCapture session;
+    return session;
 }
 
 } // namespace platform

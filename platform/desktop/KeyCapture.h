@@ -38,7 +38,8 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-// The X11 capture when the program runs on an X11 display, else the one that captures nothing.
+// The X11 capture when the program runs on an X11 display, else the one that captures nothing;
+// which one is settled at the first capture or release.
 KeyCapture &defaultKeyCapture();
 
 } // namespace platform

@@ -27,7 +27,14 @@ QString HostFolders::systemFolder() const
 
 QString HostFolders::programFolder() const
 {
-    QString folder = QCoreApplication::applicationDirPath();
+    return ProgramFolder();
+}
+
+QString ProgramFolder()
+{
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    QString folder = self.exists() ? QFileInfo(self.canonicalFilePath()).absolutePath()
+                                   : QCoreApplication::applicationDirPath();
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;

@@ -37,4 +37,8 @@ public:
 
 SystemFolders &defaultSystemFolders();
 
+// The folder of the running program file, without a trailing "/"; also before the application
+// object exists, so that the settings can be read while the window system is still connecting.
+QString ProgramFolder();
+
 } // namespace platform

@@ -3,8 +3,8 @@
 
 #include "platform/files/AtomicFile.h"
 #include "platform/files/SafeRead.h"
+#include "platform/store/Folders.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -172,7 +172,7 @@ QString defaultUserRegPath()
 
 QString defaultMachineRegPath()
 {
-    const QString appDir = QCoreApplication::applicationDirPath();
+    const QString appDir = ProgramFolder();
     const QString beside = appDir + QStringLiteral("/machine.reg");
     QStringList candidates{beside};
 #ifdef CHIRPEL_INSTALLED_MACHINE_REG
