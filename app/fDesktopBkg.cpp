@@ -41,6 +41,8 @@ TDesktopWindow::TDesktopWindow(TTolvyProperties *profile, platform::SystemServic
       ui(std::make_unique<Ui::DesktopWindow>()), FProfile(profile), FServices(services)
 {
     ui->setupUi(this);
+    // A screen picture: a PNG here would load every picture format the toolkit has first.
+    ui->Image1->setPixmap(QPixmap::fromImage(ReadPicture(ArtPicturePath("icon"))));
     setFont(PixelFont(13));
     ui->Label1->setFont(PixelFont(16));
     ui->LForParents->setFont(PixelFont(21));

@@ -2,8 +2,8 @@
 # of exactly the sizes the windows need, and the shaped windows' stored shape data made by shapegen
 # from a rendered picture and its outline (resources/art/*.outline, traced by trace_outline.py).
 #
-# Pictures, as :/chirpel/art/<name>.png, or <name>.rgb32 for the screen pictures (OPAQUE below;
-# frames are side by side, all of one size):
+# Pictures, as :/chirpel/art/<name>.png, or <name>.rgb32 and <name>.argb32 for the screen pictures
+# (OPAQUE and SEE_THROUGH below; frames are side by side, all of one size):
 #   body            625 x 390                voice-mail window's WinShape (only as shape data)
 #   dashboard       463 x 190                voice-mail window's aDashBoardWinShape (only as shape data)
 #   page_default    451 x 196                Book page "Default": imgDefaultPane
@@ -18,7 +18,8 @@
 #   bubble          263 x 220                tip bubble's WinShape (only as shape data)
 #   bubble_ok       168 x 123                tip bubble's imgOK
 #   backdrop        1280 x 800               backdrop's imgBkg (stretched over the screen)
-#   icon            96 x 96                  backdrop's program icon Image1; window icon
+#   icon            96 x 96                  window icon; as a screen picture too, for the backdrop's
+#                                            program icon Image1
 #   icon256         256 x 256                the same icon for the desktop entry
 #   level_face      65 x 105                 level window's ImgBkg (lime cut-out for the level bar)
 #   level_close     11 x 11                  level window's btnClose glyph
@@ -41,11 +42,13 @@ set(_screen_files)
 # of theirs and must not fail the build.
 set(_art_run ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0)
 
-# _chirpel_art(<name> <width> <height> [SOURCE <svg name>] [KEY <RRGGBB>] [OPAQUE] [NO_RESOURCE])
+# _chirpel_art(<name> <width> <height> [SOURCE <svg name>] [KEY <RRGGBB>] [OPAQUE|SEE_THROUGH]
+#              [NO_RESOURCE])
 # OPAQUE: a screen picture, art/<name>.rgb32, opaque and ready for the screen as it stands, for the
-# pictures the child's window and the shield paint at start; otherwise art/<name>.png.
+# pictures the child's window and the shield paint at start; SEE_THROUGH: the same with its
+# see-through parts, art/<name>.argb32; otherwise art/<name>.png.
 function(_chirpel_art name width height)
-  cmake_parse_arguments(ARG "NO_RESOURCE;OPAQUE" "SOURCE;KEY" "" ${ARGN})
+  cmake_parse_arguments(ARG "NO_RESOURCE;OPAQUE;SEE_THROUGH" "SOURCE;KEY" "" ${ARGN})
   if(NOT ARG_SOURCE)
     set(ARG_SOURCE ${name})
   endif()
@@ -53,6 +56,8 @@ function(_chirpel_art name width height)
   set(file ${name}.png)
   if(ARG_OPAQUE)
     set(file ${name}.rgb32)
+  elseif(ARG_SEE_THROUGH)
+    set(file ${name}.argb32)
   endif()
   set(picture ${_art_base}/art/${file})
   set(key)
@@ -64,7 +69,7 @@ function(_chirpel_art name width height)
     DEPENDS artrender ${svg}
     COMMENT "Rendering art/${file}"
     VERBATIM)
-  if(ARG_OPAQUE)
+  if(ARG_OPAQUE OR ARG_SEE_THROUGH)
     set(_screen_files ${_screen_files} ${picture} PARENT_SCOPE)
   elseif(NOT ARG_NO_RESOURCE)
     set(_art_files ${_art_files} ${picture} PARENT_SCOPE)
@@ -101,6 +106,7 @@ _chirpel_art(monkey 184 92 OPAQUE)
 _chirpel_art(bubble_ok 168 123)
 _chirpel_art(backdrop 1280 800 OPAQUE)
 _chirpel_art(icon 96 96)
+_chirpel_art(icon 96 96 SEE_THROUGH)
 _chirpel_art(icon256 256 256 SOURCE icon)
 _chirpel_art(level_face 65 105 KEY 00ff00)
 _chirpel_art(level_close 11 11)

@@ -12,9 +12,12 @@ TEST(ScreenPicture, ReadsBackWhatWasWrittenFromAFileAndFromTheProgram)
     QImage source(7, 3, QImage::Format_ARGB32);
     for (int y = 0; y < source.height(); ++y)
         for (int x = 0; x < source.width(); ++x)
-            source.setPixel(x, y, qRgba(x * 30, y * 80, 200 - x, 255));
+            source.setPixel(x, y, qRgba(x * 30, y * 80, 200 - x, 255 - 40 * x));
     const QByteArray bytes = ScreenPictureBytes(source);
     EXPECT_EQ(ScreenPictureFromBytes(bytes), source.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ScreenPictureFromBytes(ScreenPictureBytes(source, true)),
+              source.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+        << "the see-through parts kept";
 
     QTemporaryDir dir;
     QFile file(dir.filePath("p.rgb32"));
@@ -25,7 +28,9 @@ TEST(ScreenPicture, ReadsBackWhatWasWrittenFromAFileAndFromTheProgram)
     // The child's window's pictures are compiled in as screen pictures; the others stay PNG.
     EXPECT_EQ(ArtPicturePath("btn_record"), ":/chirpel/art/btn_record.rgb32");
     EXPECT_EQ(ReadPicture(ArtPicturePath("btn_record")).size(), QSize(360, 120));
-    EXPECT_EQ(ArtPicturePath("icon"), ":/chirpel/art/icon.png");
+    EXPECT_EQ(ArtPicturePath("icon"), ":/chirpel/art/icon.argb32");
+    EXPECT_TRUE(ReadPicture(ArtPicturePath("icon")).hasAlphaChannel());
+    EXPECT_EQ(ArtPicturePath("bubble_ok"), ":/chirpel/art/bubble_ok.png");
 }
 
 TEST(ScreenPicture, WhatIsNotAWholePictureReadsAsNone)
@@ -46,6 +51,7 @@ TEST(ScreenPicture, WhatIsNotAWholePictureReadsAsNone)
         withSize(4, 0),
         withSize(1u << 30, 1u << 30),
         withSize(2, 4 + 1),
+        good.left(12) + QByteArray("\2\0\0\0", 4) + good.mid(16),
     };
     for (const QByteArray &bytes : bad)
         EXPECT_TRUE(ScreenPictureFromBytes(bytes).isNull()) << bytes.left(16).toHex().toStdString();

@@ -1,11 +1,11 @@
 // artrender: renders an SVG picture to a PNG of exactly the size a window needs.
 //
-//   artrender in.svg out.png|out.rgb32 WIDTH HEIGHT [--key RRGGBB]
+//   artrender in.svg out.png|out.rgb32|out.argb32 WIDTH HEIGHT [--key RRGGBB]
 //
 // --key turns every see-through pixel into the given colour and makes the rest opaque, for
 // pictures that mark their transparent parts with a colour instead of an alpha channel.
 // An out.rgb32 is a screen picture: opaque and as the screen takes it, so the program shows it
-// with no decoding and no conversion.
+// with no decoding and no conversion; an out.argb32 keeps the see-through parts, premultiplied.
 #include "ColourKey.h"
 #include "controls/ScreenPicture.h"
 
@@ -54,7 +54,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.size() != 4 && !(args.size() == 6 && args[4] == "--key"))
-        return fail("usage: artrender in.svg out.png|out.rgb32 WIDTH HEIGHT [--key RRGGBB]");
+        return fail("usage: artrender in.svg out.png|out.rgb32|out.argb32 WIDTH HEIGHT [--key RRGGBB]");
 
     const auto width = positive(args[2]);
     const auto height = positive(args[3]);
@@ -87,12 +87,14 @@ int main(int argc, char **argv)
         renderer.render(&painter, QRectF(0, 0, size.width(), size.height()));
     }
     if (key) image = artrender::applyColourKey(image, *key);
-    if (args[1].endsWith(QLatin1String(kScreenPictureSuffix))) {
+    const bool seeThrough = args[1].endsWith(QLatin1String(kAlphaPictureSuffix));
+    if (seeThrough || args[1].endsWith(QLatin1String(kScreenPictureSuffix))) {
         // Unpremultiplied first, as a PNG stores it: the pixels are those the picture control
         // would show of the same picture as a PNG.
         QFile out(args[1]);
         if (!out.open(QIODevice::WriteOnly) ||
-            out.write(ScreenPictureBytes(image.convertToFormat(QImage::Format_ARGB32))) < 0 || !out.flush())
+            out.write(ScreenPictureBytes(image.convertToFormat(QImage::Format_ARGB32), seeThrough)) < 0 ||
+            !out.flush())
             return fail("cannot write " + args[1]);
         return 0;
     }
