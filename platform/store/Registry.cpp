@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <sys/stat.h>
+#include <time.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -91,10 +94,38 @@ RegFileStore::RegFileStore(QString userFile, QString machineFile)
 {
 }
 
+namespace {
+
+// How long ago a file must have been written for its stamp to tell every later write apart.
+constexpr long long kSettledNs = 1000000000LL;
+
+} // namespace
+
+std::optional<RegFileStore::FileStamp> RegFileStore::stampOf(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return std::nullopt;
+    return FileStamp{info.st_dev, info.st_ino, static_cast<unsigned long long>(info.st_size),
+                     info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
 RegHive RegFileStore::load(RootKey root)
 {
     const QString &path = root == RootKey::CurrentUser ? FUserFile : FMachineFile;
+    ReadCache &cache = root == RootKey::CurrentUser ? FUserRead : FMachineRead;
+    const std::optional<FileStamp> stamp = stampOf(path);
+    if (stamp && cache.stamp == stamp) return cache.hive;
+    cache.stamp.reset();
     ReadResult read = readHiveFile(path, root);
+    // Kept only when the file did not change while it was read, and was last written long enough
+    // ago that a write in place within the file system's clock tick cannot hide behind its stamp.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long nowNs = now.tv_sec * 1000000000LL + now.tv_nsec;
+    if (read.hive && stamp && nowNs - stamp->modifiedNs > kSettledNs && stampOf(path) == stamp) {
+        cache.stamp = stamp;
+        cache.hive = *read.hive;
+    }
     if (read.unreadable && root == RootKey::CurrentUser && !FUserFileUnreadable) {
         FUserFileUnreadable = true;
         report(QStringLiteral("the settings file cannot be read: %1; the program runs on the defaults "

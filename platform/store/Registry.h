@@ -48,12 +48,27 @@ public:
     bool userFileUnreadable() const { return FUserFileUnreadable; }
 
 private:
+    // A file's identity and version: the same file, unchanged since it was last read.
+    struct FileStamp {
+        unsigned long long device = 0, inode = 0, size = 0;
+        long long modifiedNs = 0;
+        bool operator==(const FileStamp &) const = default;
+    };
+    // What was read last from one file, kept while the file stays as it was: every key opened at
+    // start reads the same file, which is then read and parsed only once.
+    struct ReadCache {
+        std::optional<FileStamp> stamp;
+        RegHive hive;
+    };
+
     bool setAsideDamagedUserFile();
+    static std::optional<FileStamp> stampOf(const QString &path);
 
     QString FUserFile;
     QString FMachineFile;
     int FFailedSaves = 0;
     bool FUserFileUnreadable = false;
+    ReadCache FUserRead, FMachineRead;
 };
 
 // ${XDG_CONFIG_HOME:-$HOME/.config}/chirpel/user.reg

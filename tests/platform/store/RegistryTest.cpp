@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -173,4 +174,24 @@ TEST(RegistryFiles, ADamagedFileIsTakenAsEmptyAndTheLastFiveAreKeptWhenSettingsA
     for (int i = 0, n = 7; i < kept.size(); ++i, --n)
         EXPECT_EQ(TempRegistry::read(kept[i]), damaged(n)) << kept[i].toStdString();
     EXPECT_FALSE(QFileInfo::exists(bad + ".5"));
+}
+
+// The file is read once while it stays as it was, and again as soon as anyone changed it.
+TEST(RegistryFiles, AFileChangedSinceItWasReadIsReadAgain)
+{
+    TempRegistry reg;
+    const auto value = [&reg] {
+        Registry r(RootKey::CurrentUser, reg.store);
+        r.openKeyReadOnly(kKey);
+        return r.readString(QStringLiteral("A"));
+    };
+    reg.writeUser(kHead + "\"A\"=\"one\"\n");
+    const timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(reg.userFile).constData(), anHourAgo, 0), 0);
+    EXPECT_EQ(value(), "one");
+    EXPECT_EQ(value(), "one");
+    reg.writeUser(kHead + "\"A\"=\"two\"\n");
+    EXPECT_EQ(value(), "two") << "written again in place";
+    ASSERT_TRUE(saveOne(reg.store, QStringLiteral("three")));
+    EXPECT_EQ(value(), "three") << "replaced by a save";
 }
