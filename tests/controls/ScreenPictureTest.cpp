@@ -2,34 +2,28 @@
 // anything that is not a whole picture reads as none.
 #include "controls/ScreenPicture.h"
 
+#include "controls/ControlsTestSupport.h"
+
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
-TEST(ScreenPicture, ReadsBackWhatWasWrittenFromAFileAndFromTheProgram)
+TEST(ScreenPicture, ReadsBackWhatWasWrittenFromAFileAndFromTheProgramAndWhatIsNotAWholePictureAsNone)
 {
-    QImage source(7, 3, QImage::Format_ARGB32);
-    for (int y = 0; y < source.height(); ++y)
-        for (int x = 0; x < source.width(); ++x)
-            source.setPixel(x, y, qRgba(x * 30, y * 80, 200 - x, 255));
-    const QByteArray bytes = ScreenPictureBytes(source);
-    EXPECT_EQ(ScreenPictureFromBytes(bytes), source.convertToFormat(QImage::Format_RGB32));
-
+    const QImage source = controlstest::gradientPicture(7, 3);
+    const QByteArray bytes = ScreenPictureBytes(source.convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(ScreenPictureFromBytes(bytes), source);
     QTemporaryDir dir;
     QFile file(dir.filePath("p.rgb32"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-    EXPECT_EQ(ReadPicture(file.fileName()), source.convertToFormat(QImage::Format_RGB32));
-
+    EXPECT_EQ(ReadPicture(file.fileName()), source);
     // The child's window's pictures are compiled in as screen pictures; the others stay PNG.
     EXPECT_EQ(ArtPicturePath("btn_record"), ":/chirpel/art/btn_record.rgb32");
     EXPECT_EQ(ReadPicture(ArtPicturePath("btn_record")).size(), QSize(360, 120));
     EXPECT_EQ(ArtPicturePath("icon"), ":/chirpel/art/icon.png");
-}
-
-TEST(ScreenPicture, WhatIsNotAWholePictureReadsAsNone)
-{
+    // Anything that is not a whole picture reads as none.
     const QByteArray good = ScreenPictureBytes(QImage(4, 2, QImage::Format_RGB32));
     const auto withSize = [&](uint32_t width, uint32_t height) {
         QByteArray b = good;
@@ -37,16 +31,14 @@ TEST(ScreenPicture, WhatIsNotAWholePictureReadsAsNone)
         qToLittleEndian(height, b.data() + 8);
         return b;
     };
-    const QByteArray bad[] = {
-        good.left(good.size() - 1),
-        good + "x",
-        QByteArray("XPIC") + good.mid(4),
-        good.left(15),
-        withSize(0, 2),
-        withSize(4, 0),
-        withSize(1u << 30, 1u << 30),
-        withSize(2, 4 + 1),
-    };
+    const QByteArray bad[] = {good.left(good.size() - 1),
+                              good + "x",
+                              QByteArray("XPIC") + good.mid(4),
+                              good.left(15),
+                              withSize(0, 2),
+                              withSize(4, 0),
+                              withSize(1u << 30, 1u << 30),
+                              withSize(2, 4 + 1)};
     for (const QByteArray &bytes : bad)
         EXPECT_TRUE(ScreenPictureFromBytes(bytes).isNull()) << bytes.left(16).toHex().toStdString();
     EXPECT_FALSE(ScreenPictureFromBytes(withSize(2, 4)).isNull()) << "the same pixels, otherwise arranged";
