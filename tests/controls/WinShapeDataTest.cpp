@@ -6,6 +6,7 @@
 #include "controls/ControlsTestSupport.h"
 #include "controls/ShapeOutline.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using controlstest::gradientPicture;
@@ -23,11 +24,6 @@ template <class T> QByteArray le32(T v)
     QByteArray out;
     TByteWriter(out).WriteInt32(std::int32_t(v));
     return out;
-}
-
-QByteArray le16(std::uint16_t v)
-{
-    return QByteArray(1, char(v & 0xff)) + QByteArray(1, char(v >> 8));
 }
 
 TWinShapeData sampleShape(TShapeImageKind kind)
@@ -50,25 +46,27 @@ QByteArray pictureOnly(TShapeImageKind kind, const QImage &picture)
     return data.SaveToBytes();
 }
 
-QImage twoPixels() // red, then blue
-{
-    return controlstest::stripPicture(1, 1, {Qt::red, Qt::blue});
-}
+const QImage twoPixels = controlstest::stripPicture(1, 1, {Qt::red, Qt::blue});
 
 const char *twoPixelsBitmapFile = "424d 3e000000 00000000 36000000"               // file header
                                   "28000000 02000000 01000000 0100 1800 00000000" // info header
                                   "08000000 00000000 00000000 00000000 00000000"  // size, resolution, colours
                                   "0000ff ff0000 0000";                           // one row, padded
 
-// File header and 40-byte info header in front of `rest` (colour table, masks and pixels).
-QByteArray bitmapFile(std::int32_t w, std::int32_t h, int bpp, std::uint32_t compression,
-                      std::uint32_t colours, const QByteArray &table, const QByteArray &pixels)
+// File header and 40-byte info header (one plane) in front of the colour table or masks and the pixels.
+QByteArray bitmapFile(int w, int h, int bpp, int compression, int colours, const QByteArray &table,
+                      const QByteArray &pixels)
 {
-    const std::uint32_t offset = 14 + 40 + std::uint32_t(table.size());
-    return "BM" + le32(offset + std::uint32_t(pixels.size())) + le32(0) + le32(offset) + le32(40) +
-           le32(std::uint32_t(w)) + le32(std::uint32_t(h)) + le16(1) + le16(std::uint16_t(bpp)) +
-           le32(compression) + le32(std::uint32_t(pixels.size())) + le32(0) + le32(0) + le32(colours) +
+    const qsizetype offset = 14 + 40 + table.size();
+    return "BM" + le32(offset + pixels.size()) + le32(0) + le32(offset) + le32(40) + le32(w) + le32(h) +
+           le32(1 | bpp << 16) + le32(compression) + le32(pixels.size()) + le32(0) + le32(0) + le32(colours) +
            le32(0) + table + pixels;
+}
+
+// The current layout's header: bounds, marker, picture kind and region count.
+QByteArray header(std::int32_t kind, std::int32_t regions)
+{
+    return QByteArray(16, '\0') + le32(-2) + le32(kind) + le32(regions);
 }
 
 QByteArray bgr0(int r, int g, int b)
@@ -92,9 +90,7 @@ TEST(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixelsAnd
         EXPECT_EQ(copy.Regions, original.Regions);
         ASSERT_EQ(copy.Bitmap.size(), original.Bitmap.size());
         EXPECT_LE(maxChannelDifference(copy.Bitmap, original.Bitmap), tolerance) << kind;
-        if (tolerance == 0) {
-            EXPECT_EQ(copy.SaveToBytes(), bytes) << "a lossless picture is written the same";
-        }
+        EXPECT_TRUE(tolerance > 0 || copy.SaveToBytes() == bytes) << "a lossless picture is written the same";
         original.Bitmap = QImage();
         copy.LoadFromBytes(original.SaveToBytes());
         EXPECT_EQ(copy.Bitmap.width(), 0) << kind;
@@ -102,20 +98,11 @@ TEST(ShapeDataRoundTrip, WritingAndReadingBackKeepsBoundsKindRegionsAndPixelsAnd
     }
 }
 
-// The deflated picture is one zlib stream of the bitmap file, the JPEG a baseline JFIF.
-TEST(ShapeDataFormat, ASmallShapeIsWrittenByteForByteAndEachPictureInItsEncoding)
+// The deflated picture is one zlib stream of the bitmap file, the JPEG a baseline JFIF (the layout
+// around them is compared byte for byte in the legacy test's write-back).
+TEST(ShapeDataFormat, EachPictureIsWrittenInItsEncoding)
 {
-    TWinShapeData data;
-    data.Bounds = {1, 2, 30, 40};
-    data.Regions = {TWinShapeRegion{7, 2, {{1, 2}, {30, 2}, {-4, 40}}}};
-    data.Bitmap = twoPixels();
-    const QByteArray expected = hex("01000000 02000000 1e000000 28000000" // bounds
-                                    "feffffff 00000000 01000000"          // marker, kind, one region
-                                    "07000000 02000000 03000000"          // reserved, combine, 3 vertices
-                                    "01000000 02000000 1e000000 02000000 fcffffff 28000000") +
-                                hex(twoPixelsBitmapFile);
-    EXPECT_EQ(data.SaveToBytes().toHex(' '), expected.toHex(' '));
-    const QByteArray deflated = pictureOnly(ikDeflatedBitmap, twoPixels()).mid(28);
+    const QByteArray deflated = pictureOnly(ikDeflatedBitmap, twoPixels).mid(28);
     EXPECT_EQ(deflated.left(2), hex("789c")); // deflate, 32 KiB window, default level
     // qUncompress takes the expected size (big-endian) in front of a plain zlib stream.
     EXPECT_EQ(qUncompress(QByteArray::fromHex("0000003e") + deflated), hex(twoPixelsBitmapFile));
@@ -138,15 +125,10 @@ TEST(ShapeDataLegacyLayout, IsReadAsTheReadersKindAPlainBitmapByDefaultAndWritte
     data.LoadFromBytes(legacy);
     EXPECT_TRUE(data.Loaded);
     EXPECT_EQ(data.ImageKind, ikBitmap);
-    EXPECT_EQ(data.Bounds, (TShapeBounds{11, 11, 625, 390}));
-    ASSERT_EQ(data.Regions.size(), 1u);
-    EXPECT_EQ(data.Regions[0].CombineMode, -1);
-    EXPECT_EQ(data.Regions[0].Points, (std::vector<QPoint>{{11, 11}, {625, 11}, {11, 390}}));
-    EXPECT_EQ(data.Bitmap.pixel(1, 0), qRgb(0, 0, 255));
+    // Everything read comes back out as it went in, now behind the marker and the kind.
     EXPECT_EQ(data.SaveToBytes(), legacy.left(16) + hex("feffffff 00000000") + legacy.mid(16));
-
     // Without a kind in the data, the picture is decoded as the reading object's current kind.
-    const QByteArray current = pictureOnly(ikDeflatedBitmap, twoPixels());
+    const QByteArray current = pictureOnly(ikDeflatedBitmap, twoPixels);
     const QByteArray kindless = current.left(16) + le32(0) + current.mid(28);
     TWinShapeData reader;
     reader.ImageKind = ikDeflatedBitmap;
@@ -156,39 +138,6 @@ TEST(ShapeDataLegacyLayout, IsReadAsTheReadersKindAPlainBitmapByDefaultAndWritte
     TWinShapeData fresh;
     EXPECT_THROW(fresh.LoadFromBytes(kindless), EShapeDataError); // zlib data is no bitmap file
 }
-
-TEST(ShapeDataOperations, OffsetPointsMovesEveryVertexClearAndAnUnknownPictureKindKeepPictureBoundsAndKind)
-{
-    TWinShapeData data = sampleShape(ikJpeg);
-    data.OffsetPoints(-2, 5);
-    EXPECT_EQ(data.Regions[0].Points.front(), QPoint(0, 8));
-    EXPECT_EQ(data.Regions[1].Points.back(), QPoint(13, 20));
-    EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27})); // bounds are stored, never recomputed
-    data.Loaded = true;
-    data.Clear();
-    EXPECT_TRUE(data.Regions.empty());
-    EXPECT_FALSE(data.Loaded);
-    EXPECT_EQ(data.Bounds, (TShapeBounds{2, 3, 37, 27}));
-    EXPECT_EQ(data.ImageKind, ikJpeg);
-    EXPECT_EQ(data.Bitmap.width(), 40);
-    QByteArray bytes = sampleShape(ikBitmap).SaveToBytes();
-    bytes.replace(20, 4, le32(9)); // an unknown picture kind leaves the picture as it was
-    data.Bitmap = twoPixels();
-    data.LoadFromBytes(bytes);
-    EXPECT_TRUE(data.Loaded);
-    EXPECT_EQ(int(data.ImageKind), 9);
-    EXPECT_EQ(data.Bitmap.size(), QSize(2, 1));
-    EXPECT_EQ(data.Regions.size(), 2u);
-}
-
-namespace {
-
-QByteArray header(std::int32_t kind, std::int32_t regions)
-{
-    return QByteArray(16, '\0') + le32(-2) + le32(kind) + le32(regions);
-}
-
-} // namespace
 
 TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
 {
@@ -211,6 +160,10 @@ TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
         {"NotABitmapFile", header(ikBitmap, 0) + "GIF89a and then some"},
         {"BitmapPixelsCutShort", header(ikBitmap, 0) + bmp.left(bmp.size() - 3)},
         {"BitmapOfAbsurdSize", header(ikBitmap, 0) + bmp.left(18) + le32(30000) + le32(30000) + bmp.mid(26)},
+        {"BitmapOfUnknownDepth", header(ikBitmap, 0) + bitmapFile(4, 4, 7, 0, 0, {}, QByteArray(64, '\0'))},
+        {"BitmapOfNoWidth", header(ikBitmap, 0) + bitmapFile(0, 4, 24, 0, 0, {}, QByteArray(48, '\0'))},
+        {"BitmapRunPastItsRow",
+         header(ikBitmap, 0) + bitmapFile(4, 4, 8, 1, 1, bgr0(1, 2, 3), QByteArray::fromHex("0005 0102"))},
         {"NotZlibData", header(ikDeflatedBitmap, 0) + "definitely not deflated"},
         {"ZlibStreamCutShort", deflatedBytes.left(deflatedBytes.size() - 10)},
         {"ZlibStreamCorrupt", corruptZlib},
@@ -224,7 +177,9 @@ TEST(CorruptShapeData, IsRefusedWithAShapeDataErrorAndNotMarkedLoaded)
     }
 }
 
-TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegionsAndAStreamIsReadFromItsPosition)
+// A negative region count in either layout loads no regions; OffsetPoints moves every vertex, and an
+// unknown picture kind leaves the picture the reading object holds as it was.
+TEST(ShapeDataReader, ANegativeRegionCountLoadsNoRegionsAndAnUnknownPictureKindKeepsThePicture)
 {
     const QByteArray bmp = hex(twoPixelsBitmapFile);
     for (const QByteArray &bytes : {header(0, -1) + bmp, QByteArray(16, '\0') + le32(-7) + bmp}) {
@@ -234,12 +189,17 @@ TEST(ShapeDataReader, ANegativeRegionCountInEitherLayoutLoadsNoRegionsAndAStream
         EXPECT_TRUE(data.Regions.empty());
         EXPECT_EQ(data.Bitmap.width(), 2);
     }
-    const QByteArray stream = QByteArray("prefix") + sampleShape(ikDeflatedBitmap).SaveToBytes();
-    TByteReader reader(stream, 6);
-    TWinShapeData data;
-    data.LoadFromStream(reader);
-    EXPECT_EQ(data.Regions.size(), 2u);
-    EXPECT_EQ(reader.Remaining(), 0);
+    TWinShapeData data = sampleShape(ikJpeg);
+    data.OffsetPoints(-2, 5);
+    EXPECT_EQ(data.Regions[1].Points.back(), QPoint(13, 20));
+    QByteArray bytes = sampleShape(ikBitmap).SaveToBytes();
+    bytes.replace(20, 4, le32(9));
+    data.Bitmap = twoPixels;
+    data.LoadFromBytes(bytes);
+    EXPECT_TRUE(data.Loaded);
+    EXPECT_EQ(int(data.ImageKind), 9);
+    EXPECT_EQ(data.Bitmap.size(), QSize(2, 1));
+    EXPECT_EQ(data.Regions, sampleShape(ikBitmap).Regions);
 }
 
 // Paletted eight bits, plain and run-length encoded, and 5-6-5 bit fields with top-down rows; rows are
@@ -258,7 +218,7 @@ TEST(BitmapFile, OtherLayoutsReadTheirPixels)
         {bitmapFile(4, 2, 8, 1, 2, bgr0(0, 0, 0) + bgr0(200, 100, 50),
                     QByteArray::fromHex("0401 0000 0003 010001 00 0000 0001")),
          {{3, 1, qRgb(200, 100, 50)}, {0, 0, qRgb(200, 100, 50)}, {1, 0, qRgb(0, 0, 0)}}},
-        {bitmapFile(2, -2, 16, 3, 0, masks, le16(0xf800) + le16(0x001f) + le16(0x07e0) + le16(0xffff)),
+        {bitmapFile(2, -2, 16, 3, 0, masks, hex("00f8 1f00 e007 ffff")),
          {{0, 0, qRgb(255, 0, 0)},
           {1, 0, qRgb(0, 0, 255)},
           {0, 1, qRgb(0, 255, 0)},
@@ -269,19 +229,6 @@ TEST(BitmapFile, OtherLayoutsReadTheirPixels)
         for (const auto &[x, y, colour] : c.pixels)
             EXPECT_EQ(img.pixel(x, y), colour) << img.depth() << " at " << x << "," << y;
     }
-}
-
-// Unknown depths, pixels cut short, no width, absurd sizes and runs longer than the data are refused.
-TEST(BitmapFile, Refusals)
-{
-    for (const QByteArray &file :
-         {QByteArray("BM"), bitmapFile(4, 4, 7, 0, 0, {}, QByteArray(64, '\0')),
-          bitmapFile(4, 4, 24, 0, 0, {}, QByteArray(47, '\0')),
-          bitmapFile(0, 4, 24, 0, 0, {}, QByteArray(48, '\0')),
-          bitmapFile(5000, 5000, 1, 2, 0, {}, QByteArray(8, '\0')),
-          bitmapFile(4, 4, 8, 1, 1, bgr0(1, 2, 3), QByteArray::fromHex("0005 0102"))})
-        EXPECT_THROW(ReadBitmapFileImage(file), EShapeDataError) << file.size();
-    EXPECT_TRUE(ReadBitmapFileImage(QByteArray()).isNull());
 }
 
 TEST(ShapeOutline, PolygonsVerticesCommentsComputedOrGivenBoundsAndThePictureAndEncoding)
@@ -297,8 +244,7 @@ TEST(ShapeOutline, PolygonsVerticesCommentsComputedOrGivenBoundsAndThePictureAnd
         ParseShapeOutline(QStringLiteral("bounds 2 2 263 220\npolygon -1\n5 5\n9 9\n"));
     EXPECT_EQ(given.Bounds, (TShapeBounds{2, 2, 263, 220}));
     EXPECT_EQ(given.Regions[0].CombineMode, -1);
-    QImage picture(8, 6, QImage::Format_ARGB32);
-    picture.fill(qRgb(10, 20, 30));
+    const QImage picture = gradientPicture(8, 6).convertToFormat(QImage::Format_ARGB32);
     const TWinShapeData built = BuildShapeData(picture, QStringLiteral("polygon 0\n1 1\n7 1\n7 5\n"), ikJpeg);
     EXPECT_EQ(built.ImageKind, ikJpeg);
     EXPECT_EQ(built.Bitmap.size(), QSize(8, 6));
@@ -316,12 +262,8 @@ TEST(ShapeOutline, BadTextIsRefusedNamingTheLine)
                                                            {"polygon 1 2 3\n", "line 1"},
                                                            {"bounds 1 2 3\n", "line 1"},
                                                            {"bounds 1 2 3 4\n\nbounds 1 2 3 4\n", "line 3"}};
-    for (auto [text, mentions] : cases) {
-        try {
-            ParseShapeOutline(QString::fromLatin1(text));
-            ADD_FAILURE() << "accepted " << text;
-        } catch (const EShapeDataError &e) {
-            EXPECT_NE(std::string(e.what()).find(mentions), std::string::npos) << e.what();
-        }
-    }
+    for (auto [text, mentions] : cases)
+        EXPECT_THAT([text] { ParseShapeOutline(QString::fromLatin1(text)); },
+                    testing::ThrowsMessage<EShapeDataError>(testing::HasSubstr(mentions)))
+            << text;
 }

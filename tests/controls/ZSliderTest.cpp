@@ -13,7 +13,7 @@ namespace {
 
 const QColor lime(0, 255, 0), trackColour(90, 60, 30), holderColour(220, 30, 30);
 
-// The level window's slider: a 24 x 68 track, a 24 x 16 holder strip with a lime border;
+// The level window's slider (vertical, 0 to 100): a 24 x 68 track, a 24 x 16 holder strip with a lime border;
 // frame f has a bar of colour (220, 30 + f, 30).
 struct ShippedSlider {
     QWidget window;
@@ -32,8 +32,6 @@ struct ShippedSlider {
         holder->setBitmap(holderPicture);
         track->setObjectName(QStringLiteral("imgTrack"));
         holder->setObjectName(QStringLiteral("imgHolder"));
-        slider->setStyle(TSlider::ssVertical);
-        slider->setMax(100);
         slider->setPosition(50);
         slider->setNumImages(frames);
         slider->setTransparent(true);
@@ -47,7 +45,8 @@ struct ShippedSlider {
 } // namespace
 
 // Worked example: position 50 draws the holder at rows 26 to 41, and dragging it to y = 13 gives 25,
-// to 52 gives 100, to 60 still 100 and to -10 gives 0; only real changes fire.
+// to 52 gives 100, to 60 still 100 and to -10 gives 0; only real changes fire. A press outside the
+// holder or with another button starts no drag; the tooltip waits while a button is held.
 TEST(SliderWorkedExample, TheShippedSliderDrawsPosition50AtRows26To41AndFollowsADragWithItsClamp)
 {
     ShippedSlider s;
@@ -61,6 +60,14 @@ TEST(SliderWorkedExample, TheShippedSliderDrawsPosition50AtRows26To41AndFollowsA
     s.slider->setTransparent(false); // now the see-through colour is drawn
     EXPECT_EQ(s.at(12, 26), lime);
     EXPECT_EQ(s.at(12, 41), lime);
+    s.slider->setToolTip(QStringLiteral("Volume"));
+    for (auto [button, y] : {std::pair{Qt::LeftButton, 25}, {Qt::LeftButton, 42}, {Qt::RightButton, 30}}) {
+        QTest::mousePress(s.slider, button, {}, QPoint(12, y)); // outside the holder, or not the left button
+        QTest::mouseMove(s.slider, QPoint(12, 60));
+        EXPECT_FALSE(s.slider->Dragging()) << y;
+        EXPECT_TRUE(s.slider->toolTip().isEmpty()); // while a button is held
+        QTest::mouseRelease(s.slider, button, {}, QPoint(12, 60));
+    }
     QTest::mousePress(s.slider, Qt::LeftButton, {}, QPoint(12, 30));
     EXPECT_TRUE(s.slider->Dragging());
     for (auto [y, position] : {std::pair{13, 25u}, {52, 100u}, {60, 100u}, {-10, 0u}, {26, 50u}}) {
@@ -69,40 +76,11 @@ TEST(SliderWorkedExample, TheShippedSliderDrawsPosition50AtRows26To41AndFollowsA
     }
     QTest::mouseRelease(s.slider, Qt::LeftButton, {}, QPoint(12, 26));
     EXPECT_FALSE(s.slider->Dragging());
+    EXPECT_EQ(s.slider->toolTip(), QStringLiteral("Volume"));
     EXPECT_EQ(s.changes.count(), 4); // 25, 100, 0, 50: the move to 60 changed nothing
 }
 
-// Halves go to the even neighbour; a track without travel only reaches its minimum.
-TEST(SliderGeometry, PositionAndPointerArithmeticAwayFromZero)
-{
-    EXPECT_EQ(SliderPositionAt(25, SliderScale(50, 100, 200), 100, 200), 150u);
-    EXPECT_EQ(SliderPositionAt(-5, SliderScale(50, 100, 200), 100, 200), 100u);
-    EXPECT_EQ(HolderOffset(150, 100, SliderScale(50, 100, 200)), 25);
-    EXPECT_EQ(SliderPositionAt(30, SliderScale(0, 0, 100), 0, 100), 0u);
-    EXPECT_EQ(SliderPositionAt(5, 0.5f, 0, 100), 10u);
-    EXPECT_EQ(HolderOffset(5, 0, 0.5f), 2);
-    EXPECT_EQ(HolderOffset(7, 0, 0.5f), 4);
-}
-
-TEST(SliderDragging, APressOutsideTheHolderOrWithAnotherButtonNeverStartsADragAndTheTooltipWaits)
-{
-    ShippedSlider s;
-    s.slider->setToolTip(QStringLiteral("Volume"));
-    const std::pair<Qt::MouseButton, QPoint> presses[] = {{Qt::LeftButton, QPoint(12, 25)},
-                                                          {Qt::LeftButton, QPoint(12, 42)},
-                                                          {Qt::RightButton, QPoint(12, 30)}};
-    for (auto [button, from] : presses) {
-        QTest::mousePress(s.slider, button, {}, from);
-        EXPECT_TRUE(s.slider->toolTip().isEmpty());
-        QTest::mouseMove(s.slider, QPoint(12, 60));
-        QTest::mouseRelease(s.slider, button, {}, QPoint(12, 60));
-    }
-    EXPECT_EQ(s.slider->toolTip(), QStringLiteral("Volume"));
-    EXPECT_EQ(s.slider->Position(), 50u);
-    EXPECT_EQ(s.changes.count(), 0);
-}
-
-TEST(SliderDragging, TheHorizontalSliderFollowsXAndLosesOneFrameOfTravel)
+TEST(SliderDragging, TheHorizontalSliderFollowsXAndLosesOneFrameOfTravelAndPositionsRoundHalvesToEven)
 {
     ShippedSlider s(2);
     s.slider->setGeometry(0, 0, 124, 16);
@@ -112,6 +90,11 @@ TEST(SliderDragging, TheHorizontalSliderFollowsXAndLosesOneFrameOfTravel)
     QTest::mousePress(s.slider, Qt::LeftButton, {}, QPoint(60, 8));
     QTest::mouseMove(s.slider, QPoint(70, 40));
     EXPECT_EQ(s.slider->Position(), 70u);
+    EXPECT_EQ(SliderPositionAt(25, SliderScale(50, 100, 200), 100, 200), 150u); // a range away from zero
+    EXPECT_EQ(SliderPositionAt(30, SliderScale(0, 0, 100), 0, 100), 0u); // no travel reaches the minimum only
+    EXPECT_EQ(SliderPositionAt(5, 0.5f, 0, 100), 10u);
+    EXPECT_EQ(HolderOffset(5, 0, 0.5f), 2); // halves go to the even neighbour
+    EXPECT_EQ(HolderOffset(7, 0, 0.5f), 4);
 }
 
 // Disabling shows the disabled frame and enabling frame 0; a frame outside the strip draws no holder.

@@ -1,7 +1,8 @@
-// Module images read into entries or refused with the code of their damage, the error texts, the
-// modules' bookkeeping and the program's three compiled-in modules.
+// The language table, module images read into entries or refused with the code of their damage, the
+// error texts, the modules' bookkeeping and the program's three compiled-in modules.
 #include "strings/MLSImage.h"
 #include "strings/SoundRecMLS.h"
+#include "strings/SystemLocales.h"
 #include "strings/VoiceMailMLS.h"
 #include "strings/vqSharedMLS.h"
 
@@ -42,6 +43,10 @@ QString readInto(const QByteArray &image, std::span<QString> entries, quint16 la
     return errorOf([&] { TMLSFile().ReadModule(language, stream, entries); });
 }
 
+struct ProgramModules : ::testing::Test {
+    void TearDown() override { FinalizeStringModules(); }
+};
+
 template <class T> void put(QByteArray &image, int at, T value)
 {
     qToLittleEndian<T>(value, image.data() + at);
@@ -49,8 +54,26 @@ template <class T> void put(QByteArray &image, int at, T value)
 
 } // namespace
 
-// Texts are Windows-1252 with their line-break marks kept as stored.
-TEST(MLSReader, ReadsEveryEntryDecodedInOrderAndStopsRightAfterTheTrailer)
+// Abbreviations match ignoring case, the first match wins; languages the system lacks are unknown with
+// locale 0, and a locale no entry has falls back to the first entry.
+TEST(LanguageTable, MatchesAbbreviationsIgnoringCaseAndTakesTheFirstMatch)
+{
+    const TMLSLanguageTable table = BuildLanguageTable({
+        {QStringLiteral("DEU"), QStringLiteral("German (Germany)"), 1031},
+        {QStringLiteral("Enu"), QStringLiteral("English (first)"), 1033},
+        {QStringLiteral("enu"), QStringLiteral("English (second)"), 9999},
+    });
+    EXPECT_EQ(table[3].LocaleId, 1031u);
+    EXPECT_EQ(table[4].Name, "English (first)");
+    EXPECT_EQ(table[4].LocaleId, 1033u);
+    EXPECT_EQ(LanguageIndexOf(table, 9999), 0);
+    EXPECT_EQ(table[7].Name, "(Unknown)");
+    EXPECT_EQ(table[7].LocaleId, 0u);
+}
+
+// Texts are Windows-1252 with their line-break marks kept as stored. An image for another language changes
+// no entry, and one cut in its texts keeps the texts before the cut.
+TEST(MLSReader, ReadsEveryEntryDecodedInOrderAndStopsRightAfterTheTrailerOrKeepsWhatCameBeforeARefusal)
 {
     QBuffer stream;
     stream.setData(BuildMLSImage(4, {}, {"Caf\xe9 \x80 5", "one\\ntwo", ""}) + "next");
@@ -59,6 +82,13 @@ TEST(MLSReader, ReadsEveryEntryDecodedInOrderAndStopsRightAfterTheTrailer)
     TMLSFile().ReadModule(4, stream, entries);
     EXPECT_EQ(entries, (std::array<QString, 3>{"Caf\u00e9 \u20ac 5", "one\\ntwo", QString()}));
     EXPECT_EQ(stream.readAll(), QByteArray("next"));
+    std::array<QString, 5> kept;
+    kept.fill(QStringLiteral("old"));
+    EXPECT_EQ(readInto(goodImage(5), kept), "MLS252");
+    EXPECT_EQ(kept, (std::array<QString, 5>{"old", "old", "old", "old", "old"}));
+    const QByteArray image = BuildMLSImage(4, kDescription, {"aaaa", "bbbb", "cccc", "dddd", "eeee"});
+    EXPECT_EQ(readInto(image.left(kLengthsAt + 2 * 5 + 10), kept), "MLS254"); // two texts and a half
+    EXPECT_EQ(kept, (std::array<QString, 5>{"aaaa", "bbbb", "old", "old", "old"}));
 }
 
 TEST(MLSReader, ADamagedImageIsRefusedWithTheCodeOfItsDamage)
@@ -98,34 +128,12 @@ TEST(MLSReader, ADamagedImageIsRefusedWithTheCodeOfItsDamage)
     }
 }
 
-TEST(MLSReader, AnImageForAnotherLanguageChangesNoEntryAndOneCutInItsTextsKeepsTheTextsBeforeTheCut)
-{
-    std::array<QString, 5> entries;
-    entries.fill(QStringLiteral("old"));
-    EXPECT_EQ(readInto(goodImage(5), entries), "MLS252");
-    EXPECT_EQ(entries, (std::array<QString, 5>{"old", "old", "old", "old", "old"}));
-    const QByteArray image = BuildMLSImage(4, kDescription, {"aaaa", "bbbb", "cccc", "dddd", "eeee"});
-    EXPECT_EQ(readInto(image.left(kLengthsAt + 2 * 5 + 10), entries), "MLS254"); // two texts and a half
-    EXPECT_EQ(entries, (std::array<QString, 5>{"aaaa", "bbbb", "old", "old", "old"}));
-}
-
 TEST(MLSError, TextIsTheMessageWithItsLineBreaksThenTheCodeOnItsOwnLine)
 {
-    try {
-        RaiseMLSError(QStringLiteral("MLS250"), QString::fromLatin1(MLSFormatMessage));
-    } catch (const std::runtime_error &e) {
-        EXPECT_STREQ(e.what(), "Invalid MLS Module format.\r\n(Error Code MLS250)");
-    }
+    EXPECT_EQ(MLSErrorText(QStringLiteral("MLS250"), QString::fromLatin1(MLSFormatMessage)),
+              "Invalid MLS Module format.\r\n(Error Code MLS250)");
     EXPECT_EQ(MLSErrorText(QString(), "first\\nsecond \\t"), QStringLiteral("first\r\nsecond \\t"));
 }
-
-namespace {
-
-struct ProgramModules : ::testing::Test {
-    void TearDown() override { FinalizeStringModules(); }
-};
-
-} // namespace
 
 // The program's start builds the language table the modules look their locales up in.
 TEST_F(ProgramModules, ModulesRegisterInOrderLeaveWhenFreedTakeTheirLocalesIndexAndLoadOnlyAnImageOfTheirSize)
@@ -136,7 +144,6 @@ TEST_F(ProgramModules, ModulesRegisterInOrderLeaveWhenFreedTakeTheirLocalesIndex
     auto b = std::make_unique<TVoiceMailMLSModule>(manager, 1036);
     auto c = std::make_unique<TvqSharedMLSModule>(manager, 12345);
     EXPECT_EQ(manager.Modules(), (QList<TMLSModule *>{a.get(), b.get(), c.get()}));
-    EXPECT_EQ(a->ModuleName, "SoundRec");
     EXPECT_EQ((std::array{a->LanguageIndex, b->LanguageIndex, c->LanguageIndex}),
               (std::array<quint8, 3>{4, 7, 0}));
     QList<QByteArray> texts;
@@ -176,25 +183,15 @@ TEST_F(ProgramModules, StartUpFillsTheThreeModulesForEnglishOnceAndFinalisationF
         for (std::size_t i = 0; i < strings.size(); ++i)
             EXPECT_FALSE(strings[i].trimmed().isEmpty())
                 << strings.size() << " entries; " << i << " has no text";
-    const struct {
-        std::span<const QString> strings;
-        std::size_t entry;
-        const char *text;
-    } named[] = {
-        {SoundRecModule->Strings, SoundRecText::Mono, "Mono"},
-        {SoundRecModule->Strings, SoundRecText::Pause, "Pause"},
-        {SoundRecModule->Strings, SoundRecText::Paused, "Paused"},
-        {SoundRecModule->Strings, SoundRecText::Stereo, "Stereo"},
-        {SoundRecModule->Strings, SoundRecText::Playing, "Playing..."},
-        {SoundRecModule->Strings, SoundRecText::SecondsFormat, "%d sec."},
-        {SoundRecModule->Strings, SoundRecText::Recording, "Recording..."},
-        {SoundRecModule->Strings, SoundRecText::Stop, "Stop"},
-        {VoiceMailModule->Strings, VoiceMailText::GsmCompression, "GSM Compression"},
-        {VoiceMailModule->Strings, VoiceMailText::CompressCaption, "Compress Voice Message"},
-        {VoiceMailModule->Strings, VoiceMailText::CompressPrompt, "Compressing message. Please wait..."},
-        {vqSharedModule->Strings, 72, "Copyright \xc2\xa9 %s"}};
-    for (const auto &e : named)
-        EXPECT_EQ(e.strings[e.entry], QString::fromUtf8(e.text)) << e.text;
+    const std::pair<QString, const char *> named[] = {
+        {SoundRecModule->Strings[SoundRecText::Pause], "Pause"},
+        {SoundRecModule->Strings[SoundRecText::Stop], "Stop"},
+        {VoiceMailModule->Strings[VoiceMailText::GsmCompression], "GSM Compression"},
+        {VoiceMailModule->Strings[VoiceMailText::CompressPrompt], "Compressing message. Please wait..."},
+        {vqSharedModule->Strings[72], "Copyright \xc2\xa9 %s"}};
+    for (const auto &[text, expected] : named)
+        EXPECT_EQ(text, QString::fromUtf8(expected));
+    EXPECT_EQ(MLSLanguages[7].Name, "French (France)"); // from the system's locales
     FinalizeStringModules();
     EXPECT_TRUE(!SoundRecModule && !VoiceMailModule && !vqSharedModule && !MLSManager);
     EXPECT_EQ(MLSLanguages[4].LocaleId, 0u);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 const QColor Lime(0, 255, 0);
 
 TEST(ArtRender, ColourKeyMakesHalfCoveredPixelsSolidAndTheRestTheKey)
@@ -20,7 +18,6 @@ TEST(ArtRender, ColourKeyMakesHalfCoveredPixelsSolidAndTheRestTheKey)
     EXPECT_NE(keyed.pixel(1, 0), Lime.rgb());
     EXPECT_EQ(keyed.pixel(2, 0), Lime.rgb());
     EXPECT_EQ(keyed.pixel(3, 0), Lime.rgb());
-
     // A painter draws into premultiplied images; keying must not darken the solid pixels.
     QImage premultiplied(1, 1, QImage::Format_ARGB32_Premultiplied);
     premultiplied.fill(QColor(255, 210, 70, 200));
@@ -32,17 +29,12 @@ TEST(ArtRender, ColourKeyMakesHalfCoveredPixelsSolidAndTheRestTheKey)
 
 TEST(ArtRender, RefusesOnlySizesThatWouldDistortThePicture)
 {
-    const struct {
-        QSize source, target;
-        bool same;
-    } cases[] = {{{625, 390}, {625, 390}, true},  {{96, 96}, {256, 256}, true},
-                 {{451, 196}, {452, 196}, true},  // within a pixel
-                 {{360, 120}, {360, 124}, false}, // squashed frames
-                 {{96, 96}, {256, 200}, false},   {{0, 0}, {10, 10}, false},
-                 {{10, 10}, {0, 10}, false}};
-    for (const auto &c : cases)
-        EXPECT_EQ(artrender::sameAspect(c.source, c.target), c.same)
-            << c.source.width() << " " << c.target.width();
+    const std::tuple<QSize, QSize, bool> cases[] = {
+        {{625, 390}, {625, 390}, true},  {{96, 96}, {256, 256}, true},
+        {{451, 196}, {452, 196}, true},  // within a pixel
+        {{360, 120}, {360, 124}, false}, // squashed frames
+        {{96, 96}, {256, 200}, false},   {{0, 0}, {10, 10}, false},
+        {{10, 10}, {0, 10}, false}};
+    for (const auto &[source, target, same] : cases)
+        EXPECT_EQ(artrender::sameAspect(source, target), same) << source.width() << " " << target.width();
 }
-
-} // namespace
