@@ -50,7 +50,7 @@ protected:
 
 TEST(ParentsTest, ExactlyCtrlCountsPressedWithTheLeftButtonAloneOrReleasedWithNoButtonHeld)
 {
-    // The plainer presses and keys are refused by the bubble, the shield and the menu button below.
+    // The plainer presses and keys are refused in the bubble's, the shield's and the menu button's tests.
     EXPECT_TRUE(IsParentsKeys(Qt::ControlModifier | Qt::KeypadModifier)) << "where a key sits is no key";
     EXPECT_FALSE(IsParentsKeys(Qt::ControlModifier | Qt::MetaModifier));
     EXPECT_FALSE(
