@@ -1,17 +1,10 @@
 #!/usr/bin/env bash
-# Starts and stops the private sound server the integration and end-to-end tests talk to: PulseAudio,
-# or as pipewire.sh (CHIRPEL_TEST_SOUND_SERVER=pipewire) pipewire, wireplumber and pipewire-pulse on
-# a session bus of their own, offering the same under the same names at the same socket.
-#
+# The private sound server of the integration and end-to-end tests, all of it under $CHIRPEL_SOUND_DIR:
+# PulseAudio, or as pipewire.sh runs it pipewire, wireplumber and pipewire-pulse on a bus of their own.
 #   CHIRPEL_SOUND_DIR=<folder> soundserver.sh start|stop|status
-#
-# Everything the servers and their clients keep lives under $CHIRPEL_SOUND_DIR, so a user's own
-# sound server is never touched. Clients reach it with PULSE_SERVER=unix:$CHIRPEL_SOUND_DIR/runtime/pulse/native.
-#   spk      null sink, the default sink; its monitor is the playback line
-#   micfeed  null sink that tests feed with `paplay -d micfeed file.wav`
-#   mic      its monitor remapped into an ordinary source, the default source (the microphone)
-#   keeper   (PulseAudio) null sink fed by 10 ms loopbacks from both monitors: idle null sinks otherwise
-#            run in 2-second blocks, which delays first data and the end of playback by up to 2 s
+# Devices: spk (null sink, the default; its monitor is the playback line), micfeed (null sink tests feed
+# with `paplay -d micfeed`), mic (micfeed's monitor as the default source), keeper (PulseAudio: fed by
+# 10 ms loopbacks, since idle null sinks run in 2-second blocks that delay first data and ends by 2 s).
 set -euo pipefail
 dir=${CHIRPEL_SOUND_DIR:?set CHIRPEL_SOUND_DIR to the folder the test sound server lives in}
 runtime=$dir/runtime
@@ -32,8 +25,7 @@ gone() { ! kill -0 "$1" 2>/dev/null; }
 
 stop_server() {
   local pid
-  # Only what this script started from this folder (the ids it noted, newest first, and
-  # PulseAudio's own pid file), never a reused id.
+  # Only what this script started here (the ids it noted, newest first, and PulseAudio's pid file).
   for pid in $(cat "$runtime/pulse/pid" 2>/dev/null; tac "$pids" 2>/dev/null); do
     tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "XDG_RUNTIME_DIR=$runtime" || continue
     kill -TERM "$pid" 2>/dev/null || continue
@@ -62,13 +54,9 @@ CONF
   pulseaudio -n -F "$dir/server.pa" --exit-idle-time=-1 --daemonize=yes --use-pid-file=yes \
     --log-target="file:$dir/server.log" --log-level=notice
   wait_for 10 answers || return 1
-  # The loopbacks settle their latency during the first seconds; a stream started before that
-  # sees its first data and its end late.
-  sleep 2
+  sleep 2 # the loopbacks settle their latency: a stream started before that sees its first data late
 }
-
-# The graph runs at 44100 Hz (clock.force-rate), the rate of the test material, so that what is
-# recorded can be compared sample for sample; PipeWire's own default of 48 kHz would resample.
+# The graph runs at the test material's 44100 Hz, so that recordings compare sample for sample.
 start_pipewire() {
   export PIPEWIRE_RUNTIME_DIR=$runtime DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
   rm -f "$runtime/bus"

@@ -1,5 +1,4 @@
-// The send button: the four outcomes by setting, the refused sends, and the progress window's
-// rule while the message is packed, with the simulated device, clock and services.
+// The send button over simulated services: the outcomes by setting, refused sends, the progress window.
 #include "app/fFakeProgress.h"
 #include "sound/WavFormatUtils.h"
 
@@ -16,9 +15,8 @@ protected:
         folders.program = reg.dir.path();
         VoiceMailFixture::SetUp();
         VMProperties->GSM610 = false;
-        TolvyProperties->KidName = QStringLiteral("Anna");
-        window->SetShowCallOut([this](QPoint, const QString &text, const QString &, bool modal, bool pic) {
-            bubbles << QStringLiteral("%1%2 %3").arg(modal ? "modal" : "", pic ? "picture" : "", text);
+        window->SetShowCallOut([this](QPoint, const QString &, const QString &, bool modal, bool pic) {
+            bubbles << QStringLiteral("%1%2").arg(modal ? "modal" : "", pic ? "picture" : "");
         });
         TSendServices services;
         services.TickCount = [this] { return now; };
@@ -39,7 +37,7 @@ protected:
     QString handOff() const { return QString::fromUtf8(TempRegistry::read(reg.dir.filePath("eMail.dat"))); }
 
     FakeLauncher launcher;
-    QStringList bubbles;       // "modal <text>", "picture " or " <text>"
+    QStringList bubbles;       // "modal", "picture" or "" each
     quint32 now = 0xFFFFFF00u; // the tick count wraps while packing
     quint32 packMs = 300;
     bool packThrows = false;
@@ -49,17 +47,14 @@ protected:
 
 TEST_F(SendButton, EachSettingGivesItsBubblesHandOffAndSenderStartAndAMissingMessageOnlyBeeps)
 {
-    const QString ready =
-        "modal Voice message is ready to be sent. Please press and hold the Ctrl key, then click "
-        "here to continue.";
     const struct {
         bool webMail, sendWait;
         const char *addr;
         QStringList bubbles;
         const char *forceNoUI; // null: no hand-off and no sender
-    } rows[] = {{true, false, "a@b", {ready}, nullptr},
-                {false, true, "a@b", {ready}, "0"},
-                {false, false, "a@b", {"picture "}, "1"},
+    } rows[] = {{true, false, "a@b", {"modal"}, nullptr},
+                {false, true, "a@b", {"modal"}, "0"},
+                {false, false, "a@b", {"picture"}, "1"},
                 {false, false, "", {}, "0"}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.webMail << row.sendWait << row.addr);
@@ -79,7 +74,6 @@ TEST_F(SendButton, EachSettingGivesItsBubblesHandOffAndSenderStartAndAMissingMes
                   "\"/opt/common/Vantorq Systems/SendMail\" \"" + reg.dir.filePath("eMail.dat") + "\"");
     }
     EXPECT_TRUE(system.calls.isEmpty());
-
     // A missing message, or one whose path a profile key cannot hold, only beeps.
     QFile::remove(reg.dir.filePath("eMail.dat"));
     bubbles.clear();
@@ -100,19 +94,16 @@ TEST_F(SendButton, PackingShowsTheProgressWindowOnlyAbove500000ForAtLeast800MsAn
     send();
     EXPECT_EQ(packedWithWindow, "none");
     EXPECT_TRUE(slept.empty());
-
     VMProperties->PlainSize = 500001;
     send();
     EXPECT_EQ(packedWithWindow, "Compress Voice Message");
     EXPECT_EQ(slept, std::vector<quint32>{500});
     EXPECT_FALSE(ProgressShowing());
     EXPECT_TRUE(window->isEnabled());
-
     packMs = 900;
     send();
     EXPECT_EQ(slept.size(), 1u) << "no wait after a long packing";
     EXPECT_EQ(launcher.starts, 3);
-
     packThrows = true; // a message that cannot be read: an error box, and nothing handed off
     send();
     EXPECT_EQ(system.calls, QStringList({"beep", "box"}));

@@ -24,49 +24,17 @@ int litCells(const QString &line)
     return line.mid(1, 50).count(QLatin1Char('|'));
 }
 
-TEST(ProgressLine, CountsCellsWithHalvesToTheEvenNeighbourAndOneASecondWithoutALimit)
-{
-    const double fourSeconds = PlaybackScale(4);
-    EXPECT_EQ(ProgressCells(1, fourSeconds), 12); // 12.5
-    EXPECT_EQ(ProgressCells(3, fourSeconds), 38); // 37.5
-    EXPECT_EQ(ProgressCells(4, fourSeconds), 50);
-    EXPECT_EQ(ProgressCells(5, fourSeconds), 0); // 62.5 is beyond the line: it shows empty
-    EXPECT_EQ(ProgressCells(60, RecordingScale(true, 60)), 50);
-    EXPECT_EQ(ProgressCells(50, RecordingScale(false, 60)), 50);
-    EXPECT_EQ(ProgressCells(51, RecordingScale(false, 60)), 0);
-
-    EXPECT_EQ(ProgressLine(0), "|" + QString(50, '.') + "|");
-    EXPECT_EQ(ProgressLine(50), QString(52, '|'));
-    EXPECT_EQ(ProgressLine(3), "||||" + QString(47, '.') + "|");
-    // A missing limit or length counts one cell a second.
-    EXPECT_EQ(RecordingScale(true, 0), 1.0);
-    EXPECT_EQ(RecordingScale(true, -5), 1.0);
-    EXPECT_EQ(RecordingScale(false, 120), 1.0);
-    EXPECT_EQ(PlaybackScale(0), 1.0);
-    EXPECT_EQ(PlaybackScale(-3), 1.0);
-    EXPECT_DOUBLE_EQ(RecordingScale(true, 120), 50.0 / 120);
-}
-
-struct HintCall {
-    QPoint point;
-    QString text, title;
-    bool modal, pictureOnly;
-};
-
 class VoiceMailWindow : public VoiceMailFixture {
 protected:
     void SetUp() override
     {
         VoiceMailFixture::SetUp();
         VMProperties->BeepOnRecord = VMProperties->AutoPlay = VMProperties->LimitSize = false;
-        VMProperties->Mono = VMProperties->Bits16 = true;
-        VMProperties->Quality = 0;
         desktop = std::make_unique<TDesktopWindow>(TolvyProperties, &system);
         window->SetDesktopWindow(desktop.get());
-        window->SetShowCallOut(
-            [this](QPoint p, const QString &text, const QString &title, bool modal, bool pic) {
-                hints.push_back({p, text, title, modal, pic});
-            });
+        window->SetShowCallOut([this](QPoint p, const QString &, const QString &, bool modal, bool pic) {
+            if (!modal && !pic) hints.push_back(p); // only ordinary bubbles count
+        });
         window->show();
         deliver();
     }
@@ -94,7 +62,7 @@ protected:
     }
 
     std::unique_ptr<TDesktopWindow> desktop;
-    std::vector<HintCall> hints;
+    std::vector<QPoint> hints;
 };
 
 TEST_F(VoiceMailWindow, RecordingStartsAfterTheClickIsHandledThenStopPlaysItBackAndReturnsToTheStartPage)
@@ -123,8 +91,7 @@ TEST_F(VoiceMailWindow, RecordingStartsAfterTheClickIsHandledThenStopPlaysItBack
     EXPECT_FALSE(window->Timer()->isActive()) << "nothing counts on the hidden page";
 }
 
-// The sixtieth tick of a 60-second limit draws a full line and stops; with AutoPlay the playback starts
-// before the beep.
+// The 60th tick of a 60-second limit fills the line and stops; AutoPlay's playback starts before the beep.
 TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
 {
     VMProperties->LimitSize = true;
@@ -140,7 +107,6 @@ TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
     EXPECT_EQ(window->ProgressText(), QString(52, '|'));
     EXPECT_EQ(window->Mode(), TMode::Idle);
     EXPECT_EQ(system.calls, QStringList{"beep"});
-
     VMProperties->AutoPlay = true;
     TMode modeAtBeep = TMode::Recording;
     system.onBeep = [&] { modeAtBeep = window->Mode(); };
@@ -150,12 +116,12 @@ TEST_F(VoiceMailWindow, TheLengthLimitFillsTheLineThenStopsThenPlaysThenBeeps)
     EXPECT_EQ(VMProperties->DurationSec, 60);
 }
 
-TEST_F(VoiceMailWindow, WithoutALimitOrWithAZeroOneTheLineEmptiesFromTheFiftyFirstSecondAndRecordingGoesOn)
+TEST_F(VoiceMailWindow, WithoutALimitOrWithAZeroOrNegativeOneTheLineEmptiesFromTheFiftyFirstSecondAndGoesOn)
 {
-    for (const bool limitSize : {false, true}) {
-        SCOPED_TRACE(limitSize ? "a limit of zero seconds" : "no limit");
+    for (const auto &[limitSize, maxTimeSec] : {std::pair{false, 0}, {true, 0}, {true, -5}}) {
+        SCOPED_TRACE(testing::Message() << limitSize << " " << maxTimeSec);
         VMProperties->LimitSize = limitSize;
-        VMProperties->MaxTimeSec = 0;
+        VMProperties->MaxTimeSec = maxTimeSec;
         record(50);
         EXPECT_EQ(litCells(window->ProgressText()), 50);
         seconds(1);
@@ -167,29 +133,15 @@ TEST_F(VoiceMailWindow, WithoutALimitOrWithAZeroOneTheLineEmptiesFromTheFiftyFir
     EXPECT_TRUE(system.calls.isEmpty());
 }
 
-// The warnings logged while it lives, as "category: message".
-struct LogCapture {
-    static inline QStringList lines;
-    QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &where, const QString &text) {
-            lines << QString::fromLatin1(where.category) + ": " + text;
-        });
-    LogCapture() { lines.clear(); }
-    ~LogCapture() { qInstallMessageHandler(previous); }
-};
-
 TEST_F(VoiceMailWindow, WithoutASoundServerAPressReturnsToTheStartPageWithABeepAndTheNextOneWorks)
 {
-    LogCapture log;
     device.setServerAvailable(false);
     for (const char *name : {"btnRecord", "btnPlay"}) {
         press(name);
         EXPECT_EQ(window->PageIndex(), 0) << name;
         EXPECT_FALSE(window->Timer()->isActive()) << name;
     }
-    EXPECT_EQ(system.calls, QStringList({"beep", "beep"}));
-    ASSERT_EQ(log.lines.size(), 2) << log.lines.join('\n').toStdString();
-    EXPECT_TRUE(log.lines[0].startsWith("chirpel.sound: cannot record")) << log.lines[0].toStdString();
+    EXPECT_EQ(system.calls, QStringList({"beep", "beep"})); // the log line is seen by e2e/nosound_test.sh
     device.setServerAvailable(true);
     record(1);
     EXPECT_EQ(window->Mode(), TMode::Recording);
@@ -232,7 +184,6 @@ TEST_F(VoiceMailWindow, OnlyACtrlClickOnTheMenuButtonOpensTheParentsMenuAnyOther
     EXPECT_EQ(window->PopupMenu()->pos(), button("btnMenu")->mapToGlobal(at - QPoint(5, 15)));
     EXPECT_TRUE(hints.empty());
     window->PopupMenu()->hide();
-
     const Qt::KeyboardModifiers refused[] = {Qt::NoModifier, Qt::ControlModifier | Qt::ShiftModifier,
                                              Qt::AltModifier, Qt::ControlModifier | Qt::AltModifier};
     for (const Qt::KeyboardModifiers keys : refused) {
@@ -241,20 +192,14 @@ TEST_F(VoiceMailWindow, OnlyACtrlClickOnTheMenuButtonOpensTheParentsMenuAnyOther
         EXPECT_FALSE(window->PopupMenu()->isVisible()) << int(keys);
     }
     ASSERT_EQ(hints.size(), std::size(refused));
-    const HintCall &hint = hints.front();
-    EXPECT_EQ(hint.point, window->MonkeySpotPoint());
-    EXPECT_EQ(hint.title, "Hint for parents:");
-    EXPECT_EQ(hint.text, "Please press and hold the Ctrl key, then click this "
-                         "button to display the Parents' Menu.");
-    EXPECT_FALSE(hint.modal || hint.pictureOnly);
+    EXPECT_EQ(hints.front(), window->MonkeySpotPoint());
 }
 
 // The shield shows with the keyboard lock and is remembered; closing the window while it shows only hides the
-// window, and without it ends the program.
+// window, and the close button without it ends the program.
 TEST_F(VoiceMailWindow, TheShieldToggleShowsTheBackdropAndClosingTheWindowOverItOnlyHidesTheWindow)
 {
     QSignalSpy ended(desktop.get(), &TDesktopWindow::closed);
-    EXPECT_FALSE(window->SecurityShieldItem()->isChecked());
     window->SecurityShieldItem()->trigger();
     deliver();
     EXPECT_TRUE(desktop->isVisible());
@@ -268,15 +213,12 @@ TEST_F(VoiceMailWindow, TheShieldToggleShowsTheBackdropAndClosingTheWindowOverIt
     EXPECT_EQ(ended.count(), 0);
     EXPECT_FALSE(window->Timer()->isActive()) << "no limit stop or playback may start while hidden";
     EXPECT_TRUE(QFile::exists(VMProperties->MsgFileName)) << "the recording was stopped and saved";
-
     window->SecurityShieldItem()->trigger();
     deliver();
     EXPECT_FALSE(desktop->isVisible());
     EXPECT_FALSE(TolvyProperties->ShowShield);
     window->show();
     press("btnClose");
-    deliver();
-    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(ended.count(), 1);
 }
 
@@ -292,12 +234,8 @@ TEST_F(VoiceMailWindow, DraggingTheBodyMovesTheWindowAndStopsAtTheScreenEdge)
     window->BookMouseUp(Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
     window->BookMouseMove(Qt::NoButton, Qt::NoModifier, QPoint(300, 300));
     EXPECT_EQ(window->pos(), QPoint(0, 0)) << "moves after the release do nothing";
-
-    const QSize outline(614, 379), screen(1024, 768);
-    EXPECT_EQ(ClampWindowPosition({500, 100}, outline, screen), QPoint(1024 - 614, 100));
-    EXPECT_EQ(ClampWindowPosition({100, 500}, outline, screen), QPoint(100, 768 - 379));
-    // An outline wider than the screen ends up left of it: the right-edge clamp comes last.
-    EXPECT_EQ(ClampWindowPosition({10, 10}, outline, QSize(600, 400)), QPoint(-14, 10));
+    const QSize outline(614, 379);
+    EXPECT_EQ(ClampWindowPosition({500, 500}, outline, QSize(1024, 768)), QPoint(1024 - 614, 768 - 379));
 }
 
 // The recording page's progress line, drawn in the program's own fonts: each of its 52 cells, 4 pixels wide
@@ -308,31 +246,23 @@ TEST_F(VoiceMailWindow, TheEndMarksAndEachLitCellAreDrawnInTheirOwnPlaces)
     auto *page = window->findChild<QWidget *>(QStringLiteral("pageRecording"));
     auto *line = window->findChild<QLabel *>(QStringLiteral("LProgress"));
     window->findChild<QStackedWidget *>(QStringLiteral("Book"))->setCurrentWidget(page);
-    const auto columnsThatDiffer = [&](const QString &a, const QString &b) {
-        const QRect band(0, 86, page->width(), line->height());
-        line->setText(a);
-        const QImage first = page->grab(band).toImage();
-        line->setText(b);
-        const QImage second = page->grab(band).toImage();
+    const auto drawn = [&](const QString &text) {
+        line->setText(text);
+        return page->grab(QRect(0, 86, page->width(), line->height())).toImage();
+    };
+    // Cell 0 and 51 are the end marks; ProgressLine(c - 1) is ProgressLine(c) with cell c unlit.
+    for (const int cell : {0, 1, 12, 25, 50, 51}) {
+        QString text = ProgressLine(cell == 51 ? 0 : cell);
+        const QImage lit = drawn(text);
+        text[cell] = QLatin1Char('.');
+        const QImage unlit = drawn(text);
         std::vector<int> columns;
-        for (int x = 0; x < first.width(); ++x)
-            for (int y = 0; y < first.height(); ++y)
-                if (first.pixel(x, y) != second.pixel(x, y)) {
+        for (int x = 0; x < lit.width(); ++x)
+            for (int y = 0; y < lit.height(); ++y)
+                if (lit.pixel(x, y) != unlit.pixel(x, y)) {
                     columns.push_back(x);
                     break;
                 }
-        return columns;
-    };
-    QString withoutOpening = ProgressLine(0), withoutClosing = ProgressLine(0);
-    withoutOpening[0] = withoutClosing[51] = QLatin1Char('.');
-    const std::pair<int, std::vector<int>> cells[] = {
-        {0, columnsThatDiffer(ProgressLine(0), withoutOpening)},
-        {51, columnsThatDiffer(ProgressLine(0), withoutClosing)},
-        {1, columnsThatDiffer(ProgressLine(0), ProgressLine(1))},
-        {12, columnsThatDiffer(ProgressLine(11), ProgressLine(12))},
-        {25, columnsThatDiffer(ProgressLine(24), ProgressLine(25))},
-        {50, columnsThatDiffer(ProgressLine(49), ProgressLine(50))}};
-    for (const auto &[cell, columns] : cells) {
         const int left = 181 + cell * 4;
         ASSERT_FALSE(columns.empty()) << "nothing of cell " << cell << " is drawn";
         EXPECT_TRUE(columns.front() >= left && columns.back() < left + 4)

@@ -1,5 +1,4 @@
-// Helpers the window tests share: finding a named child, the window manager's close, waiting for
-// what the event loop makes true, and the voice-mail window over the simulated wave device.
+// Helpers the window tests share, and the voice-mail window over the simulated wave device.
 #pragma once
 
 #include "app/fVoiceMail.h"
@@ -24,6 +23,16 @@ struct Press {
     const char *name;
     Qt::MouseButton button;
     Qt::KeyboardModifiers keys;
+};
+
+// Every press but a parent's Ctrl+left.
+inline const Press kChildPresses[] = {
+    {"plain left", Qt::LeftButton, Qt::NoModifier},
+    {"plain right", Qt::RightButton, Qt::NoModifier},
+    {"Ctrl+right", Qt::RightButton, Qt::ControlModifier},
+    {"Ctrl+Shift+left", Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier},
+    {"Ctrl+Alt+left", Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier},
+    {"Ctrl+middle", Qt::MiddleButton, Qt::ControlModifier},
 };
 
 // The child of `form` with the given object name, or null.
@@ -55,8 +64,7 @@ inline void deliver()
     QCoreApplication::processEvents();
 }
 
-// The voice-mail window with the program-wide settings in a temporary registry; its message is
-// chirpel.wav there.
+// The voice-mail window with the program-wide settings and its message chirpel.wav in a temporary registry.
 class VoiceMailFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitializeStringModules(); }

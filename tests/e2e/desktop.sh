@@ -1,10 +1,8 @@
-# A private X desktop (Xvfb + openbox) for the end-to-end tests, and helpers to run the program on
-# it, find and close its windows and take screenshots. Every wait is bounded; everything started
-# is stopped by its process id.
+# A private X desktop (Xvfb + openbox) for the end-to-end tests: running programs on it, finding and
+# closing their windows, screenshots. Every wait is bounded; all it starts is stopped by process id.
 DESKTOP_XVFB_PID="" DESKTOP_WM_PID="" DESKTOP_PIDS=() DESKTOP_WORK=""
 
 desktop_log() { echo "desktop: $*" >&2; }
-
 # Polls a command every 0.1 s until it succeeds or the seconds run out.
 desktop_poll() {
   local tries=$(($1 * 10))
@@ -15,7 +13,6 @@ desktop_poll() {
   done
   return 1
 }
-
 # desktop_start [WIDTHxHEIGHTxDEPTH]: Xvfb on the first free display, then openbox.
 desktop_start() {
   DESKTOP_WORK=$(mktemp -d "${TMPDIR:-/tmp}/chirpel-desktop.XXXXXX")
@@ -40,7 +37,6 @@ desktop_start() {
   desktop_wm_ready || { desktop_log "openbox did not start"; cat "$DESKTOP_WORK/openbox.log" >&2; return 1; }
   desktop_log "running on $DISPLAY"
 }
-
 # openbox announces itself before it manages windows, and a window mapped in between stays
 # unmapped for good. It is ready once a probe window mapped now shows up in its client list.
 desktop_wm_ready() {
@@ -56,7 +52,6 @@ desktop_wm_ready() {
 }
 desktop_wm_has_clients() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '0x'; }
 desktop_wm_has_no_clients() { ! desktop_wm_has_clients; }
-
 # Stops every process started here, the desktop last; waits at most a few seconds for each.
 desktop_stop() {
   local pid
@@ -71,7 +66,6 @@ desktop_stop() {
   DESKTOP_WORK=""
 }
 desktop_gone() { ! kill -0 "$1" 2>/dev/null; }
-
 # desktop_launch COMMAND [ARGS...]: starts it on the desktop in the background; its id is in
 # DESKTOP_LAUNCHED_PID (no command substitution, so it stays a child of this shell).
 desktop_launch() {
@@ -79,7 +73,6 @@ desktop_launch() {
   DESKTOP_LAUNCHED_PID=$!
   DESKTOP_PIDS+=("$DESKTOP_LAUNCHED_PID")
 }
-
 # desktop_window NAME_REGEX: prints the id of the first visible window so named, or fails.
 desktop_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
 # desktop_wait_window NAME_REGEX [SECONDS]: the same, waiting for it.
@@ -88,13 +81,11 @@ desktop_wait_window() {
   desktop_log "no window named $1 within ${2:-20}s"
   return 1
 }
-
 # Closes a window the way a user does: activated, then the window manager's Alt+F4 asks it to close.
 desktop_close_window() {
   timeout 5 xdotool windowactivate --sync "$1" >/dev/null 2>&1 || desktop_log "window $1 did not become active"
   timeout 5 xdotool key --clearmodifiers alt+F4
 }
-
 # desktop_wait_exit PID [SECONDS]: waits for a launched process; returns its exit status, or 124
 # (and kills it) when it is still running after the seconds.
 desktop_wait_exit() {
@@ -106,6 +97,5 @@ desktop_wait_exit() {
   fi
   wait "$1"
 }
-
 # desktop_screenshot FILE: the whole screen as a picture.
 desktop_screenshot() { mkdir -p "$(dirname "$1")" && timeout 20 import -window root "$1"; }

@@ -10,7 +10,6 @@ mail_path, subject, to_addr, url, message_path, work = sys.argv[1:7]
 problems = []
 mail = email.message_from_binary_file(open(mail_path, "rb"), policy=email.policy.default)
 message = open(message_path, "rb").read()
-
 if str(mail["Subject"]) != subject:
     problems.append("subject %r, not %r" % (str(mail["Subject"]), subject))
 if [a.addr_spec for a in mail["To"].addresses] != [to_addr]:
@@ -38,7 +37,6 @@ else:
         pcm = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "s16le", "-ac", "1", "-ar", "8000", "-"],
                              capture_output=True, timeout=60).stdout
         return len(pcm) / 16000
-
     wav_s, mp3_s = seconds(wav, "got.wav"), seconds(mp3, "got.mp3")
     print("mail: message %.3f s, MP3 copy %.3f s, %d bytes" % (wav_s, mp3_s, len(mp3)))
     if wav_s < 1 or abs(wav_s - mp3_s) > 0.2:

@@ -1,6 +1,5 @@
-# A loopback SMTP sink for the tests: every mail it accepts lands whole in a folder as <n>.eml,
-# beside <n>.rcpt with the envelope's recipients. While the folder holds a file "down" it refuses
-# every mail as a server that is out of service would. Run it through aiosmtpd:
+# A loopback SMTP sink: each mail it accepts lands whole in a folder as <n>.eml beside <n>.rcpt (the
+# envelope's recipients); while the folder holds a file "down" it refuses mail. Run it through aiosmtpd:
 #   PYTHONPATH=tests/e2e /usr/bin/python3 -m aiosmtpd -n -l 127.0.0.1:PORT -c smtp_sink.MailSaver FOLDER
 import os
 

@@ -39,8 +39,7 @@ inline bool writeTone(const QString &fileName, double frequency, double seconds,
                               fileName, "synth", n(seconds), "sine", n(frequency), "vol", n(amplitude)}) == 0;
 }
 
-// Plays a wave file with paplay while it lives: into the virtual microphone by default
-// (`device` "micfeed"), or on another sink ("spk" is the default sink, the playback line).
+// Plays a wave file with paplay while it lives: into the microphone ("micfeed") or on another sink.
 class Player {
 public:
     explicit Player(const QString &fileName, const QString &device = QStringLiteral("micfeed"))
@@ -55,7 +54,7 @@ public:
         if (!FProcess.waitForFinished(3000)) FProcess.kill(), FProcess.waitForFinished(3000);
     }
     bool started() const { return FProcess.state() == QProcess::Running; }
-    // Waits for paplay to finish; false if it did not within `timeoutMs`.
+    // False when paplay did not finish within `timeoutMs`.
     bool waitForEnd(int timeoutMs)
     {
         return FProcess.state() == QProcess::NotRunning || FProcess.waitForFinished(timeoutMs);
@@ -76,7 +75,6 @@ inline bool processEventsUntil(const std::function<bool()> &done, int timeoutMs)
     }
     return done();
 }
-// Runs the event loop for `ms` milliseconds.
 inline void processEventsFor(int ms)
 {
     processEventsUntil([] { return false; }, ms);

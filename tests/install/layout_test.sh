@@ -25,21 +25,17 @@ for f in "${programs[@]}"; do [ -x "$prefix/$f" ] || fail "$f is not executable"
 # Nothing else: every installed file is one the package means to ship.
 extra=$(comm -23 <(cd "$prefix" && find . -type f | sed 's|^\./||' | sort) <(printf '%s\n' "${expected[@]}" | sort))
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
-
 # The sender is where the installed machine.reg sends the program to look for it.
 common=$(sed -n 's/^"CommonFilesDir"="\(.*\)"\r\{0,1\}$/\1/p' "$prefix/share/chirpel/machine.reg")
 case "$common" in
   */lib/chirpel) ;;
   *) fail "machine.reg names CommonFilesDir '$common', not the package's lib/chirpel" ;;
 esac
-
 # Icons are the sizes their folders claim.
-if command -v identify >/dev/null; then
-  for size in 16 48 256; do
-    got=$(identify -format '%wx%h' "$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png")
-    [ "$got" = "${size}x${size}" ] || fail "the ${size} px icon is $got"
-  done
-fi
+for size in 16 48 256; do
+  got=$(identify -format '%wx%h' "$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png")
+  [ "$got" = "${size}x${size}" ] || fail "the ${size} px icon is $got"
+done
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 \

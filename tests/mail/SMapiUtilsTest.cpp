@@ -10,14 +10,10 @@
 
 namespace {
 
-class HandOffFile : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("eMail.dat"));
-};
-
-TEST_F(HandOffFile, AnOlderFileKeepsItsOwnLinesAndEndsWithOnlyTheNewFiles)
+TEST(HandOffFile, AnOlderFileKeepsItsOwnLinesAndEndsWithOnlyTheNewFiles)
 {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eMail.dat"));
     const QByteArray before =
         "[Files]\n/tmp/one.wav=1\n/tmp/two.wav=1\n[FileNames]\n/x=1\n[Header]\nToName=Old\n"
         "Custom=kept\n[Other]\nk=v\n";
@@ -27,7 +23,6 @@ TEST_F(HandOffFile, AnOlderFileKeepsItsOwnLinesAndEndsWithOnlyTheNewFiles)
     record.Text = QStringLiteral("a\r\nb\rc");
     EXPECT_FALSE(record.SaveToFile(path)) << "a lone CR cannot stay on its line";
     EXPECT_EQ(TempRegistry::read(path), before) << "nothing of a record that cannot be written whole";
-
     record.Text = QStringLiteral("a\r\nb");
     ASSERT_TRUE(record.SaveToFile(path));
     EXPECT_EQ(TempRegistry::read(path),

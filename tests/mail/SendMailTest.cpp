@@ -1,5 +1,4 @@
-// The mail sender: its reading of the hand-off, the words of the agent's command, and whole runs
-// against a stand-in agent: refused, kept in the outbox and delivered at the next start.
+// The mail sender: the hand-off, the agent's command, runs refused, kept and delivered by a stand-in agent.
 #include "mail/sender/SendMail.h"
 #include "mail/sender/HandOff.h"
 #include "mail/sender/MailAgent.h"
@@ -115,13 +114,11 @@ TEST_F(SenderRun, AnUnreachableAgentKeepsTheMailUntilTheNextStartDeliversItFirst
     EXPECT_EQ(notes.size(), 2);
     const QString outbox = dir.filePath("data/chirpel/outbox");
     EXPECT_EQ(QDir(outbox).entryList(QDir::Files).size(), 2);
-
     QFile::remove(dir.filePath("agent.down"));
     EXPECT_EQ(run("ToAddr=third@example.org", wave), ExitHandedOver);
     ASSERT_EQ(delivered().size(), 3);
-    EXPECT_TRUE(mail("0.eml").contains("first@example.org"));
-    EXPECT_TRUE(mail("1.eml").contains("second@example.org"));
-    EXPECT_TRUE(mail("2.eml").contains("third@example.org"));
+    for (const auto &[file, to] : {std::pair{"0.eml", "first@"}, {"1.eml", "second@"}, {"2.eml", "third@"}})
+        EXPECT_TRUE(mail(file).contains(to)) << file;
     EXPECT_TRUE(QDir(outbox).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(mail("../agent.args"), "--from=kid@example.org -t -i\n");
 }

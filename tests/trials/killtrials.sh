@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Kill trials: chirpel-pack killed with SIGKILL at random points of packing, and chirpel killed at
-# random points of writing its settings (a SIGTERM asks it to end normally, then SIGKILL follows).
-# Afterwards every file must be the old one or the complete new one, and no temporary file may be
-# left. Then the refusals: chirpel-pack on a FIFO, a device, a folder and a name with a newline;
+# Kill trials: chirpel-pack killed at random points of packing, chirpel at random points of writing its
+# settings after a SIGTERM; every file must then be the old or the complete new one, with no temporary
+# file left. Then the refusals: chirpel-pack on a FIFO, a device, a folder and a name with a newline;
 # chirpel with a FIFO or /dev/zero for its settings file, and with no display. Every wait is bounded.
 #   killtrials.sh BIN_DIR [PACK_TRIALS [SETTINGS_TRIALS]]
 set -u
@@ -18,8 +17,8 @@ now_ms() { date +%s%3N; }
 random_delay() { awk -v max="$1" -v seed="$RANDOM$RANDOM" 'BEGIN { srand(seed); printf "%.4f", rand() * max / 1000 }'; }
 # Files in folder $1 other than $2.
 leftovers() { ls -A "$1" | grep -v -x -F "$2"; }
-# The only thing a kill may leave is the one named temporary file of the instant between linking
-# the new file in and renaming it over the old one; the next save removes it. Never two.
+# A kill may leave only the one named temporary file of the instant between linking the new file in
+# and renaming it over the old one (the next save removes it); never two.
 check_leftovers() {
   local extra
   extra=$(leftovers "$1" "$2")
@@ -39,7 +38,6 @@ classify() {
   done
   fail "$trial: $(basename "$file") is neither the old nor a complete new file:"$'\n'"$(head -c 2000 "$file")"
 }
-
 # ---- chirpel-pack ---------------------------------------------------------------------------
 pack="$bin/chirpel-pack"
 mkdir -p "$work/pack"
@@ -63,7 +61,6 @@ done
 [ -z "$(leftovers "$work/pack" msg.wav)" ] || fail "a complete save left $(leftovers "$work/pack" msg.wav)"
 echo "chirpel-pack: $pack_trials kills within ${pack_ms} ms of start: $old old, $new packed," \
   "$named_moments with a named temporary file left for the next save, failures so far $failures"
-
 # ---- chirpel's settings write -----------------------------------------------------------------
 export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" PULSE_SERVER="unix:$work/no-sound-server"
 reg="$XDG_CONFIG_HOME/chirpel/user.reg"
@@ -84,8 +81,7 @@ start=$(now_ms)
 run_chirpel ""
 end_ms=$(($(now_ms) - start - 1000 + 5))
 cp "$reg" "$work/new.reg"
-# The message settings and the kid profile are two saves, each whole: between them the file holds
-# the first one's values only.
+# The message settings and the kid profile are two whole saves: between them only the first is there.
 grep -v -e '^"IsGirl"=' -e '^"CustCursor"=' -e '^"SoundPrompt"=' -e '^"ShowShield"=' -e '^"KidName"=' \
   -e '^"GuideName"=' -e '^"KidAge"=' "$work/new.reg" >"$work/between.reg"
 # The old file lacks the numbers, so the program starts on the defaults and writes all 27 values.
@@ -102,7 +98,6 @@ run_chirpel ""
 [ -z "$(leftovers "$(dirname "$reg")" user.reg)" ] || fail "a complete settings save left $(leftovers "$(dirname "$reg")" user.reg)"
 echo "chirpel settings: $settings_trials kills within ${end_ms} ms of SIGTERM: $old old, $between with the message" \
   "settings saved and the profile not yet, $new new, $named_moments named temporary files in all so far, failures so far $failures"
-
 # ---- refusals ---------------------------------------------------------------------------------
 mkfifo "$work/fifo.wav"
 ln -s /dev/zero "$work/zero.wav"
