@@ -45,7 +45,6 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QColor base(const char *edit) const { return find<QWidget>(edit)->palette().color(QPalette::Base); }
 
     // Opens the real dialog through ShowOptionsDialog; `act` runs once it is showing.
     bool open(const std::function<void(TPropertiesForm &)> &act)
@@ -117,47 +116,22 @@ TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionOkStoresThePositionsLengthAndNoL
 
 TEST_F(OptionsDialog, TheAgeFieldShowsOnlyAGivenAgeAndTakesOnlyWholeNumbers)
 {
-    const std::pair<int, const char *> shown[] = {{5, "5"}, {0, ""}, {-3, ""}};
-    for (const auto &[age, text] : shown) {
+    // The stored age and the field's text; then what a parent types, what the field keeps, what OK takes.
+    const std::tuple<int, const char *, const char *, const char *, int> cases[] = {
+        {5, "5", "", "", 0},         {0, "", "-3", "-3", -3}, {-3, "", "seven", "", 0},
+        {5, "5", "4 years", "4", 4}, {0, "", "-", "-", 0},    {0, "", "12345678901", "123456789", 123456789}};
+    for (const auto &[stored, shown, typed, kept, taken] : cases) {
         TPropertiesForm dialog(kid, vm, reg.store);
-        kid.KidAge = age;
+        kid.KidAge = stored;
         dialog.LoadControls();
-        EXPECT_EQ(dialog.findChild<QLineEdit *>("edKidAge")->text(), text) << age;
-    }
-    // What a parent types, what the field keeps, and the age OK takes from it.
-    const std::tuple<const char *, const char *, int> typed[] = {
-        {"", "", 0},         {"-3", "-3", -3},  {"12", "12", 12},
-        {"-", "-", 0},       {"seven", "", 0},  {"1.5", "15", 15},
-        {"4 years", "4", 4}, {"--2", "-2", -2}, {"12345678901", "123456789", 123456789}};
-    QLineEdit *age = find<QLineEdit>("edKidAge");
-    for (const auto &[typedText, kept, taken] : typed) {
+        auto *age = dialog.findChild<QLineEdit *>("edKidAge");
+        EXPECT_EQ(age->text(), shown) << stored;
         age->clear();
-        QTest::keyClicks(age, QString::fromLatin1(typedText));
-        EXPECT_EQ(age->text(), kept) << typedText;
-        form.SaveControls();
-        EXPECT_EQ(kid.KidAge, taken) << typedText;
+        QTest::keyClicks(age, QString::fromLatin1(typed));
+        EXPECT_EQ(age->text(), kept) << typed;
+        dialog.SaveControls();
+        EXPECT_EQ(kid.KidAge, taken) << typed;
     }
-}
-
-TEST_F(OptionsDialog, TheMailClientFlipsTheNotebookAndTheRecipientFollowsTheSendChoice)
-{
-    const QString before = snapshot(kid, vm);
-    form.LoadControls();
-    auto *book = find<QStackedWidget>("MailClientBook");
-    QList<int> pages{book->currentIndex()};
-    for (const char *client : {"rbWebMail", "rbLocalMailClient"})
-        find<QRadioButton>(client)->click(), pages << book->currentIndex();
-    EXPECT_EQ(pages, (QList<int>{0, 1, 0}));
-    const QColor window = form.palette().color(QPalette::Base), face = form.palette().color(QPalette::Button);
-    ASSERT_NE(window, face);
-    // First run: prompt and wait, so the recipient is not needed.
-    for (const bool wait : {true, false, true}) {
-        find<QRadioButton>(wait ? "rbSendWait" : "RadioButton4")->click();
-        for (const char *edit : {"edReciptName", "edReciptAddr"})
-            EXPECT_TRUE(find<QWidget>(edit)->isEnabled() != wait && base(edit) == (wait ? face : window))
-                << edit;
-    }
-    EXPECT_EQ(snapshot(kid, vm), before);
 }
 
 TEST_F(OptionsDialog, CancelEscAndClosingChangeNothingButBringTheLargeCursorBack)
@@ -173,12 +147,22 @@ TEST_F(OptionsDialog, CancelEscAndClosingChangeNothingButBringTheLargeCursorBack
             d.findChild<QLineEdit *>("edKidName")->setText(QStringLiteral("Ada"));
             d.findChild<QRadioButton *>("RadioButton5")->click();
             d.findChild<QRadioButton *>("rbWebMail")->click();
+            EXPECT_EQ(d.findChild<QStackedWidget *>("MailClientBook")->currentIndex(), 1)
+                << "web mail's page";
+            d.findChild<QRadioButton *>("RadioButton4")->click();
+            EXPECT_TRUE(d.findChild<QWidget *>("edReciptAddr")->isEnabled()) << "sent at once: a recipient";
             EXPECT_FALSE(kid.CursorActive); // the large hand is off while the dialog is open
             closeBy(d);
         }));
         EXPECT_EQ(snapshot(kid, vm), before);
         EXPECT_TRUE(kid.CursorActive);
     }
+    // Without its tips the dialog does not open, and the large hand stays off.
+    const QString before = snapshot(kid, vm);
+    tipsFile = reg.dir.filePath(QStringLiteral("none.enu"));
+    EXPECT_THROW(open([](TPropertiesForm &) {}), ETipsViewerError);
+    EXPECT_FALSE(kid.CursorActive);
+    EXPECT_EQ(snapshot(kid, vm), before);
 }
 
 TEST_F(OptionsDialog, TheLargeCursorShowsInThePreviewAndIsActiveAfterOkEvenOnAFirstRunAndOkTakesTheMonkey)

@@ -1,6 +1,8 @@
 // Starting programs: command lines split by the Windows quoting rules, started without a shell.
 #include "platform/desktop/ProcessLauncher.h"
 
+#include "settings/SettingsFakes.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -40,11 +42,8 @@ TEST(ProcessLauncher, StartsTheProgramWithItsArgumentsInTheWorkingFolderAndNoShe
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("work folder")), script = dir.filePath("my tool");
     QDir().mkpath(folder);
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > out.tmp && mv out.tmp out.txt\n");
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    file.close();
+    TempRegistry::write(script, "#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > out.tmp && mv out.tmp out.txt\n");
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     HostProcessLauncher launcher;
     ASSERT_TRUE(
