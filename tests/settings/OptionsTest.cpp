@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -75,23 +76,20 @@ QString snapshot(const TTolvyProperties &k, const TVMProperties &v)
 
 TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionOkStoresThePositionsLengthAndNoLimitDisablesTheBar)
 {
-    struct Case {
-        int stored, position, taken;
-        const char *info;
-    };
-    const Case cases[] = {{60, 0, 60, "Message duration is up to 1 min. Size approx. 95 KB"},
-                          {120, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
-                          {300, 2, 300, "Message duration is up to 5 min. Size approx. 475 KB"},
-                          {90, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
-                          {0, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"}};
-    for (const Case &c : cases) {
+    const std::tuple<int, int, int, const char *> cases[] = {
+        {60, 0, 60, "Message duration is up to 1 min. Size approx. 95 KB"},
+        {120, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
+        {300, 2, 300, "Message duration is up to 5 min. Size approx. 475 KB"},
+        {90, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
+        {0, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"}};
+    for (const auto &[stored, position, taken, info] : cases) {
         TPropertiesForm dialog(kid, vm, reg.store);
-        vm.MaxTimeSec = c.stored;
+        vm.MaxTimeSec = stored;
         dialog.LoadControls();
-        EXPECT_EQ(dialog.findChild<QSlider *>("tbMaxTimeSec")->value(), c.position) << c.stored;
-        EXPECT_EQ(dialog.findChild<QLabel *>("LMsgSizeInfo")->text(), c.info) << c.stored;
+        EXPECT_EQ(dialog.findChild<QSlider *>("tbMaxTimeSec")->value(), position) << stored;
+        EXPECT_EQ(dialog.findChild<QLabel *>("LMsgSizeInfo")->text(), info) << stored;
         dialog.SaveControls();
-        EXPECT_EQ(vm.MaxTimeSec, c.taken) << c.stored;
+        EXPECT_EQ(vm.MaxTimeSec, taken) << stored;
     }
     // The info line follows the track bar as it moves; without a limit the bar and its labels are
     // disabled but keep their value.
@@ -101,7 +99,7 @@ TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionOkStoresThePositionsLengthAndNoL
     vm.MaxTimeSec = 60;
     form.LoadControls();
     find<QSlider>("tbMaxTimeSec")->setValue(1);
-    EXPECT_EQ(find<QLabel>("LMsgSizeInfo")->text(), cases[1].info);
+    EXPECT_EQ(find<QLabel>("LMsgSizeInfo")->text(), std::get<3>(cases[1]));
     find<QSlider>("tbMaxTimeSec")->setValue(0);
     for (const char *name : limited)
         EXPECT_FALSE(find<QWidget>(name)->isEnabled()) << name;

@@ -85,7 +85,6 @@ TEST(Registry, OnlyOpeningToCreateMakesAKeyInAPrivateFileAndTheMachineHiveIsRead
 {
     TempRegistry reg;
     Registry r(RootKey::CurrentUser, reg.store);
-    EXPECT_FALSE(r.openKeyReadOnly(kKey));
     EXPECT_FALSE(r.openKey(kKey, false));
     EXPECT_FALSE(r.writeString(QStringLiteral("A"), QStringLiteral("1"))) << "no key is open";
     r.closeKey();
