@@ -55,7 +55,6 @@ TEST(TipsFile, TitlesStartTipsTheirLinesJoinAndTheShippedTipsFitThePanel)
                                  "line two\n\n  new line\n*Empty\n# c\n* Last\nend"));
     EXPECT_EQ(tips, (std::vector<TTip>{{"First", "line one line two\nnew line"}, {"Last", "end"}}));
     EXPECT_TRUE(ParseTips(QStringLiteral("# only comments\n\n")).empty());
-
     std::string data;
     const QString shipped = testpaths::sourceDir() + QStringLiteral("/resources/chirpelTips.enu");
     ASSERT_TRUE(platform::ReadRegularFile(shipped.toStdString(), kMaxTipsFileBytes, data));
@@ -102,7 +101,6 @@ TEST_F(TipsPanel, TheSevenStepsShowATipNextAndPreviousWrapAndEachOpeningShowsThe
         seen << tips->ShownTitle();
     }
     EXPECT_EQ(seen, (QStringList{"Three", "Two", "Three", "One", "Two"}));
-
     // The next openings go on from "Two" and wrap.
     QStringList firsts;
     for (int opening = 0; opening < 3; ++opening) {

@@ -82,7 +82,6 @@ TEST_F(FolderMacros, UnreadableMachineFoldersRaiseTheAccessErrorAndMissingOnesAr
             << e.Message().toStdString();
     }
     EXPECT_EQ(expand(QStringLiteral("<TempDir>x")), "/tmp/x") << "other macros need no registry";
-
     reg.writeMachine("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n");
     EXPECT_EQ(GetCommonFilesDir(reg.store), QString());
     EXPECT_EQ(expand(QStringLiteral("<CommonFilesDir>/Vantorq Systems/SendMail")),
@@ -106,7 +105,6 @@ TEST(StartProgram, HandsTheLaunchToTheLauncherWithTheFirstExistingWorkingFolderA
     EXPECT_EQ(folder("x", "\"/data/eMail.dat\"", ""), "/home/kid")
         << "the quote belongs to the parameters' folder part";
     EXPECT_EQ(PrepareLaunch("", "", "", folders).CommandLine, QString());
-
     FakeLauncher launcher;
     EXPECT_TRUE(RunProgram("/opt/Vantorq Systems/send", "\"/x/eMail.dat\"", "/work", launcher, folders));
     EXPECT_EQ(launcher.lastWorkingFolder, "/work");

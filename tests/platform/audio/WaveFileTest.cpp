@@ -90,7 +90,6 @@ TEST(WaveFileTest, MissingAndUnreadableFilesAndMissingFoldersHaveTheirOwnCodesAn
     EXPECT_EQ(writeWaveFile(dir.filePath("no/such/folder.wav"), pcmFormat(1, 8000, 8), "ab"),
               WaveFileNotSaved);
     EXPECT_EQ(writeWaveFile(QString(), pcmFormat(1, 8000, 8), "ab"), WaveFileNotSaved);
-
     const QString target = dir.filePath("chirpel.wav");
     ASSERT_EQ(writeWaveFile(target, pcmFormat(1, 8000, 8), QByteArray(100, '\x80')), WaveNoError);
     {

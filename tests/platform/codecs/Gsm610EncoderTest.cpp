@@ -101,7 +101,6 @@ TEST(Gsm610Encoder, KeepsExtremesInBoundsAndStartsAfreshOnReset)
     // The codec has no level for nothing: the smallest pulses leave a murmur near -66 dBFS.
     for (int16_t v : decodeWithLibgsm(encode(std::vector<int16_t>(1600, 0), true)))
         ASSERT_LE(std::abs(v), 32);
-
     Gsm610Encoder encoder;
     Gsm610Frame a, b, again;
     encoder.encode(loud.data(), a);

@@ -44,7 +44,6 @@ TEST(ProcessLauncher, StartsTheProgramWithItsArgumentsInTheWorkingFolderAndNoShe
     QDir().mkpath(folder);
     TempRegistry::write(script, "#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > out.tmp && mv out.tmp out.txt\n");
     QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
     HostProcessLauncher launcher;
     ASSERT_TRUE(
         launcher.startDetached(QStringLiteral("\"%1\" \"two words\" $HOME;x").arg(script), folder, 1));
@@ -54,7 +53,6 @@ TEST(ProcessLauncher, StartsTheProgramWithItsArgumentsInTheWorkingFolderAndNoShe
     QFile out(folder + "/out.txt");
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(out.readAll()), folder + QStringLiteral("|two words|$HOME;x|"));
-
     EXPECT_FALSE(launcher.startDetached(QStringLiteral("/nonexistent/program arg"), QStringLiteral("/"), 1));
     EXPECT_FALSE(launcher.startDetached(QString(), QStringLiteral("/"), 1));
 }

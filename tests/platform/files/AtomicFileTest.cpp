@@ -21,7 +21,6 @@ TEST(AtomicFile, ANamedLeftoverOfAWriterThatIsGoneIsRemovedByTheNextSaveAndALive
     const QString live = QStringLiteral("user.reg.chirpel-tmp.%1.1.1").arg(::getppid());
     for (const QString &leftover : {QStringLiteral("user.reg.chirpel-tmp.%1.1.1").arg(gone), live})
         ASSERT_TRUE(QFile(dir.filePath(leftover)).open(QIODevice::WriteOnly));
-
     ASSERT_TRUE(ReplaceFileAtomically(dir.filePath("user.reg").toStdString(), "new", 3));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"user.reg", live}));
 }

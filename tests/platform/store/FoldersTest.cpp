@@ -19,7 +19,6 @@ TEST(HostFolders, TheTemporaryFolderComesFromTmpdirWithASeparatorAndOnlyFoldersE
     }
     if (!old.isEmpty()) qputenv("TMPDIR", old);
     EXPECT_EQ(folders.programFolder(), QCoreApplication::applicationDirPath()) << "without a separator";
-
     QTemporaryDir dir;
     QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
     EXPECT_TRUE(folders.folderExists(dir.path()));

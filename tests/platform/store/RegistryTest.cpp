@@ -64,7 +64,6 @@ TEST(Registry, ReadsEachKindByItsRulesAndWritesReachTheFileWhenTheKeyCloses)
         EXPECT_FALSE(r.openKeyReadOnly(QStringLiteral("Software"))) << "relative to the open key";
         EXPECT_EQ(r.currentPath(), kKey) << "a failed open keeps the key";
         EXPECT_FALSE(r.writeString(QStringLiteral("Text"), QStringLiteral("x"))) << "open for reading only";
-
         ASSERT_TRUE(r.openKey(QLatin1Char('\\') + kKey, false));
         r.writeString(QStringLiteral("Text"), QStringLiteral("bye"));
         r.writeInteger(QStringLiteral("New"), 300);
