@@ -1,5 +1,4 @@
-// The tips panel: the tips file's format, the seven set-up steps and their order, stepping
-// through the tips, and the next opening's tip.
+// The tips panel: the tips file's format, the seven set-up steps, stepping, the next opening's tip.
 #include "settings/TipsViewer.h"
 #include "platform/files/SafeRead.h"
 #include "settings/TolvyOptions.h"

@@ -58,8 +58,7 @@ protected:
 
 } // namespace
 
-// Closing aborts a play and leaves an identifier every command refuses; a notification whose
-// object is gone is dropped.
+// Closing aborts a play and every command refuses the closed identifier; an object gone gets nothing.
 TEST_F(WaveDeviceTest, NotificationsArriveFromTheEventLoopInOrderASecondPlaySupersedesAndClosingAborts)
 {
     const quint32 first = open(), second = open(), third = open();

@@ -1,6 +1,5 @@
-// The GSM 06.10 encoder: its frames in the WAVE packing as libgsm reads and writes them, extremes through
-// libgsm's decoder, and a reset. How close to speech it sounds beside libgsm (through sox) is checked
-// on the packed message in tests/sound/WaveConvertTest.cpp.
+// The GSM 06.10 encoder: libgsm's blocks read and written field by field, extremes, reset. How close to
+// speech it sounds beside libgsm is checked on the packed message (tests/sound/WaveConvertTest.cpp).
 #include "platform/codecs/Gsm610Encoder.h"
 
 #include <gsm/gsm.h>

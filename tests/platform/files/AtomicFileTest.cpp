@@ -1,5 +1,4 @@
-// Replacing a file whole or not at all: what a writer that is gone leaves behind. The permission
-// bits are checked on the settings file (RegistryTest).
+// Replacing a file whole: what a writer that is gone left behind (permission bits: RegistryTest).
 #include "platform/files/AtomicFile.h"
 
 #include <QDir>

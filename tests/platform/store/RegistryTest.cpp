@@ -1,5 +1,4 @@
-// The registry over its files: keys opened, read and written; saves whole or not at all; damaged
-// files kept aside five deep; files that cannot be read refused at once and never replaced.
+// The registry over its files: keys, whole saves, damaged files kept five deep, unreadable ones refused.
 #include "platform/store/Registry.h"
 
 #include "fakes/FileSizeLimit.h"
