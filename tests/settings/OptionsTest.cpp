@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -45,7 +47,6 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QColor base(const char *edit) const { return find<QWidget>(edit)->palette().color(QPalette::Base); }
 
     // Opens the real dialog through ShowOptionsDialog; `act` runs once it is showing.
     bool open(const std::function<void(TPropertiesForm &)> &act)
@@ -76,23 +77,20 @@ QString snapshot(const TTolvyProperties &k, const TVMProperties &v)
 
 TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionOkStoresThePositionsLengthAndNoLimitDisablesTheBar)
 {
-    struct Case {
-        int stored, position, taken;
-        const char *info;
-    };
-    const Case cases[] = {{60, 0, 60, "Message duration is up to 1 min. Size approx. 95 KB"},
-                          {120, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
-                          {300, 2, 300, "Message duration is up to 5 min. Size approx. 475 KB"},
-                          {90, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
-                          {0, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"}};
-    for (const Case &c : cases) {
+    const std::tuple<int, int, int, const char *> cases[] = {
+        {60, 0, 60, "Message duration is up to 1 min. Size approx. 95 KB"},
+        {120, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
+        {300, 2, 300, "Message duration is up to 5 min. Size approx. 475 KB"},
+        {90, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"},
+        {0, 1, 120, "Message duration is up to 2 min. Size approx. 190 KB"}};
+    for (const auto &[stored, position, taken, info] : cases) {
         TPropertiesForm dialog(kid, vm, reg.store);
-        vm.MaxTimeSec = c.stored;
+        vm.MaxTimeSec = stored;
         dialog.LoadControls();
-        EXPECT_EQ(dialog.findChild<QSlider *>("tbMaxTimeSec")->value(), c.position) << c.stored;
-        EXPECT_EQ(dialog.findChild<QLabel *>("LMsgSizeInfo")->text(), c.info) << c.stored;
+        EXPECT_EQ(dialog.findChild<QSlider *>("tbMaxTimeSec")->value(), position) << stored;
+        EXPECT_EQ(dialog.findChild<QLabel *>("LMsgSizeInfo")->text(), info) << stored;
         dialog.SaveControls();
-        EXPECT_EQ(vm.MaxTimeSec, c.taken) << c.stored;
+        EXPECT_EQ(vm.MaxTimeSec, taken) << stored;
     }
     // The info line follows the track bar as it moves; without a limit the bar and its labels are
     // disabled but keep their value.
@@ -102,14 +100,13 @@ TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionOkStoresThePositionsLengthAndNoL
     vm.MaxTimeSec = 60;
     form.LoadControls();
     find<QSlider>("tbMaxTimeSec")->setValue(1);
-    EXPECT_EQ(find<QLabel>("LMsgSizeInfo")->text(), cases[1].info);
+    EXPECT_EQ(find<QLabel>("LMsgSizeInfo")->text(), std::get<3>(cases[1]));
     find<QSlider>("tbMaxTimeSec")->setValue(0);
     for (const char *name : limited)
         EXPECT_FALSE(find<QWidget>(name)->isEnabled()) << name;
     form.SaveControls();
     EXPECT_EQ(vm.MaxTimeSec, 60);
     EXPECT_FALSE(vm.LimitSize);
-
     find<QCheckBox>("cbLimitSize")->click();
     for (const char *name : limited)
         EXPECT_TRUE(find<QWidget>(name)->isEnabled()) << name;
@@ -117,47 +114,22 @@ TEST_F(OptionsDialog, MaxTimeSecShowsAsAPositionOkStoresThePositionsLengthAndNoL
 
 TEST_F(OptionsDialog, TheAgeFieldShowsOnlyAGivenAgeAndTakesOnlyWholeNumbers)
 {
-    const std::pair<int, const char *> shown[] = {{5, "5"}, {0, ""}, {-3, ""}};
-    for (const auto &[age, text] : shown) {
+    // The stored age and the field's text; then what a parent types, what the field keeps, what OK takes.
+    const std::tuple<int, const char *, const char *, const char *, int> cases[] = {
+        {5, "5", "", "", 0},         {0, "", "-3", "-3", -3}, {-3, "", "seven", "", 0},
+        {5, "5", "4 years", "4", 4}, {0, "", "-", "-", 0},    {0, "", "12345678901", "123456789", 123456789}};
+    for (const auto &[stored, shown, typed, kept, taken] : cases) {
         TPropertiesForm dialog(kid, vm, reg.store);
-        kid.KidAge = age;
+        kid.KidAge = stored;
         dialog.LoadControls();
-        EXPECT_EQ(dialog.findChild<QLineEdit *>("edKidAge")->text(), text) << age;
-    }
-    // What a parent types, what the field keeps, and the age OK takes from it.
-    const std::tuple<const char *, const char *, int> typed[] = {
-        {"", "", 0},         {"-3", "-3", -3},  {"12", "12", 12},
-        {"-", "-", 0},       {"seven", "", 0},  {"1.5", "15", 15},
-        {"4 years", "4", 4}, {"--2", "-2", -2}, {"12345678901", "123456789", 123456789}};
-    QLineEdit *age = find<QLineEdit>("edKidAge");
-    for (const auto &[typedText, kept, taken] : typed) {
+        auto *age = dialog.findChild<QLineEdit *>("edKidAge");
+        EXPECT_EQ(age->text(), shown) << stored;
         age->clear();
-        QTest::keyClicks(age, QString::fromLatin1(typedText));
-        EXPECT_EQ(age->text(), kept) << typedText;
-        form.SaveControls();
-        EXPECT_EQ(kid.KidAge, taken) << typedText;
+        QTest::keyClicks(age, QString::fromLatin1(typed));
+        EXPECT_EQ(age->text(), kept) << typed;
+        dialog.SaveControls();
+        EXPECT_EQ(kid.KidAge, taken) << typed;
     }
-}
-
-TEST_F(OptionsDialog, TheMailClientFlipsTheNotebookAndTheRecipientFollowsTheSendChoice)
-{
-    const QString before = snapshot(kid, vm);
-    form.LoadControls();
-    auto *book = find<QStackedWidget>("MailClientBook");
-    QList<int> pages{book->currentIndex()};
-    for (const char *client : {"rbWebMail", "rbLocalMailClient"})
-        find<QRadioButton>(client)->click(), pages << book->currentIndex();
-    EXPECT_EQ(pages, (QList<int>{0, 1, 0}));
-    const QColor window = form.palette().color(QPalette::Base), face = form.palette().color(QPalette::Button);
-    ASSERT_NE(window, face);
-    // First run: prompt and wait, so the recipient is not needed.
-    for (const bool wait : {true, false, true}) {
-        find<QRadioButton>(wait ? "rbSendWait" : "RadioButton4")->click();
-        for (const char *edit : {"edReciptName", "edReciptAddr"})
-            EXPECT_TRUE(find<QWidget>(edit)->isEnabled() != wait && base(edit) == (wait ? face : window))
-                << edit;
-    }
-    EXPECT_EQ(snapshot(kid, vm), before);
 }
 
 TEST_F(OptionsDialog, CancelEscAndClosingChangeNothingButBringTheLargeCursorBack)
@@ -173,12 +145,22 @@ TEST_F(OptionsDialog, CancelEscAndClosingChangeNothingButBringTheLargeCursorBack
             d.findChild<QLineEdit *>("edKidName")->setText(QStringLiteral("Ada"));
             d.findChild<QRadioButton *>("RadioButton5")->click();
             d.findChild<QRadioButton *>("rbWebMail")->click();
+            EXPECT_EQ(d.findChild<QStackedWidget *>("MailClientBook")->currentIndex(), 1)
+                << "web mail's page";
+            d.findChild<QRadioButton *>("RadioButton4")->click();
+            EXPECT_TRUE(d.findChild<QWidget *>("edReciptAddr")->isEnabled()) << "sent at once: a recipient";
             EXPECT_FALSE(kid.CursorActive); // the large hand is off while the dialog is open
             closeBy(d);
         }));
         EXPECT_EQ(snapshot(kid, vm), before);
         EXPECT_TRUE(kid.CursorActive);
     }
+    // Without its tips the dialog does not open, and the large hand stays off.
+    const QString before = snapshot(kid, vm);
+    tipsFile = reg.dir.filePath(QStringLiteral("none.enu"));
+    EXPECT_THROW(open([](TPropertiesForm &) {}), ETipsViewerError);
+    EXPECT_FALSE(kid.CursorActive);
+    EXPECT_EQ(snapshot(kid, vm), before);
 }
 
 TEST_F(OptionsDialog, TheLargeCursorShowsInThePreviewAndIsActiveAfterOkEvenOnAFirstRunAndOkTakesTheMonkey)
@@ -201,11 +183,10 @@ TEST_F(OptionsDialog, TheLargeCursorShowsInThePreviewAndIsActiveAfterOkEvenOnAFi
     }));
     EXPECT_TRUE(kid.CustCursor && kid.CursorActive && kid.SoundPrompt);
     EXPECT_EQ(kid.GuideName, "Monkey");
-
     EXPECT_TRUE(open([](TPropertiesForm &d) {
         d.findChild<QRadioButton *>("RadioButton5")->click();
         d.findChild<QPushButton *>("btnOk")->click();
     }));
-    EXPECT_FALSE(kid.CursorActive);
-    EXPECT_EQ(cursors.AppCursor(), 0);
+    EXPECT_TRUE(!kid.CursorActive && cursors.AppCursor() == 0 && !QGuiApplication::overrideCursor())
+        << "without the custom cursor each window shows its own";
 }

@@ -6,9 +6,9 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -58,9 +58,10 @@ protected:
 
 } // namespace
 
-TEST_F(WaveDeviceTest, NotificationsArriveFromTheEventLoopInTheOrderTheyHappenedAndASecondPlaySupersedes)
+// Closing aborts a play and every command refuses the closed identifier; an object gone gets nothing.
+TEST_F(WaveDeviceTest, NotificationsArriveFromTheEventLoopInOrderASecondPlaySupersedesAndClosingAborts)
 {
-    const quint32 first = open(), second = open();
+    const quint32 first = open(), second = open(), third = open();
     device.play(first, &a);
     device.play(first, &b);
     device.advance(500);
@@ -69,9 +70,19 @@ TEST_F(WaveDeviceTest, NotificationsArriveFromTheEventLoopInTheOrderTheyHappened
     device.advance(1000);
     device.stop(first, &b);
     ASSERT_EQ(device.play(second, &b), WaveNoError); // at its end: completes at once
+    device.play(third, &a);
+    EXPECT_EQ(device.close(third), WaveNoError);
+    qint64 bytes = 0;
+    for (const quint32 result : {device.play(third, &b), device.stop(third, &b), device.pause(third, &b),
+                                 device.resume(third), device.record(third), device.save(third, QString()),
+                                 device.close(third), device.length(third, bytes)})
+        EXPECT_EQ(result, WaveInvalidDeviceId);
+    auto gone = std::make_unique<Collector>();
+    device.play(second, gone.get());
+    gone.reset();
     EXPECT_TRUE(a.notes.empty() && b.notes.empty()) << "not inside the commands";
     deliver();
-    EXPECT_EQ(a.notes, (Notes{{first, WaveNotifyCode::Superseded}}));
+    EXPECT_EQ(a.notes, (Notes{{first, WaveNotifyCode::Superseded}, {third, Aborted}}));
     EXPECT_EQ(b.notes, (Notes{{first, Aborted}, {first, Ok}, {second, Ok}, {first, Ok}, {second, Ok}}));
 }
 
@@ -94,46 +105,4 @@ TEST_F(WaveDeviceTest, TheFormatIsSetOnlyOnAnEmptyElementAndOnlyToMonoOrStereoEi
     EXPECT_EQ(device.resume(file), WaveNonapplicableFunction) << "nothing is paused";
     device.play(file, nullptr);
     EXPECT_EQ(device.resume(file), WaveNoError);
-}
-
-TEST_F(WaveDeviceTest, ClosingAbortsThePlayAndLeavesAnIdentifierThatEveryCommandRefuses)
-{
-    const quint32 id = open();
-    device.play(id, &a);
-    EXPECT_EQ(device.close(id), WaveNoError);
-    qint64 bytes = 0;
-    for (const quint32 unknown : {id, 0u, 7u}) {
-        EXPECT_EQ(device.play(unknown, &b), WaveInvalidDeviceId);
-        EXPECT_EQ(device.stop(unknown, &b), WaveInvalidDeviceId);
-        EXPECT_EQ(device.pause(unknown, &b), WaveInvalidDeviceId);
-        EXPECT_EQ(device.resume(unknown), WaveInvalidDeviceId);
-        EXPECT_EQ(device.record(unknown), WaveInvalidDeviceId);
-        EXPECT_EQ(device.save(unknown, dir.filePath("x.wav")), WaveInvalidDeviceId);
-        EXPECT_EQ(device.close(unknown), WaveInvalidDeviceId);
-        EXPECT_EQ(device.length(unknown, bytes), WaveInvalidDeviceId);
-    }
-    device.advance(2000);
-    deliver();
-    EXPECT_EQ(a.notes, (Notes{{id, Aborted}}));
-    EXPECT_TRUE(b.notes.empty());
-    EXPECT_EQ(device.openElements(), 0);
-}
-
-TEST(WaveNotifyQueueTest, EventsFromAnotherThreadArriveInOrderAndThoseForADestroyedTargetAreDropped)
-{
-    Collector target;
-    auto gone = std::make_unique<Collector>();
-    NotifyQueue queue;
-    queue.post(gone.get(), std::make_unique<WaveNotifyEvent>(0, Ok));
-    std::unique_ptr<QThread> poster(QThread::create([&] {
-        for (quint32 i = 1; i <= 500; ++i)
-            queue.post(&target, std::make_unique<WaveNotifyEvent>(i, Ok));
-    }));
-    poster->start();
-    poster->wait();
-    gone.reset();
-    deliver();
-    ASSERT_EQ(target.notes.size(), 500u);
-    for (quint32 i = 0; i < 500; ++i)
-        ASSERT_EQ(target.notes[i].first, i + 1);
 }

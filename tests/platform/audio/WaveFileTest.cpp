@@ -3,6 +3,7 @@
 
 #include "fakes/FileSizeLimit.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -23,15 +24,12 @@ QByteArray chunk(const char *id, const QByteArray &body)
 
 QByteArray fmt(quint16 tag, quint16 channels, quint32 rate, quint16 align, quint16 bits, int extra = -1)
 {
-    QByteArray b(extra >= 0 ? 18 : 16, '\0');
-    qToLittleEndian(tag, b.data());
-    qToLittleEndian(channels, b.data() + 2);
-    qToLittleEndian(rate, b.data() + 4);
-    qToLittleEndian(quint32(rate * align), b.data() + 8);
-    qToLittleEndian(align, b.data() + 12);
-    qToLittleEndian(bits, b.data() + 14);
-    if (extra >= 0) qToLittleEndian(quint16(extra), b.data() + 16);
-    return chunk("fmt ", b);
+    QByteArray body;
+    QDataStream out(&body, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << tag << channels << rate << quint32(rate * align) << align << bits;
+    if (extra >= 0) out << quint16(extra);
+    return chunk("fmt ", body);
 }
 
 QByteArray riff(const QByteArray &chunks)
@@ -92,7 +90,6 @@ TEST(WaveFileTest, MissingAndUnreadableFilesAndMissingFoldersHaveTheirOwnCodesAn
     EXPECT_EQ(writeWaveFile(dir.filePath("no/such/folder.wav"), pcmFormat(1, 8000, 8), "ab"),
               WaveFileNotSaved);
     EXPECT_EQ(writeWaveFile(QString(), pcmFormat(1, 8000, 8), "ab"), WaveFileNotSaved);
-
     const QString target = dir.filePath("chirpel.wav");
     ASSERT_EQ(writeWaveFile(target, pcmFormat(1, 8000, 8), QByteArray(100, '\x80')), WaveNoError);
     {

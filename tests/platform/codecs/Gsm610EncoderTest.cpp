@@ -1,4 +1,5 @@
-// The GSM 06.10 encoder: its frames in the WAVE packing, and how they sound through libgsm's decoder.
+// The GSM 06.10 encoder: libgsm's blocks read and written field by field, extremes, reset. How close to
+// speech it sounds beside libgsm is checked on the packed message (tests/sound/WaveConvertTest.cpp).
 #include "platform/codecs/Gsm610Encoder.h"
 
 #include <gsm/gsm.h>
@@ -7,38 +8,12 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <numbers>
 #include <random>
 #include <vector>
 
 using namespace platform;
 
 namespace {
-
-// Four seconds of a voice-like sound at 8000 Hz: twenty harmonics of a pitch gliding between 110
-// and 220 Hz, shaped by two formants, in syllables three times a second, over a little noise.
-std::vector<int16_t> voice()
-{
-    std::vector<int16_t> samples(32000);
-    std::mt19937 random(7);
-    std::normal_distribution<double> noise(0, 60);
-    double phase = 0;
-    for (size_t n = 0; n < samples.size(); ++n) {
-        const double t = double(n) / 8000;
-        const double pitch = 165 + 55 * std::sin(2 * std::numbers::pi * 0.7 * t);
-        phase += 2 * std::numbers::pi * pitch / 8000;
-        double v = 0;
-        for (int h = 1; h <= 20; ++h) {
-            const double f = h * pitch;
-            const double formants =
-                1 / (1 + std::pow((f - 700) / 150, 2)) + 0.6 / (1 + std::pow((f - 1800) / 250, 2));
-            v += (0.15 / h + formants) * std::sin(h * phase);
-        }
-        const double syllable = std::pow(std::abs(std::sin(2 * std::numbers::pi * 1.5 * t)), 0.5);
-        samples[n] = int16_t(std::clamp(4000 * syllable * v + noise(random), -32768.0, 32767.0));
-    }
-    return samples;
-}
 
 // libgsm's coder in the WAVE packing; both sides handle a 65-byte block of 320 samples as two frames.
 using Libgsm = std::unique_ptr<gsm_state, decltype(&gsm_destroy)>;
@@ -96,7 +71,14 @@ double snrDb(const std::vector<int16_t> &reference, const std::vector<int16_t> &
 
 TEST(Gsm610Encoder, ReadsAndWritesLibgsmsBlocksFieldByField)
 {
-    const std::vector<uint8_t> theirs = encode(voice(), false);
+    // Two seconds of a rising tone over noise, so that every field of the frames takes many values.
+    std::vector<int16_t> sound(16000);
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0, 500);
+    for (size_t n = 0; n < sound.size(); ++n)
+        sound[n] =
+            int16_t(std::clamp(8000 * std::sin(0.05 * n + 2e-6 * n * n) + noise(random), -32768.0, 32767.0));
+    const std::vector<uint8_t> theirs = encode(sound, false);
     for (size_t b = 0; b < theirs.size() / 65; ++b) {
         Gsm610Frame first, second;
         unpackWav49(theirs.data() + 65 * b, first, second);
@@ -109,14 +91,8 @@ TEST(Gsm610Encoder, ReadsAndWritesLibgsmsBlocksFieldByField)
     }
 }
 
-// An encoder whose copy of the excitation strayed from the decoder's would fall far below libgsm's.
-TEST(Gsm610Encoder, DecodesCloserToTheSoundThanLibgsmsOwnEncoderKeepsExtremesInBoundsAndStartsAfreshOnReset)
+TEST(Gsm610Encoder, KeepsExtremesInBoundsAndStartsAfreshOnReset)
 {
-    const std::vector<int16_t> sound = voice();
-    const double ours = snrDb(sound, decodeWithLibgsm(encode(sound, true)));
-    const double theirs = snrDb(sound, decodeWithLibgsm(encode(sound, false)));
-    EXPECT_GT(ours, theirs) << "ours " << ours << " dB, libgsm " << theirs << " dB";
-
     std::vector<int16_t> loud(1600);
     for (size_t n = 0; n < loud.size(); ++n)
         loud[n] = (n / 20) % 2 ? 32767 : -32768;
@@ -124,7 +100,6 @@ TEST(Gsm610Encoder, DecodesCloserToTheSoundThanLibgsmsOwnEncoderKeepsExtremesInB
     // The codec has no level for nothing: the smallest pulses leave a murmur near -66 dBFS.
     for (int16_t v : decodeWithLibgsm(encode(std::vector<int16_t>(1600, 0), true)))
         ASSERT_LE(std::abs(v), 32);
-
     Gsm610Encoder encoder;
     Gsm610Frame a, b, again;
     encoder.encode(loud.data(), a);

@@ -42,21 +42,17 @@ TEST(X11KeyCapture, TakesTheKeysRefusesQuietlyWhenTheyAreHeldAndGivesThemBack)
     nowhere.releaseTaskSwitchKeys();
     EXPECT_FALSE(defaultKeyCapture().captureTaskSwitchKeys()) << "the offscreen program captures nothing";
     EXPECT_FALSE(NoKeyCapture().captureTaskSwitchKeys());
-
     PrivateXServer server;
     if (server.display.isEmpty()) GTEST_SKIP() << "no Xvfb to test against";
-
     X11KeyCapture shield(server.display);
     X11KeyCapture windowManager(server.display);
     ASSERT_TRUE(windowManager.captureTaskSwitchKeys());
     EXPECT_FALSE(shield.captureTaskSwitchKeys())
         << "held by another client: refused, and the test still runs";
-
     windowManager.releaseTaskSwitchKeys();
     EXPECT_TRUE(shield.captureTaskSwitchKeys());
     EXPECT_TRUE(shield.captureTaskSwitchKeys()) << "taking them again is harmless";
     EXPECT_FALSE(windowManager.captureTaskSwitchKeys()) << "now the shield holds them";
-
     shield.releaseTaskSwitchKeys();
     EXPECT_TRUE(windowManager.captureTaskSwitchKeys());
 }

@@ -1,6 +1,8 @@
 // Starting programs: command lines split by the Windows quoting rules, started without a shell.
 #include "platform/desktop/ProcessLauncher.h"
 
+#include "settings/SettingsFakes.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -16,7 +18,6 @@ TEST(CommandLineSplitting, GivesTheArgumentsAWindowsProgramWouldSee)
     const std::pair<const char *, QStringList> cases[] = {
         {"", {}},
         {"   ", {}},
-        {"prog", {"prog"}},
         {"/usr/bin/prog a  b\tc", {"/usr/bin/prog", "a", "b", "c"}},
         {"\"/opt/Vantorq Systems/SendMail\" \"/home/kid/eMail.dat\"",
          {"/opt/Vantorq Systems/SendMail", "/home/kid/eMail.dat"}},
@@ -40,12 +41,8 @@ TEST(ProcessLauncher, StartsTheProgramWithItsArgumentsInTheWorkingFolderAndNoShe
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("work folder")), script = dir.filePath("my tool");
     QDir().mkpath(folder);
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > out.tmp && mv out.tmp out.txt\n");
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    file.close();
-
+    TempRegistry::write(script, "#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > out.tmp && mv out.tmp out.txt\n");
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     HostProcessLauncher launcher;
     ASSERT_TRUE(
         launcher.startDetached(QStringLiteral("\"%1\" \"two words\" $HOME;x").arg(script), folder, 1));
@@ -55,7 +52,6 @@ TEST(ProcessLauncher, StartsTheProgramWithItsArgumentsInTheWorkingFolderAndNoShe
     QFile out(folder + "/out.txt");
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(out.readAll()), folder + QStringLiteral("|two words|$HOME;x|"));
-
     EXPECT_FALSE(launcher.startDetached(QStringLiteral("/nonexistent/program arg"), QStringLiteral("/"), 1));
     EXPECT_FALSE(launcher.startDetached(QString(), QStringLiteral("/"), 1));
 }

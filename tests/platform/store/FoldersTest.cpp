@@ -12,15 +12,13 @@ TEST(HostFolders, TheTemporaryFolderComesFromTmpdirWithASeparatorAndOnlyFoldersE
 {
     HostFolders folders;
     const QByteArray old = qgetenv("TMPDIR");
-    qputenv("TMPDIR", "/var/tmp");
-    EXPECT_EQ(folders.tempFolder(), QStringLiteral("/var/tmp/"));
-    qputenv("TMPDIR", "/scratch/");
-    EXPECT_EQ(folders.tempFolder(), QStringLiteral("/scratch/"));
-    qunsetenv("TMPDIR");
-    EXPECT_EQ(folders.tempFolder(), QStringLiteral("/tmp/"));
+    for (const auto &[tmpdir, expected] :
+         {std::pair{"/var/tmp", "/var/tmp/"}, {"/scratch/", "/scratch/"}, {"", "/tmp/"}}) {
+        qputenv("TMPDIR", tmpdir);
+        EXPECT_EQ(folders.tempFolder(), expected) << tmpdir;
+    }
     if (!old.isEmpty()) qputenv("TMPDIR", old);
     EXPECT_EQ(folders.programFolder(), QCoreApplication::applicationDirPath()) << "without a separator";
-
     QTemporaryDir dir;
     QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
     EXPECT_TRUE(folders.folderExists(dir.path()));
