@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -15,11 +16,12 @@ namespace platform {
 
 namespace {
 
-int gGrabErrors = 0;
+// The requests the server refused while grabs were asked for, by their serial numbers.
+std::vector<unsigned long> gRefused;
 
-int countGrabError(Display *, XErrorEvent *)
+int noteRefusal(Display *, XErrorEvent *error)
 {
-    ++gGrabErrors;
+    gRefused.push_back(error->serial);
     return 0;
 }
 
@@ -54,19 +56,6 @@ struct X11KeyCapture::Impl {
             XNextEvent(display, &event);
         }
     }
-
-    // Each grab runs under an error handler of our own, so that a refused grab (BadAccess where
-    // the window manager holds the keys) is counted instead of ending the program.
-    bool grab(KeyCode code, unsigned modifiers)
-    {
-        XSync(display, False);
-        gGrabErrors = 0;
-        XErrorHandler previous = XSetErrorHandler(countGrabError);
-        XGrabKey(display, code, modifiers, DefaultRootWindow(display), True, GrabModeAsync, GrabModeAsync);
-        XSync(display, False);
-        XSetErrorHandler(previous);
-        return gGrabErrors == 0;
-    }
 };
 
 X11KeyCapture::X11KeyCapture(const QByteArray &displayName) : d(new Impl)
@@ -85,6 +74,13 @@ bool X11KeyCapture::captureTaskSwitchKeys()
 {
     if (!d->connect()) return false;
     bool all = true;
+    // The grabs go out together under an error handler of our own, so that a refused one
+    // (BadAccess where the window manager holds the keys) is noted instead of ending the program;
+    // one round trip at the end tells them apart by their serial numbers.
+    XSync(d->display, False);
+    gRefused.clear();
+    const XErrorHandler previous = XSetErrorHandler(noteRefusal);
+    std::vector<std::tuple<unsigned long, KeyCode, unsigned>> asked;
     for (KeySym sym : kTaskSwitchKeys) {
         const KeyCode code = XKeysymToKeycode(d->display, sym);
         if (code == 0) {
@@ -96,12 +92,19 @@ bool X11KeyCapture::captureTaskSwitchKeys()
             const bool alreadyHeld =
                 std::find(d->held.begin(), d->held.end(), std::make_pair(code, modifiers)) != d->held.end();
             if (alreadyHeld) continue;
-            // What could be taken stays taken even when another combination is refused.
-            if (d->grab(code, modifiers))
-                d->held.emplace_back(code, modifiers);
-            else
-                all = false;
+            asked.emplace_back(NextRequest(d->display), code, modifiers);
+            XGrabKey(d->display, code, modifiers, DefaultRootWindow(d->display), True, GrabModeAsync,
+                     GrabModeAsync);
         }
+    }
+    XSync(d->display, False);
+    XSetErrorHandler(previous);
+    // What could be taken stays taken even when another combination is refused.
+    for (const auto &[serial, code, modifiers] : asked) {
+        if (std::find(gRefused.begin(), gRefused.end(), serial) != gRefused.end())
+            all = false;
+        else
+            d->held.emplace_back(code, modifiers);
     }
     return all;
 }
