@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <utility>
+
 TDesktopWindow *DesktopWindow = nullptr;
 
 int ParentsColumnLeft(int clientWidth, int columnWidth)
@@ -24,6 +26,20 @@ int ParentsColumnLeft(int clientWidth, int columnWidth)
 }
 
 namespace {
+
+QImage DrawBackdrop(QSize size)
+{
+    const QImage picture = ReadPicture(QString::fromLatin1(kBackdropPicture));
+    if (picture.isNull() || picture.size() == size) return picture;
+    // Bilinear filtering straight into a picture of the screen's size: a fifth of the work of
+    // the toolkit's smooth scaling.
+    QImage fitted(size, QImage::Format_RGB32);
+    QPainter painter(&fitted);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(fitted.rect(), picture);
+    return fitted;
+}
 
 QFont PixelFont(int pixels, bool underline = false)
 {
@@ -35,11 +51,21 @@ QFont PixelFont(int pixels, bool underline = false)
 
 } // namespace
 
+QImage FittedBackdrop(QSize size)
+{
+    // Drawn once for the first size asked for, on whichever thread asks first.
+    static const std::pair<QSize, QImage> first{size, DrawBackdrop(size)};
+    return first.first == size ? first.second : DrawBackdrop(size);
+}
+
 TDesktopWindow::TDesktopWindow(TTolvyProperties *profile, platform::SystemServices *services)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint |
                            Qt::WindowDoesNotAcceptFocus),
       ui(std::make_unique<Ui::DesktopWindow>()), FProfile(profile), FServices(services)
 {
+    // The shield's labels are the first to need the fonts; a start with the shield reads the font
+    // configuration ahead, which is waited for here rather than read a second time meanwhile.
+    LoadFonts();
     ui->setupUi(this);
     // A screen picture: a PNG here would load every picture format the toolkit has first.
     ui->Image1->setPixmap(QPixmap::fromImage(ReadPicture(ArtPicturePath("icon"))));
@@ -135,44 +161,32 @@ void TDesktopWindow::CursorTimerTimer()
 
 void TDesktopWindow::LoadBackdrop()
 {
-    if (!FBackdrop.isNull() || ui->imgBkg->autoFillBackground()) return;
-    FBackdrop = ReadPicture(QString::fromLatin1(kBackdropPicture));
-    if (FBackdrop.isNull()) {
+    if (FBackdropWanted) return;
+    FBackdropWanted = true;
+    FitBackdrop();
+    if (ui->imgBkg->pixmap().isNull()) {
         ui->imgBkg->setAutoFillBackground(true);
         ui->imgBkg->setStyleSheet(QStringLiteral("background: #9edcff;"));
     }
-    FitBackdrop();
 }
 
 void TDesktopWindow::FitBackdrop()
 {
     const QSize size = ui->imgBkg->size();
-    if (FBackdrop.isNull() || ui->imgBkg->pixmap().size() == size) return;
-    if (size == FBackdrop.size()) {
-        ui->imgBkg->setPixmap(QPixmap::fromImage(FBackdrop));
-        return;
-    }
-    // Bilinear filtering straight into a picture of the screen's size: a fifth of the work of
-    // the toolkit's smooth scaling, which the shield's first paint would otherwise wait for.
-    QImage fitted(size, QImage::Format_RGB32);
-    QPainter painter(&fitted);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(fitted.rect(), FBackdrop);
-    painter.end();
-    ui->imgBkg->setPixmap(QPixmap::fromImage(std::move(fitted)));
+    if (!FBackdropWanted || ui->imgBkg->autoFillBackground() || ui->imgBkg->pixmap().size() == size) return;
+    const QImage fitted = FittedBackdrop(size);
+    if (!fitted.isNull()) ui->imgBkg->setPixmap(QPixmap::fromImage(fitted));
 }
 
 void TDesktopWindow::showEvent(QShowEvent *event)
 {
     // The full-screen picture is stretched to the screen when the shield first shows, not at
-    // every start: most starts never show it. It is drawn here, while the fonts are still read.
+    // every start: most starts never show it.
     LoadBackdrop();
-    // Fitting the link to its text loads the fonts, which a start without the shield never needs.
+    // Fitting the link to its text loads a face of its font, which a start without the shield
+    // never shows.
     if (!FLinkFitted) {
         FLinkFitted = true;
-        // Read ahead when the shield comes first; waited for here rather than read twice.
-        LoadFonts();
         ui->LClose->adjustSize();
     }
     QWidget::showEvent(event);

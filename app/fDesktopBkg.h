@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QRect>
+#include <QSize>
 #include <QTimer>
 #include <QWidget>
 
@@ -19,6 +20,10 @@ class TTolvyProperties;
 namespace Ui {
 class DesktopWindow;
 }
+
+// The backdrop picture stretched to `size`; null when it cannot be read. Thread-safe: a start
+// with the shield draws it for the screen on another thread while the windows are built.
+QImage FittedBackdrop(QSize size);
 
 // Left edge of the parents' column: the column's width and 40 pixels away from the right edge.
 int ParentsColumnLeft(int clientWidth, int columnWidth);
@@ -81,8 +86,8 @@ private:
     QPointer<QWidget> FVoiceMailForm;
     TConfigureEvent FOnConfigure;
     QRect FPlacement;
-    // The backdrop as stored, before it is stretched to the screen.
-    QImage FBackdrop;
+    // The backdrop is shown from the first show on.
+    bool FBackdropWanted = false;
     bool FRestoring = false;
     bool FLinkFitted = false;
 };

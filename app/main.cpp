@@ -16,6 +16,7 @@
 #include <QIcon>
 #include <QList>
 #include <QProcessEnvironment>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -75,7 +76,7 @@ int main(int argc, char **argv)
     }
     InitializeTolvyOptions();
     // The shield's text is the first laid out: the font configuration is read while the window
-    // system connects, and the toolkit's font list as soon as it has.
+    // system connects (and the shield's picture stretched to the screen once it has).
     const bool shieldFirst = TolvyProperties->ShowShield;
     if (shieldFirst) preload::RunAhead(platform::LoadFontConfiguration);
 
@@ -90,9 +91,12 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("chirpel"));
     platform::QuitOnTerminationSignals();
 
-    if (shieldFirst) preload::RunAhead(LoadFonts);
-
     InstallFontSubstitutes();
+    if (shieldFirst) {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        if (screen) preload::RunAhead([size = screen->geometry().size()] { FittedBackdrop(size); });
+    }
+
     // The program ends when its main window, the shield, closes; not when its last window hides.
     QApplication::setQuitOnLastWindowClosed(false);
 
