@@ -72,10 +72,6 @@ struct PulseClock {
     }
     qint64 nowMs() const { return clock.elapsed(); }
     void run(int milliseconds) { processEventsFor(milliseconds); }
-    bool runUntil(const std::function<bool()> &done, int limitMs)
-    {
-        return processEventsUntil(done, limitMs);
-    }
 
     QTemporaryDir dir;
     platform::PulseWaveDevice pulse;
