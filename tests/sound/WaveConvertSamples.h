@@ -99,27 +99,21 @@ inline Run run(const QString &program, const QStringList &arguments)
             p.readAllStandardError()};
 }
 
-inline std::vector<float> floats(const QByteArray &raw)
+// A file decoded by sox to mono float samples, at its own rate or through sox's `effects`.
+inline std::vector<float> decodedBySox(const QString &file, const QStringList &effects = {})
 {
+    const QByteArray raw = run("sox", QStringList{file, "-t", "f32", "-c", "1", "-"} + effects).out;
     std::vector<float> v(size_t(raw.size()) / 4);
     for (size_t i = 0; i < v.size(); ++i)
         v[i] = qFromLittleEndian<float>(raw.constData() + 4 * i);
     return v;
 }
 
-// A file decoded by sox to mono float samples at its own rate.
-inline std::vector<float> decodedBySox(const QString &file)
-{
-    return floats(run("sox", {file, "-t", "f32", "-c", "1", "-"}).out);
-}
-
 // The source as the packed result should sound: mixed to mono and resampled to 8000 Hz in
 // floating point by sox's very-high-quality resampler.
 inline std::vector<float> referenceOf(const QString &source)
 {
-    return floats(run("sox", {source, "-c", "1", "-e", "floating-point", "-b", "32", "-t", "raw", "-", "rate",
-                              "-v", "8000"})
-                      .out);
+    return decodedBySox(source, {"rate", "-v", "8000"});
 }
 
 // Signal-to-noise ratio in dB of `dec` against `ref`, after lining them up within +-maxLag samples.

@@ -207,10 +207,14 @@ TEST(WaveConvert, ASourceThatFailsOnEitherLaneRaisesItsErrorToTheCaller)
 
 TEST(WaveConvert, UnsafeOrUnreadableSourcesAreRefusedWithTheirReason)
 {
+    // A longer format body and one fact chunk before the data are still PCM, read from the first data byte.
     QByteArray fact;
     samples::put(fact, 1600u);
-    EXPECT_TRUE(convert(samples::waveFile({.between = samples::chunk("fact", fact)}, QByteArray(320, 1))).ok)
-        << "one fact chunk between format and data is still PCM";
+    const QByteArray tone = samples::tone16(0.1, 8000, 1, 300, 0.5);
+    const Converted withFact =
+        convert(samples::waveFile({.formatSize = 20, .between = samples::chunk("fact", fact)}, tone));
+    EXPECT_TRUE(withFact.ok) << withFact.errorText;
+    EXPECT_EQ(withFact.file, convert(samples::waveFile({}, tone)).file);
     const std::pair<const char *, samples::WaveSpec> notPcm[] = {
         {"block alignment 0", {.blockAlign = 0, .avgBytes = 0}},
         {"rate 0", {.rate = 0}},

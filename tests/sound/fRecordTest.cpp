@@ -76,18 +76,15 @@ protected:
     QTimer *timer(const char *name) { return child<QTimer>(name); }
     void click(const char *name) { QTest::mouseClick(child(name), Qt::LeftButton); }
 
-    // One second of sound, with the panel's counter ticking when it runs.
-    void second()
+    // Seconds of sound, with the panel's counter ticking when it runs.
+    void seconds(int n = 1)
     {
-        device.advance(1000);
-        deliver(); // an end of playback within the second arrives before the tick
-        if (timer("PlayTimer")->isActive()) QMetaObject::invokeMethod(timer("PlayTimer"), "timeout");
-        deliver();
-    }
-    void seconds(int n)
-    {
-        while (n-- > 0)
-            second();
+        while (n-- > 0) {
+            device.advance(1000);
+            deliver(); // an end of playback within the second arrives before the tick
+            if (timer("PlayTimer")->isActive()) QMetaObject::invokeMethod(timer("PlayTimer"), "timeout");
+            deliver();
+        }
     }
 
     PanelState state()
@@ -131,13 +128,13 @@ TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdl
     click("LGSMOnOff"); // the lamp toggles the setting and nothing else
     EXPECT_EQ(std::tuple(settings.GSM610, visible("imgLightOff"), state()),
               std::tuple(false, true, Recording));
-    second();
+    seconds();
     click("btnPause");
     deliver();
     EXPECT_EQ(state(), Paused);
     click("btnPause");
     EXPECT_EQ(state(), Recording);
-    second();
+    seconds();
     click("btnStop");
     deliver();
     EXPECT_EQ(state(), Idle);
@@ -210,7 +207,7 @@ TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBeforeAndA
     settings.Quality = 2;
     settings.Mono = settings.Bits16 = false;
     panel->StartRecording();
-    second();
+    seconds();
     panel->cmdStop();
     settings.Quality = 200;
     device.clearLog();
@@ -227,7 +224,7 @@ TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
 {
     settings.MsgFileName = dir.filePath("no such folder/chirpel.wav");
     panel->StartRecording();
-    second();
+    seconds();
     panel->cmdStop();
     deliver();
     EXPECT_EQ(system.calls, QStringList({"beep", "box"}));
