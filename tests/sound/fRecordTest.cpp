@@ -214,10 +214,8 @@ TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBeforeAndA
     panel->StartRecording();
     EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 44100 2 8$")), 0)
         << device.log().join('\n').toStdString();
-    const qint64 message = QFileInfo(settings.MsgFileName).size();
-    panel->cmdStop(); // at once: a take without sound keeps the message before it
-    EXPECT_EQ(QFileInfo(settings.MsgFileName).size(), message);
-    EXPECT_EQ(message, 44 + 2 * 22050);
+    panel->cmdStop(); // at once: a take without sound keeps the message before it, 1 s of 8-bit stereo
+    EXPECT_EQ(QFileInfo(settings.MsgFileName).size(), 44 + 2 * 22050);
 }
 
 TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)

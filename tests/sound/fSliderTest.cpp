@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 using platform::MixerTable;
 using platform::SimMixer;
@@ -65,6 +66,10 @@ TEST_F(LevelWindow, TurnsInPlaceHidesOnAClickElsewhereAndTheNextOpeningFollowsTh
     ShowLevelWindow(false);
     EXPECT_EQ(std::tuple(form.pos(), form.DeviceName(), form.CurrentFader()),
               std::tuple(QPoint(255, 340), QString("Microphone"), form.MicrophoneFader()));
+    mixer.failWrites(platform::MixerFailed); // logged once; the handle stays where the hand left it
+    drag(form, 60);
+    EXPECT_EQ(std::pair(slider(form).Position(), mixer.values(MixerTable::MicrophoneLevelId)[0]),
+              std::pair(100u, 65535));
     // A click elsewhere hides it; the next opening follows the pointer again.
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     other.activateWindow();
