@@ -83,16 +83,6 @@ inline QByteArray tone16(double seconds, uint32_t rate, uint16_t channels, doubl
     return data;
 }
 
-// The same as 8-bit unsigned mono PCM.
-inline QByteArray tone8(double seconds, uint32_t rate, double hz, double amplitude)
-{
-    const QByteArray wide = tone16(seconds, rate, 1, hz, amplitude);
-    QByteArray data;
-    for (qsizetype i = 1; i < wide.size(); i += 2)
-        data.append(char(uint8_t(wide[i]) ^ 0x80)); // the high byte, offset by half the range
-    return data;
-}
-
 struct Run {
     int exitCode = -1;
     QByteArray out, err;
@@ -109,47 +99,36 @@ inline Run run(const QString &program, const QStringList &arguments)
             p.readAllStandardError()};
 }
 
-inline std::vector<float> floats(const QByteArray &raw)
+// A file decoded by sox to mono float samples, at its own rate or through sox's `effects`.
+inline std::vector<float> decodedBySox(const QString &file, const QStringList &effects = {})
 {
+    const QByteArray raw = run("sox", QStringList{file, "-t", "f32", "-c", "1", "-"} + effects).out;
     std::vector<float> v(size_t(raw.size()) / 4);
     for (size_t i = 0; i < v.size(); ++i)
         v[i] = qFromLittleEndian<float>(raw.constData() + 4 * i);
     return v;
 }
 
-// A file decoded by sox to mono float samples at its own rate.
-inline std::vector<float> decodedBySox(const QString &file)
-{
-    return floats(run("sox", {file, "-t", "f32", "-c", "1", "-"}).out);
-}
-
 // The source as the packed result should sound: mixed to mono and resampled to 8000 Hz in
 // floating point by sox's very-high-quality resampler.
 inline std::vector<float> referenceOf(const QString &source)
 {
-    return floats(run("sox", {source, "-c", "1", "-e", "floating-point", "-b", "32", "-t", "raw", "-", "rate",
-                              "-v", "8000"})
-                      .out);
-}
-
-inline double errorEnergy(const std::vector<float> &ref, const std::vector<float> &dec, long lag, size_t from,
-                          size_t to)
-{
-    double e = 0;
-    for (size_t i = from; i < to; ++i) {
-        const long j = long(i) + lag;
-        const double d = ref[i] - (j >= 0 && j < long(dec.size()) ? dec[size_t(j)] : 0.0f);
-        e += d * d;
-    }
-    return e;
+    return decodedBySox(source, {"rate", "-v", "8000"});
 }
 
 // Signal-to-noise ratio in dB of `dec` against `ref`, after lining them up within +-maxLag samples.
 inline double snrDb(const std::vector<float> &ref, const std::vector<float> &dec, long maxLag = 40)
 {
     double bestError = INFINITY, signal = 0;
-    for (long lag = -maxLag; lag <= maxLag; ++lag)
-        bestError = std::min(bestError, errorEnergy(ref, dec, lag, 0, ref.size()));
+    for (long lag = -maxLag; lag <= maxLag; ++lag) {
+        double e = 0;
+        for (size_t i = 0; i < ref.size(); ++i) {
+            const long j = long(i) + lag;
+            const double d = ref[i] - (j >= 0 && j < long(dec.size()) ? dec[size_t(j)] : 0.0f);
+            e += d * d;
+        }
+        bestError = std::min(bestError, e);
+    }
     for (float x : ref)
         signal += double(x) * x;
     return 10 * std::log10(signal / bestError);

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -42,8 +41,7 @@ struct SilentSocket {
     explicit SilentSocket(const QString &path)
     {
         sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
-        const QByteArray name = path.toUtf8().left(sizeof address.sun_path - 1);
-        std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
+        qstrncpy(address.sun_path, path.toUtf8().constData(), sizeof address.sun_path);
         listening = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
                     ::listen(fd, 4) == 0;
     }
@@ -72,10 +70,6 @@ struct PulseClock {
     }
     qint64 nowMs() const { return clock.elapsed(); }
     void run(int milliseconds) { processEventsFor(milliseconds); }
-    bool runUntil(const std::function<bool()> &done, int limitMs)
-    {
-        return processEventsUntil(done, limitMs);
-    }
 
     QTemporaryDir dir;
     platform::PulseWaveDevice pulse;

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iostream>
 #include <vector>
 
 using namespace soundserver;
@@ -74,7 +73,5 @@ TEST(WaveRecordLongIntegrationTest, SixtySecondsRecordedMatchWhatWasFedSampleFor
     ASSERT_NE(start, fed.end()) << "the recording does not hold the fed sound";
     ASSERT_LE(std::size_t(start - fed.begin()) + recorded.size(), fed.size());
     const auto parted = std::mismatch(recorded.begin(), recorded.end(), start).first;
-    std::cout << "recorded " << recorded.size() << " samples (" << double(recorded.size()) / Rate
-              << " s), matching what was fed for " << (parted - recorded.begin()) << "\n";
     EXPECT_EQ(parted, recorded.end()) << "parts from what was fed at sample " << (parted - recorded.begin());
 }

@@ -2,11 +2,11 @@
 // the stories on the virtual clock.
 #include "sound/WaveRecord.h"
 
+#include "Deliver.h"
 #include "WaveRecordStories.h"
 #include "platform/audio/SimWaveDevice.h"
 #include "platform/audio/WaveFile.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -16,12 +16,6 @@
 using platform::SimWaveDevice;
 
 namespace {
-
-void deliver()
-{
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-}
 
 // The simulated device's virtual clock, moved on in steps of 10 ms.
 struct SimClock {
@@ -46,12 +40,6 @@ struct SimClock {
             sim.advance(10);
             deliver();
         }
-    }
-    bool runUntil(const std::function<bool()> &done, int limitMs)
-    {
-        for (int t = 0; t < limitMs && !done(); t += 10)
-            run(10);
-        return done();
     }
 
     QTemporaryDir dir;

@@ -1,10 +1,10 @@
 // The recorder panel over the simulated wave device and mixer: its states, what it reports to its owner
-// and when, the seconds it counts, the GSM lamp and the recording format.
+// and when, the seconds it counts and the recording format.
 #include "sound/fRecord.h"
 
+#include "Deliver.h"
 #include "controls/VolumeGauge.h"
 #include "platform/audio/SimWaveDevice.h"
-#include "platform/audio/WaveFile.h"
 #include "platform/mixer/SimMixer.h"
 #include "platform/store/Registry.h"
 #include "settings/SettingsFakes.h"
@@ -13,8 +13,6 @@
 #include "sound/WaveRecord.h"
 #include "strings/SoundRecMLS.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
@@ -32,12 +30,6 @@ using platform::SimMixer;
 using platform::SimWaveDevice;
 
 namespace {
-
-void deliver()
-{
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-}
 
 // The panel's visible state: buttons record, play, pause, stop; pause down; the two timers;
 // the status text when it is shown (empty when hidden).
@@ -67,7 +59,9 @@ protected:
         settings.BeepOnRecord = false;
         settings.Quality = 0;
         settings.Mono = settings.Bits16 = settings.GSM610 = true;
-        panel = std::make_unique<TRecorderForm>(services());
+        // No beep of its own: the program's beep, played on the panel's device.
+        panel =
+            std::make_unique<TRecorderForm>(TRecorderServices{&device, &mixer, nullptr, &settings, &system});
         for (auto [slot, name] : {std::pair{&TRecorderForm::OnPlayDone, "play"},
                                   {&TRecorderForm::OnStopDone, "stop"},
                                   {&TRecorderForm::OnPauseDone, "pause"}})
@@ -78,27 +72,19 @@ protected:
         panel->show();
     }
 
-    TRecorderServices services()
-    {
-        return {&device, &mixer, [this] { return ++beeps, true; }, &settings, &system};
-    }
-
     template <typename W = QWidget> W *child(const char *name) { return panel->findChild<W *>(name); }
     QTimer *timer(const char *name) { return child<QTimer>(name); }
     void click(const char *name) { QTest::mouseClick(child(name), Qt::LeftButton); }
 
-    // One second of sound, with the panel's counter ticking when it runs.
-    void second()
+    // Seconds of sound, with the panel's counter ticking when it runs.
+    void seconds(int n = 1)
     {
-        device.advance(1000);
-        deliver(); // an end of playback within the second arrives before the tick
-        if (timer("PlayTimer")->isActive()) QMetaObject::invokeMethod(timer("PlayTimer"), "timeout");
-        deliver();
-    }
-    void seconds(int n)
-    {
-        while (n-- > 0)
-            second();
+        while (n-- > 0) {
+            device.advance(1000);
+            deliver(); // an end of playback within the second arrives before the tick
+            if (timer("PlayTimer")->isActive()) QMetaObject::invokeMethod(timer("PlayTimer"), "timeout");
+            deliver();
+        }
     }
 
     PanelState state()
@@ -122,7 +108,6 @@ protected:
     SimWaveDevice device;
     SimMixer mixer;
     FakeSystemServices system;
-    int beeps = 0;
     QStringList events;
     std::unique_ptr<TRecorderForm> panel;
 };
@@ -139,15 +124,17 @@ TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdl
     EXPECT_FALSE(visible("PeakGauge"));
     click("btnRecord");
     EXPECT_EQ(state(), Recording);
-    EXPECT_TRUE(panel->IsRecording());
-    EXPECT_EQ(panel->ActiveMeter(), panel->InputMeter());
-    second();
+    EXPECT_EQ(std::pair(panel->IsRecording(), panel->ActiveMeter()), std::pair(true, panel->InputMeter()));
+    click("LGSMOnOff"); // the lamp toggles the setting and nothing else
+    EXPECT_EQ(std::tuple(settings.GSM610, visible("imgLightOff"), state()),
+              std::tuple(false, true, Recording));
+    seconds();
     click("btnPause");
     deliver();
     EXPECT_EQ(state(), Paused);
     click("btnPause");
     EXPECT_EQ(state(), Recording);
-    second();
+    seconds();
     click("btnStop");
     deliver();
     EXPECT_EQ(state(), Idle);
@@ -155,8 +142,7 @@ TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdl
 
     click("btnPlay");
     EXPECT_EQ(state(), Playing);
-    EXPECT_FALSE(panel->IsRecording());
-    EXPECT_EQ(panel->ActiveMeter(), panel->OutputMeter());
+    EXPECT_EQ(std::pair(panel->IsRecording(), panel->ActiveMeter()), std::pair(false, panel->OutputMeter()));
     panel->cmdPause(); // not from the button: it toggles the button itself
     deliver();
     EXPECT_EQ(state(), Paused);
@@ -169,73 +155,34 @@ TEST_F(RecorderPanelTest, TheButtonsLeadThroughRecordingPausePlayingAndBackToIdl
     EXPECT_EQ(device.log().filter(QRegularExpression("^save ")).size(), 1) << "a stopped playback was saved";
 }
 
-TEST_F(RecorderPanelTest, AStopQueuedBeforeAnAutomaticPlaybackReachesStopDone)
+TEST_F(RecorderPanelTest,
+       AStopQueuedBeforeAnAutomaticPlaybackReachesStopDoneAndOnlyTheTakeBeepsAndCountsSeconds)
 {
+    settings.DurationSec = 99;
+    settings.BeepOnRecord = true;
     panel->StartRecording();
+    EXPECT_EQ(settings.DurationSec, 0);
+    EXPECT_EQ(device.sounds().size(), 1);
+    EXPECT_LT(device.log().indexOf(QRegularExpression("^sound ")), device.log().indexOf("open "));
     seconds(2);
     // What the voice-mail window does with AutoPlay: stop, then play at once in the same handler.
     panel->cmdStop();
     panel->StartPlaying();
     EXPECT_EQ(events, QStringList({"stop"}));
     EXPECT_EQ(state(), Playing);
+    EXPECT_EQ(std::pair(panel->PlayOnly(), visible("LMono")), std::pair(true, false))
+        << "the channel label shows only while recording";
     mixer.setPeak(SimMixer::PlaybackPeakId, 9000);
     panel->PeakTimerTimer();
     seconds(3);
     // The playback ends by itself: only OnPlayDone, and the count and gauge stay as they were.
     EXPECT_EQ(events, QStringList({"stop", "play"}));
     EXPECT_EQ(state(), Idle);
-    EXPECT_EQ(text("LTime"), "1 sec.");
+    EXPECT_EQ(std::tuple(text("LTime"), panel->ElapsedSec(), settings.DurationSec),
+              std::tuple("1 sec.", 1, 2))
+        << "a playback for the voice-mail window counts no seconds into DurationSec";
     EXPECT_EQ(child<TVolumeGauge>("PeakGauge")->Level(), 9000);
     EXPECT_EQ(device.openElements(), 0);
-}
-
-TEST_F(RecorderPanelTest,
-       DurationSecCountsEverySecondOfATakeExceptAPlayOnlyPlaybackAndTheChannelLabelShowsUntilPlay)
-{
-    settings.DurationSec = 99;
-    panel->StartRecording();
-    EXPECT_EQ(settings.DurationSec, 0);
-    EXPECT_EQ(text("LMono"), "Mono");
-    seconds(3);
-    EXPECT_EQ(settings.DurationSec, 3);
-    EXPECT_EQ(text("LTime"), "3 sec.");
-    panel->cmdStop();
-    deliver();
-    EXPECT_TRUE(visible("LMono"));
-
-    panel->StartPlaying();
-    EXPECT_FALSE(visible("LMono"));
-    EXPECT_TRUE(panel->PlayOnly());
-    seconds(2);
-    EXPECT_EQ(settings.DurationSec, 3);
-    EXPECT_EQ(panel->ElapsedSec(), 2);
-    panel->cmdStop();
-
-    settings.Mono = false;
-    panel->StartRecording();
-    EXPECT_EQ(text("LMono"), "Stereo");
-    EXPECT_TRUE(visible("LMono"));
-    seconds(2);
-    panel->cmdStop();
-    deliver();
-    click("btnPlay"); // the panel's own button after a recording still counts
-    second();
-    EXPECT_EQ(settings.DurationSec, 3);
-}
-
-TEST_F(RecorderPanelTest, TheLampShowsTheSettingFromTheStartAndAtEachTakeAndAClickTogglesOnlyTheSetting)
-{
-    EXPECT_TRUE(visible("imgLightOn"));
-    settings.GSM610 = false;
-    panel->StartRecording(); // each start shows the setting as it is now
-    const QStringList commands = device.log();
-    for (const bool on : {false, true, false}) {
-        EXPECT_EQ(std::tuple(settings.GSM610, visible("imgLightOn"), visible("imgLightOff")),
-                  std::tuple(on, on, !on));
-        click("LGSMOnOff");
-    }
-    EXPECT_EQ(state(), Recording);
-    EXPECT_EQ(device.log(), commands);
 }
 
 TEST(RecorderPanel, SettingsGiveTheRecordersFormatAndFormatSecondsFillsTheFirstField)
@@ -260,27 +207,26 @@ TEST_F(RecorderPanelTest, AQualityOutOfRangeKeepsTheRateOfTheRecordingBeforeAndA
     settings.Quality = 2;
     settings.Mono = settings.Bits16 = false;
     panel->StartRecording();
-    second();
+    seconds();
     panel->cmdStop();
     settings.Quality = 200;
     device.clearLog();
     panel->StartRecording();
     EXPECT_GE(device.log().indexOf(QRegularExpression("^set \\d+ 1 2 22050 44100 2 8$")), 0)
         << device.log().join('\n').toStdString();
-    const qint64 message = QFileInfo(settings.MsgFileName).size();
-    panel->cmdStop(); // at once: a take without sound keeps the message before it
-    EXPECT_EQ(QFileInfo(settings.MsgFileName).size(), message);
-    EXPECT_EQ(message, 44 + 2 * 22050);
+    panel->cmdStop(); // at once: a take without sound keeps the message before it, 1 s of 8-bit stereo
+    EXPECT_EQ(QFileInfo(settings.MsgFileName).size(), 44 + 2 * 22050);
 }
 
 TEST_F(RecorderPanelTest, AFailedSaveShowsTheDevicesErrorAndStillReturnsToIdle)
 {
     settings.MsgFileName = dir.filePath("no such folder/chirpel.wav");
     panel->StartRecording();
-    second();
+    seconds();
     panel->cmdStop();
     deliver();
     EXPECT_EQ(system.calls, QStringList({"beep", "box"}));
+    EXPECT_TRUE(device.sounds().isEmpty()) << "a beep before recording with BeepOnRecord off";
     EXPECT_EQ(system.boxText, platform::waveErrorText(panel->Recorder().LastError));
     EXPECT_NE(panel->Recorder().LastError, 0u);
     EXPECT_EQ(state(), Idle);
@@ -304,28 +250,6 @@ TEST_F(RecorderPanelTest, AStartThatFailsLeavesThePanelIdleWithItsStatusShown)
     EXPECT_EQ(state().status, "Recording...");
     EXPECT_FALSE(child("btnPlay")->isEnabled()); // there is no message to play
     EXPECT_TRUE(child("btnRecord")->isEnabled());
-}
-
-TEST_F(RecorderPanelTest, TheBeepPlaysTheBeepResourceAndWaitsBeforeRecording)
-{
-    settings.BeepOnRecord = true;
-    TRecorderServices real = services();
-    real.Beep = nullptr; // the program's own beep through the panel's device
-    TRecorderForm beeping(real);
-    QElapsedTimer clock;
-    clock.start();
-    beeping.StartRecording();
-    EXPECT_GE(clock.elapsed(), 350);
-    ASSERT_EQ(device.sounds().size(), 1);
-    platform::WaveImage beep;
-    ASSERT_EQ(platform::parseWaveImage(device.sounds().front(), beep), 0u);
-    EXPECT_EQ(beep.format, platform::pcmFormat(1, 22050, 8));
-    EXPECT_EQ(beep.data.size(), 4824);
-    EXPECT_TRUE(device.log().indexOf(QRegularExpression("^sound ")) < device.log().indexOf("open "));
-
-    settings.BeepOnRecord = false;
-    panel->StartRecording();
-    EXPECT_EQ(beeps, 0);
 }
 
 TEST_F(RecorderPanelTest, ThePeakTimerFeedsTheGaugeFromTheTakesMeterAndAPanelDestroyedMidTakeReportsNothing)
