@@ -147,8 +147,17 @@ TEST_F(OptionsDialog, CancelEscAndClosingChangeNothingButBringTheLargeCursorBack
             d.findChild<QRadioButton *>("rbWebMail")->click();
             EXPECT_EQ(d.findChild<QStackedWidget *>("MailClientBook")->currentIndex(), 1)
                 << "web mail's page";
-            d.findChild<QRadioButton *>("RadioButton4")->click();
-            EXPECT_TRUE(d.findChild<QWidget *>("edReciptAddr")->isEnabled()) << "sent at once: a recipient";
+            // The recipient is asked for only when the message goes out at once, in the window colour.
+            const QColor window = d.palette().color(QPalette::Base),
+                         face = d.palette().color(QPalette::Button);
+            for (const bool wait : {false, true})
+                for (const char *edit : {"edReciptName", "edReciptAddr"}) {
+                    d.findChild<QRadioButton *>(wait ? "rbSendWait" : "RadioButton4")->click();
+                    const QWidget *field = d.findChild<QWidget *>(edit);
+                    EXPECT_TRUE(field->isEnabled() != wait &&
+                                field->palette().color(QPalette::Base) == (wait ? face : window))
+                        << edit;
+                }
             EXPECT_FALSE(kid.CursorActive); // the large hand is off while the dialog is open
             closeBy(d);
         }));
