@@ -2,12 +2,12 @@
 #include "settings/fOptions.h"
 
 #include "controls/ScreenPicture.h"
+#include "platform/store/Folders.h"
 #include "settings/TipsViewer.h"
 #include "settings/vqUtils.h"
 
 #include "ui_fOptions.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QFont>
@@ -120,7 +120,7 @@ qint32 AgeFromText(const QString &text)
 
 QString DefaultTipsFile()
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kTipsFileName;
+    const QString beside = platform::ProgramFolder() + QLatin1Char('/') + kTipsFileName;
 #ifdef CHIRPEL_INSTALLED_TIPS_DIR
     if (!QFileInfo::exists(beside)) {
         const QString installed = QStringLiteral(CHIRPEL_INSTALLED_TIPS_DIR "/") + kTipsFileName;

@@ -99,6 +99,11 @@ namespace {
 // How long ago a file must have been written for its stamp to tell every later write apart.
 constexpr long long kSettledNs = 1000000000LL;
 
+long long nanoseconds(const timespec &time)
+{
+    return time.tv_sec * 1000000000LL + time.tv_nsec;
+}
+
 } // namespace
 
 std::optional<RegFileStore::FileStamp> RegFileStore::stampOf(const QString &path)
@@ -106,7 +111,7 @@ std::optional<RegFileStore::FileStamp> RegFileStore::stampOf(const QString &path
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) return std::nullopt;
     return FileStamp{info.st_dev, info.st_ino, static_cast<unsigned long long>(info.st_size),
-                     info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+                     nanoseconds(info.st_mtim)};
 }
 
 RegHive RegFileStore::load(RootKey root)
@@ -121,8 +126,7 @@ RegHive RegFileStore::load(RootKey root)
     // ago that a write in place within the file system's clock tick cannot hide behind its stamp.
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const long long nowNs = now.tv_sec * 1000000000LL + now.tv_nsec;
-    if (read.hive && stamp && nowNs - stamp->modifiedNs > kSettledNs && stampOf(path) == stamp) {
+    if (read.hive && stamp && nanoseconds(now) - stamp->modifiedNs > kSettledNs && stampOf(path) == stamp) {
         cache.stamp = stamp;
         cache.hive = *read.hive;
     }
