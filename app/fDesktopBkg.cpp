@@ -11,6 +11,7 @@
 #include "ui_fDesktopBkg.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -93,6 +94,14 @@ TDesktopWindow::TDesktopWindow(TTolvyProperties *profile, platform::SystemServic
 }
 
 TDesktopWindow::~TDesktopWindow() = default;
+
+void TDesktopWindow::PrepareFonts()
+{
+    LoadFonts();
+    // A font's fallbacks are looked up once per script: the common one of its height and the
+    // Latin one of its words. Its engines are per thread and are made again where it is drawn.
+    QFontMetrics(PixelFont(13)).boundingRect(QStringLiteral("Chirpel"));
+}
 
 TTolvyProperties *TDesktopWindow::Profile() const
 {

@@ -40,6 +40,12 @@ public:
                             platform::SystemServices *services = nullptr);
     ~TDesktopWindow() override;
 
+    // Reads the font list and lays out a word in the shield's face, which fills the toolkit's
+    // caches that all threads share (the font list, the face's fallbacks): a start with the shield
+    // does this on another thread while the windows are built. Safe on any thread once the
+    // application object exists.
+    static void PrepareFonts();
+
     // The window that the program icon and its label show again.
     void SetVoiceMailForm(QWidget *form) { FVoiceMailForm = form; }
     // What "Configure the program" opens; unset, the parents' options dialog.

@@ -7,6 +7,7 @@
 #include "controls/Preload.h"
 #include "platform/audio/WaveDevice.h"
 #include "platform/desktop/FontConfiguration.h"
+#include "platform/desktop/KeyCapture.h"
 #include "platform/desktop/SystemServices.h"
 #include "platform/mixer/Mixer.h"
 #include "settings/TolvyOptions.h"
@@ -93,8 +94,12 @@ int main(int argc, char **argv)
 
     InstallFontSubstitutes();
     if (shieldFirst) {
-        const QScreen *screen = QGuiApplication::primaryScreen();
-        if (screen) preload::RunAhead([size = screen->geometry().size()] { FittedBackdrop(size); });
+        // Made ready on other threads while the windows are built: the font list and the shield's
+        // face, its picture stretched to the screen, and the keyboard lock's connection.
+        preload::RunAhead(TDesktopWindow::PrepareFonts);
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            preload::RunAhead([size = screen->geometry().size()] { FittedBackdrop(size); });
+        preload::RunAhead([] { platform::defaultKeyCapture().prepare(); });
     }
 
     // The program ends when its main window, the shield, closes; not when its last window hides.
@@ -111,15 +116,20 @@ int main(int argc, char **argv)
         voiceMail->SetDesktopWindow(desktop.get());
         desktop->SetVoiceMailForm(voiceMail.get());
     };
+    const auto makeVoiceMail = [&] {
+        voiceMail = std::make_unique<TVoiceMailForm>();
+        VoiceMailForm = voiceMail.get();
+    };
     if (shieldFirst) {
+        // Built first: it needs no fonts, which meanwhile are read for the shield.
+        makeVoiceMail();
         makeShield();
         desktop->show();
         // The shield is painted before the voice-mail window comes up over it.
         QCoreApplication::processEvents();
+    } else {
+        makeVoiceMail();
     }
-
-    voiceMail = std::make_unique<TVoiceMailForm>();
-    VoiceMailForm = voiceMail.get();
     // What the child's first window does not show waits until it has been painted: the hidden
     // shield (with its fonts and pictures) and the windows' icon. A window that is never painted
     // (mapped where nobody sees it) gets them a moment later all the same.

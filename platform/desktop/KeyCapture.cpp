@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <mutex>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -34,15 +35,28 @@ constexpr KeySym kTaskSwitchKeys[] = {XK_Tab, XK_Escape};
 
 struct X11KeyCapture::Impl {
     QByteArray displayName;
+    std::mutex opening; // a preparation on another thread against the first capture
     Display *display = nullptr;
     std::unique_ptr<QSocketNotifier> notifier;
     std::vector<std::pair<KeyCode, unsigned>> held; // key and modifiers of each grab we hold
 
-    bool connect()
+    // Thread-safe; a connection that could not be opened is tried again the next time.
+    bool open()
     {
+        std::lock_guard guard(opening);
         if (display) return true;
         display = XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData());
         if (!display) return false;
+        // The first look-up reads the keyboard's map from the server; later ones read Xlib's copy.
+        XKeysymToKeycode(display, kTaskSwitchKeys[0]);
+        return true;
+    }
+
+    // On the thread of the captures, which reads the connection's events.
+    bool connect()
+    {
+        if (!open()) return false;
+        if (notifier) return true;
         // The grabbed keys arrive on this connection; read them away so they do not pile up.
         notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { drain(); });
@@ -70,14 +84,19 @@ X11KeyCapture::~X11KeyCapture()
     if (d->display) XCloseDisplay(d->display);
 }
 
+void X11KeyCapture::prepare()
+{
+    d->open();
+}
+
 bool X11KeyCapture::captureTaskSwitchKeys()
 {
     if (!d->connect()) return false;
     bool all = true;
     // The grabs go out together under an error handler of our own, so that a refused one
     // (BadAccess where the window manager holds the keys) is noted instead of ending the program;
-    // one round trip at the end tells them apart by their serial numbers.
-    XSync(d->display, False);
+    // one round trip at the end tells them apart by their serial numbers (every other request
+    // on this connection has had its answer).
     gRefused.clear();
     const XErrorHandler previous = XSetErrorHandler(noteRefusal);
     std::vector<std::tuple<unsigned long, KeyCode, unsigned>> asked;
@@ -126,6 +145,7 @@ class SessionKeyCapture final : public KeyCapture {
 public:
     bool captureTaskSwitchKeys() override { return backEnd().captureTaskSwitchKeys(); }
     void releaseTaskSwitchKeys() override { backEnd().releaseTaskSwitchKeys(); }
+    void prepare() override { backEnd().prepare(); }
 
 private:
     static KeyCapture &backEnd()

@@ -15,6 +15,9 @@ public:
     virtual bool captureTaskSwitchKeys() = 0;
     // Gives back whatever was taken; nothing happens when nothing was.
     virtual void releaseTaskSwitchKeys() = 0;
+    // Makes ready what the first capture needs, so that it is quick; callable on any thread, once
+    // the application object exists, while the program goes on. Nothing to do by default.
+    virtual void prepare() {}
 };
 
 // For displays without a system-wide grab (offscreen, Wayland): captures nothing.
@@ -25,13 +28,15 @@ public:
 };
 
 // Passive key grabs on the X11 root window, through a connection of its own to the display
-// (displayName empty: $DISPLAY), opened on the first capture.
+// (displayName empty: $DISPLAY), opened by prepare or on the first capture.
 class X11KeyCapture final : public KeyCapture {
 public:
     explicit X11KeyCapture(const QByteArray &displayName = QByteArray());
     ~X11KeyCapture() override;
     bool captureTaskSwitchKeys() override;
     void releaseTaskSwitchKeys() override;
+    // Opens the connection and reads the keyboard's map: the round trips of a first capture.
+    void prepare() override;
 
 private:
     struct Impl;
@@ -39,7 +44,7 @@ private:
 };
 
 // The X11 capture when the program runs on an X11 display, else the one that captures nothing;
-// which one is settled at the first capture or release.
+// which one is settled at the first capture, release or preparation.
 KeyCapture &defaultKeyCapture();
 
 } // namespace platform

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace platform;
 
 namespace {
@@ -38,6 +40,7 @@ struct PrivateXServer {
 TEST(X11KeyCapture, TakesTheKeysRefusesQuietlyWhenTheyAreHeldAndGivesThemBack)
 {
     X11KeyCapture nowhere(":9999");
+    nowhere.prepare();
     EXPECT_FALSE(nowhere.captureTaskSwitchKeys()) << "without a display nothing is captured";
     nowhere.releaseTaskSwitchKeys();
     EXPECT_FALSE(defaultKeyCapture().captureTaskSwitchKeys()) << "the offscreen program captures nothing";
@@ -45,6 +48,8 @@ TEST(X11KeyCapture, TakesTheKeysRefusesQuietlyWhenTheyAreHeldAndGivesThemBack)
     PrivateXServer server;
     if (server.display.isEmpty()) GTEST_SKIP() << "no Xvfb to test against";
     X11KeyCapture shield(server.display);
+    // Made ready on another thread, as a start with the shield does.
+    std::thread([&] { shield.prepare(); }).join();
     X11KeyCapture windowManager(server.display);
     ASSERT_TRUE(windowManager.captureTaskSwitchKeys());
     EXPECT_FALSE(shield.captureTaskSwitchKeys())
