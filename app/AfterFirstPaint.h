@@ -3,6 +3,8 @@
 // benchmark uses it without linking the program.
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -30,8 +32,10 @@ private:
     std::function<void()> FThen;
 };
 
-// For start-up measurements (CHIRPEL_EXIT_AFTER_FIRST_PAINT=1): the program ends as soon as the
-// watched window has been painted and shown, without writing the settings or tearing down.
+// For start-up measurements: the program ends as soon as a watched window has been painted and
+// shown, without writing the settings or tearing down. CHIRPEL_EXIT_AFTER_FIRST_PAINT=1 ends it
+// after the first window painted, whichever it is; =<name> after the window watched under that
+// name (a start with the shield paints the shield first and the child's window, "child", next).
 class TExitAfterFirstPaint final : public TAfterFirstPaint {
 public:
     TExitAfterFirstPaint()
@@ -44,9 +48,9 @@ public:
 
     // Watches `window` when the measurement is asked for in the environment. Watched last, it
     // ends the program before any other work that waits for the same paint.
-    void WatchIfAsked(QObject &window)
+    void WatchIfAsked(QObject &window, QByteArrayView name = {})
     {
-        if (qEnvironmentVariableIntValue("CHIRPEL_EXIT_AFTER_FIRST_PAINT") == 1)
-            window.installEventFilter(this);
+        const QByteArray asked = qgetenv("CHIRPEL_EXIT_AFTER_FIRST_PAINT");
+        if (asked == "1" || (!name.isEmpty() && asked == name)) window.installEventFilter(this);
     }
 };

@@ -120,10 +120,12 @@ int main(int argc, char **argv)
         voiceMail = std::make_unique<TVoiceMailForm>();
         VoiceMailForm = voiceMail.get();
     };
+    TExitAfterFirstPaint exitAfterFirstPaint;
     if (shieldFirst) {
         // Built first: it needs no fonts, which meanwhile are read for the shield.
         makeVoiceMail();
         makeShield();
+        exitAfterFirstPaint.WatchIfAsked(*desktop);
         desktop->show();
         // The shield is painted before the voice-mail window comes up over it.
         QCoreApplication::processEvents();
@@ -152,8 +154,7 @@ int main(int argc, char **argv)
     TAfterFirstPaint afterFirstPaint(finishStart);
     voiceMail->installEventFilter(&afterFirstPaint);
     QTimer::singleShot(kRestOfStartLatestMs, &app, finishStart);
-    TExitAfterFirstPaint exitAfterFirstPaint;
-    exitAfterFirstPaint.WatchIfAsked(*voiceMail);
+    exitAfterFirstPaint.WatchIfAsked(*voiceMail, "child");
     voiceMail->show();
 
     const int result = app.exec();
