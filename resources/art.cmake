@@ -26,6 +26,8 @@
 #   slider_handle   24 x 16                  level window's imgSliderHandle (lime is see-through)
 #   slider_track    24 x 68                  level window's imgSliderBkg
 #   gsm_on, gsm_off 12 x 12                  recorder panel's imgLightOn / imgLightOff
+#   hand_cursor     64 x 64                  the large hand cursor (hot spot at the fingertip)
+#   hand_down       64 x 64                  the same while the button is held down
 # Shape data, as :/chirpel/shapes/<name>.bin:
 #   body       JPEG picture, 2 polygons (outline, heart-shaped hole), bounds (11, 11, 625, 390)
 #   dashboard  deflated bitmap, 1 polygon, bounds (18, 13, 463, 190)
@@ -114,6 +116,8 @@ _chirpel_art(slider_handle 24 16 KEY 00ff00)
 _chirpel_art(slider_track 24 68)
 _chirpel_art(gsm_on 12 12)
 _chirpel_art(gsm_off 12 12)
+_chirpel_art(hand_cursor 64 64 SEE_THROUGH)
+_chirpel_art(hand_down 64 64 SEE_THROUGH)
 
 # The tools folder is added after this one, so its targets cannot be asked for yet; the generator's
 # source decides whether the shape data can be built.

@@ -1,13 +1,12 @@
 // The settings store: message settings, kid profile, and the keyboard and cursor routines.
 #include "settings/TolvyOptions.h"
 
+#include "controls/ScreenPicture.h"
 #include "settings/vqUtils.h"
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 
 #include <algorithm>
 #include <iterator>
@@ -283,14 +282,11 @@ bool FinalizeTolvyOptions()
 
 QCursor LoadHandCursor(int number)
 {
-    const QString resource = number == crHandDown ? QStringLiteral(":/chirpel/HAND_DOWN")
-                                                  : QStringLiteral(":/chirpel/HAND_CURSOR");
-    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
-    if (renderer.isValid()) {
-        QPainter painter(&image);
-        renderer.render(&painter, QRectF(0, 0, 64, 64));
+    // Drawn from their SVG when the program is built, so that no SVG library is loaded at start.
+    QImage image = ReadPicture(ArtPicturePath(number == crHandDown ? "hand_down" : "hand_cursor"));
+    if (image.isNull()) {
+        image = QImage(64, 64, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
     }
     const QPoint hot = HandHotSpot(number);
     return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
