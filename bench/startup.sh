@@ -24,8 +24,16 @@ export PULSE_SERVER=unix:$CHIRPEL_SOUND_DIR/runtime/pulse/native
 
 . "$here/../tests/e2e/desktop.sh"
 desktop_start
+# A desktop session has a session bus, which the toolkit's accessibility bridge connects to at the
+# first window; without one, every program would try to launch one at each start.
+bus=$work/bus
+dbus-daemon --session --nofork --address="unix:path=$bus" >/dev/null 2>&1 &
+bus_pid=$!
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$bus
+for _ in $(seq 50); do [ -S "$bus" ] && break; sleep 0.1; done
 # desktop_start set its own traps; the sound server and the work folder go down with the desktop.
 cleanup() {
+  kill "$bus_pid" 2>/dev/null || true
   desktop_stop
   "$here/../tests/soundserver.sh" stop || true
   rm -rf "$work"
