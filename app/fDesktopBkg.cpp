@@ -28,6 +28,8 @@ int ParentsColumnLeft(int clientWidth, int columnWidth)
 
 namespace {
 
+constexpr int kBackdropBand = 48;
+
 QImage DrawBackdrop(QSize size)
 {
     const QImage picture = ReadPicture(QString::fromLatin1(kBackdropPicture));
@@ -38,7 +40,12 @@ QImage DrawBackdrop(QSize size)
     QPainter painter(&fitted);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(fitted.rect(), picture);
+    // In bands of rows: the toolkit hands a larger fill to its pool of threads, which would take
+    // both processors from the windows being built meanwhile.
+    for (int top = 0; top < size.height(); top += kBackdropBand) {
+        painter.setClipRect(QRect(0, top, size.width(), kBackdropBand));
+        painter.drawImage(fitted.rect(), picture);
+    }
     return fitted;
 }
 

@@ -1,9 +1,11 @@
 // The security shield: layout, the parents' links, the refused close, the keyboard lock, the cursor timer.
 #include "app/fDesktopBkg.h"
+#include "controls/ScreenPicture.h"
 
 #include "WindowTestSupport.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 
@@ -41,6 +43,15 @@ TEST_F(Shield, CoversThePrimaryScreenKeepsTheParentsColumnAtTheRightAndDecodesIt
     shield.resize(1024, 768);
     EXPECT_EQ(label("imgBkg")->geometry(), QRect(0, 0, 1024, 768));
     EXPECT_EQ(label("imgBkg")->pixmap().size(), QSize(1024, 768)) << "the picture is stretched anew";
+    // Stretched in bands of rows: the same pixels as one stretch of the whole.
+    const QImage backdrop = ReadPicture(ArtPicturePath("backdrop"));
+    QImage whole(1000, 700, QImage::Format_RGB32);
+    QPainter painter(&whole);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(whole.rect(), backdrop);
+    painter.end();
+    EXPECT_EQ(FittedBackdrop(QSize(1000, 700)), whole);
     for (const char *name : {"LForParents", "LPressAndHold", "LClose", "LConfigure"})
         EXPECT_EQ(label(name)->x(), 845) << name;
 }
