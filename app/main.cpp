@@ -14,6 +14,7 @@
 #include "strings/vqMLS.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QIcon>
 #include <QList>
 #include <QProcessEnvironment>
@@ -92,6 +93,9 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("chirpel"));
     platform::QuitOnTerminationSignals();
 
+    // The toolkit's accessibility bridge connects to the session bus at the first window and
+    // waits for the connection: it is opened meanwhile, while the window is built.
+    preload::RunAhead([] { QDBusConnection::sessionBus(); });
     InstallFontSubstitutes();
     if (shieldFirst) {
         // Made ready on other threads while the windows are built: the font list and the shield's
