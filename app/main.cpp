@@ -131,7 +131,8 @@ int main(int argc, char **argv)
         makeShield();
         exitAfterFirstPaint.WatchIfAsked(*desktop);
         desktop->show();
-        // The shield is painted before the voice-mail window comes up over it.
+        // What the showing brought is handled before the voice-mail window comes up over it: the
+        // shield is painted first as soon as the window system has put it on the screen.
         QCoreApplication::processEvents();
     } else {
         makeVoiceMail();
