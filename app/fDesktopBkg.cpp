@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -108,6 +109,16 @@ void TDesktopWindow::PrepareFonts()
     // A font's fallbacks are looked up once per script: the common one of its height and the
     // Latin one of its words. Its engines are per thread and are made again where it is drawn.
     QFontMetrics(PixelFont(13)).boundingRect(QStringLiteral("Chirpel"));
+}
+
+void TDesktopWindow::PrepareText()
+{
+    for (QLabel *label : {ui->Label1, ui->LForParents, ui->LPressAndHold, ui->LClose, ui->LConfigure}) {
+        // Opaque, as the window's own picture is, so that the glyphs are made in the same form.
+        QImage scratch(label->size(), QImage::Format_RGB32);
+        scratch.fill(Qt::white);
+        label->render(&scratch, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
 }
 
 TTolvyProperties *TDesktopWindow::Profile() const

@@ -45,6 +45,10 @@ public:
     // does this on another thread while the windows are built. Safe on any thread once the
     // application object exists.
     static void PrepareFonts();
+    // Draws the labels' words once off the screen, which makes this thread's engines of their
+    // faces and their glyphs: a start with the shield does this while the window system puts the
+    // shield on the screen, instead of in its first paint.
+    void PrepareText();
 
     // The window that the program icon and its label show again.
     void SetVoiceMailForm(QWidget *form) { FVoiceMailForm = form; }

@@ -131,6 +131,9 @@ int main(int argc, char **argv)
         makeShield();
         exitAfterFirstPaint.WatchIfAsked(*desktop);
         desktop->show();
+        // Its words drawn off the screen while the window system puts it there: its first paint
+        // finds their faces and glyphs made.
+        desktop->PrepareText();
         // What the showing brought is handled before the voice-mail window comes up over it: the
         // shield is painted first as soon as the window system has put it on the screen.
         QCoreApplication::processEvents();
