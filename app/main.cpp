@@ -78,7 +78,7 @@ int main(int argc, char **argv)
     }
     InitializeTolvyOptions();
     // The shield's text is the first laid out: the font configuration is read while the window
-    // system connects (and the shield's picture stretched to the screen once it has).
+    // system connects.
     const bool shieldFirst = TolvyProperties->ShowShield;
     if (shieldFirst) preload::RunAhead(platform::LoadFontConfiguration);
 

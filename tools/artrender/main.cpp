@@ -1,4 +1,4 @@
-// artrender: renders an SVG picture to a PNG of exactly the size a window needs.
+// artrender: renders an SVG picture to a PNG or a screen picture of exactly the size a window needs.
 //
 //   artrender in.svg out.png|out.rgb32|out.argb32 WIDTH HEIGHT [--key RRGGBB]
 //
