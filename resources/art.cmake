@@ -1,6 +1,7 @@
 # The program's artwork: SVG sources in resources/art/, rendered at build time by artrender to PNGs
-# or screen pictures of exactly the sizes the windows need, and the shaped windows' stored shape data made by shapegen
-# from a rendered picture and its outline (resources/art/*.outline, traced by trace_outline.py).
+# or screen pictures of exactly the sizes the windows need, and the shaped windows' stored shape
+# data made by shapegen from a rendered picture and its outline (resources/art/*.outline, traced
+# by trace_outline.py).
 #
 # Pictures, as :/chirpel/art/<name>.png, or <name>.rgb32 and <name>.argb32 for the screen pictures
 # (OPAQUE and SEE_THROUGH below; frames are side by side, all of one size):
