@@ -12,6 +12,7 @@
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <cmath>
 
@@ -96,6 +97,7 @@ TSliderForm::TSliderForm(platform::Mixer &Mixer, QWidget *parent)
                        static_cast<QWidget *>(ui->ImgBkg)})
         w->installEventFilter(this);
     FormCreate();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TSliderForm::FocusWindowChanged);
 }
 
 TSliderForm::~TSliderForm()
@@ -127,9 +129,9 @@ void TSliderForm::ShowLevel(bool IsVolume)
     FDeviceName = IsVolume ? VolumeCaption : MicrophoneCaption;
     FCurrentFader = IsVolume ? FVolumeFader.get() : FMicrophoneFader.get();
     const bool Showing = isVisible();
-    // A click on another window while a menu was open (the Parents' Menu this request comes
-    // from) reaches this window as a deactivation only now: it must not hide what was just asked for.
-    FStaleDeactivation = isActiveWindow() && QGuiApplication::focusWindow() != windowHandle();
+    // What the focus did before this request (the click that opened the Parents' Menu, reported
+    // only once the menu has closed) must not hide what was just asked for.
+    FHadFocus = windowHandle() && QGuiApplication::focusWindow() == windowHandle();
     if (!Showing) move(QCursor::pos() - PointerOffset);
     // The faders' values are kept current by their change events, also while hidden.
     VolumeChange(FVolumeFader.get());
@@ -178,20 +180,27 @@ void TSliderForm::btnCloseClick()
 void TSliderForm::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange) return;
-    if (!isActiveWindow())
-        FormDeactivate();
-    else
-        FStaleDeactivation = false;
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) FormDeactivate();
+}
+
+void TSliderForm::FocusWindowChanged(QWindow *Now)
+{
+    if (Now && Now == windowHandle()) {
+        FHadFocus = true;
+        return;
+    }
+    // Another of the program's windows took the focus: the toolkit would report it only after an
+    // open menu closes, so the Ctrl+click that opens the Parents' Menu (it makes the child's window
+    // active) would hide this window or not by how quickly the window manager answered. A menu
+    // takes the keys only for a while; focus that leaves for another program comes as a deactivation.
+    if (Now && Now->type() != Qt::Popup) FormDeactivate();
 }
 
 void TSliderForm::FormDeactivate()
 {
-    if (FStaleDeactivation) {
-        FStaleDeactivation = false;
-        activateWindow();
-        return;
-    }
+    // Only focus this window has had since it was shown can be lost.
+    if (!FHadFocus) return;
+    FHadFocus = false;
     if (isVisible()) hide();
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QPainter;
+class QWindow;
 class TFader;
 class TMixerLineControl;
 
@@ -87,6 +88,7 @@ protected:
 private:
     void FormCreate();
     void FormDeactivate();
+    void FocusWindowChanged(QWindow *Now);
     void VolumeChange(TMixerLineControl *Sender);
     void MicrophoneChange(TMixerLineControl *Sender);
     void ShowFaderValue(const TFader &Fader);
@@ -101,7 +103,7 @@ private:
     QPoint FDragOrigin;
     bool FDragging = false;
     bool FIsVolume = true;
-    bool FStaleDeactivation = false;
+    bool FHadFocus = false; // since it was last shown
     bool FWriteFailed = false;
     QString FDeviceName;
     TFader *FCurrentFader = nullptr;

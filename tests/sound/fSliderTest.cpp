@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -77,6 +78,19 @@ TEST_F(LevelWindow, TurnsInPlaceHidesOnAClickElsewhereAndTheNextOpeningFollowsTh
     EXPECT_FALSE(form.isVisible());
     ShowLevelWindow(true);
     EXPECT_EQ(form.pos(), QPoint(555, 440));
+    // The same click while a menu is open, which the toolkit reports to the window only once the
+    // menu has closed; the report then must not hide the window the menu opened.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QMenu menu(&other);
+    menu.addAction(QStringLiteral("Microphone Level..."));
+    menu.popup({10, 10});
+    other.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }));
+    menu.close();
+    QCursor::setPos(100, 200);
+    ShowLevelWindow(false);
+    deliver();
+    EXPECT_EQ(std::pair(form.isVisible(), form.pos()), std::pair(true, QPoint(55, 140)));
 }
 
 // A value set by the system or written by a drag sets the handle (0 is the top) and the bar, lit
