@@ -63,10 +63,14 @@ e2e_no_visible_window() { ! desktop_window "$1" >/dev/null; }
 # e2e_click_window X Y [MODIFIER]: a left click at a point of the voice-mail window, with a key
 # held through press and release when one is named.
 e2e_click_window() { e2e_click_screen $((WIN_X + $1)) $((WIN_Y + $2)) "${3:-}"; }
+# One connection to the window system moves and clicks: from two, a busy server may take the click
+# first. No --sync: it waits many seconds when the pointer is already there.
 e2e_click_screen() {
-  xdotool mousemove "$1" "$2" # no --sync: it waits many seconds when the pointer is already there
-  sleep 0.2
-  if [ -n "${3:-}" ]; then xdotool keydown "$3" mousedown 1 mouseup 1 keyup "$3"; else xdotool mousedown 1 mouseup 1; fi
+  if [ -n "${3:-}" ]; then
+    xdotool mousemove "$1" "$2" sleep 0.2 keydown "$3" mousedown 1 mouseup 1 keyup "$3"
+  else
+    xdotool mousemove "$1" "$2" sleep 0.2 mousedown 1 mouseup 1
+  fi
 }
 e2e_pointer_away() { xdotool mousemove 1 1 && sleep 0.1; }
 # e2e_press X Y [MODIFIER]: a click on the window, then the pointer out of the way of the pictures.

@@ -31,9 +31,7 @@ sleep 2
 stop_take "the playback"
 [ -s "$E2E_MESSAGE" ] || fail "no message after recording with the server"
 # A double-click on Record: two clicks 150 ms apart.
-xdotool mousemove $((WIN_X + E2E_RECORD_X)) $((WIN_Y + E2E_RECORD_Y))
-sleep 0.2
-xdotool click --repeat 2 --delay 150 1
+xdotool mousemove $((WIN_X + E2E_RECORD_X)) $((WIN_Y + E2E_RECORD_Y)) sleep 0.2 click --repeat 2 --delay 150 1
 e2e_pointer_away
 sleep 1.5
 e2e_shot nosound-double-click.png

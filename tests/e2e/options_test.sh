@@ -21,6 +21,8 @@ wait_dialog() {
 }
 dialog_closed() { e2e_wait 10 e2e_no_visible_window '^Chirpel Options$' || fail "$1 did not close the options dialog"; }
 click_dialog() { e2e_click_screen $((DLG_X + $1)) $((DLG_Y + $2)); }
+# type_into X Y TEXT: a click on a field, then the text, through one connection (so in this order).
+type_into() { xdotool mousemove $((DLG_X + $1)) $((DLG_Y + $2)) sleep 0.2 click 1 sleep 0.2 type --delay 60 "$3"; }
 shot_dialog() { e2e_pointer_away && sleep 0.3 && e2e_shot "$1"; }
 # The Parents' Menu's last item, "Options...".
 open_options_from_menu() {
@@ -40,11 +42,9 @@ cp "$E2E_USERREG" "$E2E_WORK/first.reg"
 e2e_must_start
 if open_options_from_menu; then
   click_dialog "$tab_personal" "$tab_y"
-  click_dialog "$name_x" "$name_y"
-  xdotool type --delay 60 'Zoë Ann'
-  click_dialog "$age_x" "$age_y"
+  type_into "$name_x" "$name_y" 'Zoë Ann'
   # Letters never reach the age field.
-  xdotool type --delay 60 '7y'
+  type_into "$age_x" "$age_y" '7y'
   click_dialog "$girl_x" "$girl_y"
   shot_dialog options-personalization.png
   click_dialog "$tab_recording" "$tab_y"
@@ -53,8 +53,7 @@ if open_options_from_menu; then
   click_dialog "$track_mid_x" "$track_y"
   click_dialog "$tab_send" "$tab_y"
   click_dialog "$send_to_x" "$send_to_y"
-  click_dialog "$addr_x" "$addr_y"
-  xdotool type --delay 60 'grandma@example.org'
+  type_into "$addr_x" "$addr_y" 'grandma@example.org'
   shot_dialog options-send-email.png
   click_dialog "$ok_x" "$ok_y"
   dialog_closed OK
@@ -71,8 +70,7 @@ cp "$E2E_USERREG" "$E2E_WORK/ok.reg"
 e2e_must_start
 if open_options_from_menu; then
   click_dialog "$tab_personal" "$tab_y"
-  click_dialog "$name_x" "$name_y"
-  xdotool type --delay 60 'Nobody'
+  type_into "$name_x" "$name_y" 'Nobody'
   click_dialog "$cancel_x" "$cancel_y"
   dialog_closed Cancel
 fi
