@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QEventLoop>
 #include <QIcon>
 #include <QList>
 #include <QProcessEnvironment>
@@ -49,6 +50,8 @@ void HoldOrExplain(QtMsgType type, const QMessageLogContext &context, const QStr
 
 // How long the rest of the start waits at most for the first paint.
 constexpr int kRestOfStartLatestMs = 500;
+// How long the child's window waits at most for the shield's first paint.
+constexpr int kShieldPaintLatestMs = 250;
 
 } // namespace
 
@@ -126,17 +129,22 @@ int main(int argc, char **argv)
     };
     TExitAfterFirstPaint exitAfterFirstPaint;
     if (shieldFirst) {
-        // Built first: it needs no fonts, which meanwhile are read for the shield.
-        makeVoiceMail();
+        // The child's window is made and shown once the shield has been painted: done before,
+        // that work would hold up the paint whenever the window system's answer came during it.
         makeShield();
+        QEventLoop shieldPainted;
+        TAfterFirstPaint endWait([&] { shieldPainted.quit(); });
+        desktop->installEventFilter(&endWait);
         exitAfterFirstPaint.WatchIfAsked(*desktop);
         desktop->show();
         // Its words drawn off the screen while the window system puts it there: its first paint
         // finds their faces and glyphs made.
         desktop->PrepareText();
-        // What the showing brought is handled before the voice-mail window comes up over it: the
-        // shield is painted first as soon as the window system has put it on the screen.
-        QCoreApplication::processEvents();
+        QTimer::singleShot(kShieldPaintLatestMs, &shieldPainted, &QEventLoop::quit);
+        shieldPainted.exec();
+        desktop->removeEventFilter(&endWait);
+        makeVoiceMail();
+        linkWindows();
     } else {
         makeVoiceMail();
     }
@@ -158,7 +166,6 @@ int main(int argc, char **argv)
             if (!voiceMail->isVisible()) desktop->close();
         }
     };
-    if (desktop) linkWindows();
     TAfterFirstPaint afterFirstPaint(finishStart);
     voiceMail->installEventFilter(&afterFirstPaint);
     QTimer::singleShot(kRestOfStartLatestMs, &app, finishStart);
