@@ -101,7 +101,7 @@ int main(int argc, char **argv)
     preload::RunAhead([] { QDBusConnection::sessionBus(); });
     InstallFontSubstitutes();
     if (shieldFirst) {
-        // Made ready on other threads while the windows are built: the font list and the shield's
+        // Made ready on other threads while the shield is built: the font list and the shield's
         // face, its picture stretched to the screen, and the keyboard lock's connection.
         preload::RunAhead(TDesktopWindow::PrepareFonts);
         if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -123,10 +123,6 @@ int main(int argc, char **argv)
         voiceMail->SetDesktopWindow(desktop.get());
         desktop->SetVoiceMailForm(voiceMail.get());
     };
-    const auto makeVoiceMail = [&] {
-        voiceMail = std::make_unique<TVoiceMailForm>();
-        VoiceMailForm = voiceMail.get();
-    };
     TExitAfterFirstPaint exitAfterFirstPaint;
     if (shieldFirst) {
         // The child's window is made and shown once the shield has been painted: done before,
@@ -143,11 +139,10 @@ int main(int argc, char **argv)
         QTimer::singleShot(kShieldPaintLatestMs, &shieldPainted, &QEventLoop::quit);
         shieldPainted.exec();
         desktop->removeEventFilter(&endWait);
-        makeVoiceMail();
-        linkWindows();
-    } else {
-        makeVoiceMail();
     }
+    voiceMail = std::make_unique<TVoiceMailForm>();
+    VoiceMailForm = voiceMail.get();
+    if (desktop) linkWindows();
     // What the child's first window does not show waits until it has been painted: the hidden
     // shield (with its fonts and pictures) and the windows' icon. A window that is never painted
     // (mapped where nobody sees it) gets them a moment later all the same.
